@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Trackforge's one entry point.
+#   ./build.sh run    set up, build both targets, run the program (main job)
+#   ./build.sh test   set up, build both targets, run every test (native and under Wine)
+# Further verbs: setup, build, dist, screenshots, bench.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+cd "$here"
+
+as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+setup() {
+  local missing=()
+  while read -r pkg; do
+    pkg=${pkg%%#*}; pkg=$(echo "$pkg" | xargs)
+    [ -n "$pkg" ] || continue
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+  done < packages.txt
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "== installing: ${missing[*]}"
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  fi
+}
+
+build() {
+  cmake --preset native >/dev/null
+  cmake --build --preset native
+  cmake --preset windows >/dev/null
+  cmake --build --preset windows
+  tools/make-wineprefix.sh
+}
+
+# Runs the Windows tests under a virtual display, since they create real windows.
+windows_ctest() {
+  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset windows "$@"
+}
+
+run_tests() {
+  local rc=0
+  ctest --preset native || rc=$?
+  windows_ctest || rc=$?
+  return $rc
+}
+
+main_job() {
+  tools/main-job.sh
+}
+
+case "${1:-}" in
+  setup) setup ;;
+  build) setup; build ;;
+  run) setup; build; main_job ;;
+  test) setup; build; run_tests ;;
+  dist) setup; build; tools/dist.sh ;;
+  screenshots) setup; build; tools/screenshots.sh ;;
+  bench) setup; cmake --preset native >/dev/null; cmake --build --preset native; bench/run.sh ;;
+  *) sed -n '2,6p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
+esac
