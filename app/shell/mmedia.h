@@ -1,0 +1,43 @@
+#pragma once
+// The wave preview player: method calls become multimedia command strings for
+// one open media file at a time. Outcomes of the commands are never examined.
+
+#include "platform/services.h"
+
+#include <string>
+
+namespace tf {
+
+class Mmedia {
+  public:
+    Mmedia(MciApi& mci, Clock& clock) : mci_(mci), clock_(clock) {}
+
+    void mmOpen(const std::string& sTheFile);
+    void mmClose();
+    void mmPause();
+    void mmPlay();
+    void mmStop();
+    void mmSeek(float nPosition);
+
+    std::string Filename() const { return file_name_; }
+    void Filename(const std::string& sTheFile) { mmOpen(sTheFile); }
+    bool Wait() const { return wait_; }
+    void Wait(bool bWaitValue) { wait_ = bWaitValue; }
+    float Length();
+    float Position();
+    void Position(float nPosition) { mmSeek(nPosition); }
+    std::string Status();
+    const std::string& alias() const { return alias_; }
+
+  private:
+    std::string Query(const std::string& what);
+    void Send(const std::string& command);
+
+    MciApi& mci_;
+    Clock& clock_;
+    std::string alias_;
+    std::string file_name_;
+    bool wait_ = false;
+};
+
+} // namespace tf

@@ -1,0 +1,186 @@
+#pragma once
+// The main window: conversion of a wave file into a project file (upper frame),
+// the card drive, its contents and the copy onto the card (lower frame), the
+// language flags, the preview buttons and the about window.
+//
+// One class over three folders: app/conversion, app/card and app/shell each
+// hold the handlers of their part of the window.
+
+#include "app/shell/mmedia.h"
+#include "platform/filesystem.h"
+#include "platform/services.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/file_dialog.h"
+#include "platform/ui/form.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tf {
+
+struct ProjektServices {
+    FileSystem& fs;
+    MessageBoxes& msg;
+    ui::FileDialogService& dialogs;
+    Clock& clock;
+    EventPump& events;
+    MciApi& mci;
+    CursorApi& cursor;
+    ConversionLibrary& library;
+    AppPaths& paths;
+    Locale& locale;
+    ui::WindowSystem& windows;
+};
+
+// Titles of the message boxes.
+inline constexpr const char* kTitleCard = "NOVALUX";
+inline constexpr const char* kTitleApp = "Trackforge";
+
+// Card sizes the device accepts, in kB.
+inline constexpr std::int32_t kCardMinKb = 60000;
+inline constexpr std::int32_t kCardMaxKb = 1100000;
+
+// CF_Laufwerk after a refused drive.
+inline const std::string kNoCardDrive(42, ' ');
+
+class Trackforge_Info;
+
+class Projekt : public ui::Form {
+  public:
+    explicit Projekt(ProjektServices services);
+    ~Projekt() override;
+
+    // Fields.
+    std::uintptr_t AniCursorHandle = 0;
+    std::uintptr_t PreviousCursorHandle = 0;
+    Mmedia player;
+    std::string CF_Laufwerk;
+    std::string Quell_Wave_Pfad;
+    std::string Ziel_Projekt_Pfad;
+
+    // Controls, in the order the window creates them.
+    ui::Label Label1{"Label1"};
+    ui::OptionButton Deutsch{"Deutsch"};
+    ui::OptionButton Englisch{"Englisch"};
+    ui::Label Label15{"Label15"}, Label11{"Label11"}, Label12{"Label12"}, Label13{"Label13"},
+        Label14{"Label14"}, Label16{"Label16"};
+    ui::Line Line1{"Line1"}, Line2{"Line2"}, Line3{"Line3"}, Line4{"Line4"}, Line5{"Line5"};
+    ui::PictureBox Image1{"Image1"}, Image2{"Image2"};
+    ui::Frame Frame2{"Frame2"};
+    ui::Button Quell_Wave_Button{"Quell_Wave_Button"};
+    ui::TextBox Quell_Wave_txt{"Quell_Wave_txt"};
+    ui::Label Label2{"Label2"};
+    ui::TextBox Wave_Größe_txt{"Wave_Größe_txt"};
+    ui::Button Play_Button{"Play_Button"}, Pause_Button{"Pause_Button"}, Stop_Button{"Stop_Button"};
+    ui::Label Label8{"Label8"};
+    ui::TextBox Projektname_txt{"Projektname_txt"};
+    ui::Button Ziel_Projekt_Button{"Ziel_Projekt_Button"};
+    ui::TextBox Ziel_Projekt_txt{"Ziel_Projekt_txt"};
+    ui::Label Label10{"Label10"};
+    ui::TextBox Freier_Speicherplatz_txt{"Freier_Speicherplatz_txt"};
+    ui::Button OK_Button{"OK_Button"};
+    ui::Label Label6{"Label6"};
+    ui::TextBox Status_txt{"Status_txt"};
+    ui::Frame Frame1{"Frame1"};
+    ui::Button Ziel_Projekt_Button_2{"Ziel_Projekt_Button_2"};
+    ui::TextBox Ziel_Projekt_txt_2{"Ziel_Projekt_txt_2"};
+    ui::Label Label3{"Label3"};
+    ui::TextBox Projekt_Größe_txt{"Projekt_Größe_txt"};
+    ui::Label Label5{"Label5"};
+    ui::DriveListBox Drive1;
+    ui::TextBox Drive_txt{"Drive_txt"};
+    ui::Label Label7{"Label7"};
+    ui::TextBox CF_Größe_txt{"CF_Größe_txt"};
+    ui::Label Label9{"Label9"};
+    ui::DirListBox Dir1;
+    ui::FileListBox File1;
+    ui::Button Karte_löschen{"Karte_löschen"};
+    ui::Button Karte_schreiben{"Karte_schreiben"};
+    ui::Label Label4{"Label4"};
+    ui::TextBox Status2_txt{"Status2_txt"};
+    ui::Button Info_Button{"Info_Button"};
+    ui::Button Command3{"Command3"};
+    ui::Timer Timer1{"Timer1"};
+    ui::FileDialog CommonDialog1;
+    ui::FileDialog CommonDialog2;
+
+    // Life of the window and its settings (app/shell).
+    void Form_Load() override;
+    void Form_Activate() override;
+    void Form_Unload() override;
+    void Timer1_Timer();
+    void Command3_Click();
+    void Einstellungen_öffnen();
+    void WriteSettingsFile();
+    void Info_Button_Click();
+
+    // Language (app/shell).
+    bool German() const { return Deutsch.value(); }
+    const char* Text(const char* german, const char* english) const {
+        return German() ? german : english;
+    }
+    void Sprache_aktualisieren();
+    void Deutsch_Click();
+    void Englisch_Click();
+
+    // Preview and busy cursor (app/shell).
+    void Play_Button_Click();
+    void Pause_Button_Click();
+    void Stop_Button_Click();
+    void InitAniCursor();
+    void ExitAniCursor();
+
+    // Conversion (app/conversion).
+    std::uint8_t Header_auslesen();
+    void Quell_Wave_Button_Click();
+    void Ziel_Projekt_Button_Click();
+    void OK_Button_Click();
+    std::string Real_Spaces(const std::string& name) const;
+
+    // Card (app/card). The size queries throw FsError when the drive does not answer.
+    void Drive1_Change();
+    void ShowDriveType();
+    bool ShowFileSystemType();
+    bool Laufwerk_bereit(const std::string& Pfad);
+    std::int32_t ShowTotalSpace(const std::string& Pfad);
+    std::int32_t ShowSpaceInfoDrive(const std::string& Pfad);
+    std::int32_t ShowFolderSize(const std::string& Pfad);
+    bool Speicherplatz(const std::string& Drive_Pfad, const std::string& File_Pfad);
+    bool Ist_Datenträger_Leer(const std::string& Pfad);
+    void Dir1_Change();
+    void Dir1_Click();
+    void Ziel_Projekt_Button_2_Click();
+    void Karte_schreiben_Click();
+    void Karte_löschen_Click();
+
+    // A kB count as the boxes show it: grouped digits and " kByte".
+    std::string KbText(std::int32_t kb) const;
+    // Waits `seconds` on the clock while window events keep running; survives midnight.
+    void WaitProcessingEvents(double seconds);
+
+    ProjektServices& services() { return s_; }
+
+  private:
+    void Layout();      // geometry, fonts and fixed texts (app/shell)
+    void WireEvents();  // control events to handlers (app/shell)
+    ProjektServices s_;
+    std::vector<ui::OptionButton*> language_group_;
+};
+
+// The about window.
+class Trackforge_Info : public ui::Form {
+  public:
+    Trackforge_Info(Projekt& owner);
+    ui::PictureBox Picture1{"Picture1"};
+    ui::Label Label3{"Label3"}, Label1{"Label1"}, Label2{"Label2"}, Label4{"Label4"},
+        Label5{"Label5"};
+    ui::Button Beenden_Button{"Beenden_Button"};
+    void Form_Load() override;
+    void Beenden_Button_Click();
+
+  private:
+    Projekt& owner_;
+};
+
+} // namespace tf

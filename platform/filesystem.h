@@ -1,0 +1,106 @@
+#pragma once
+// The file, folder and drive services both programs use. Every member that
+// fails throws FsError; the callers decide what a failure means to the user.
+// Paths are UTF-8 and may use "\" or "/" as separators.
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tf {
+
+struct FsError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Drive type codes as the programs show them (not GetDriveType's numbering).
+enum DriveTypeCode : int {
+    kDriveUnknown = 0,
+    kDriveRemovable = 1,
+    kDriveFixed = 2,
+    kDriveNetwork = 3,
+    kDriveCdRom = 4,
+    kDriveRamDisk = 5,
+};
+
+struct DriveEntry {
+    std::string name;  // "e:"
+    std::string label; // volume label, empty when none or not ready
+};
+
+struct DateTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+// A file opened as 8-bit text in the ANSI code page; text crosses as UTF-8.
+class TextReader {
+  public:
+    virtual ~TextReader() = default;
+    // Raw bytes of the file, up to n of them; fewer at the end, throws when none is left.
+    virtual std::string ReadBytes(std::size_t n) = 0;
+    // One line without its line end, converted to UTF-8; throws past the end.
+    virtual std::string ReadLine() = 0;
+    virtual bool AtEndOfStream() = 0;
+    virtual void Close() = 0;
+};
+
+class TextWriter {
+  public:
+    virtual ~TextWriter() = default;
+    virtual void Write(const std::string& utf8) = 0;     // converted to the ANSI code page
+    virtual void WriteLine(const std::string& utf8) = 0; // the same, then CR LF
+    virtual void Close() = 0;                            // throws when the data could not be stored
+};
+
+class FileSystem {
+  public:
+    virtual ~FileSystem() = default;
+
+    // Drives, named like "e:". Unknown drives throw.
+    virtual std::vector<DriveEntry> Drives() = 0;
+    virtual int DriveType(const std::string& drive) = 0;
+    virtual bool IsReady(const std::string& drive) = 0;
+    virtual std::string FileSystemName(const std::string& drive) = 0; // throws when not ready
+    virtual std::uint64_t TotalSize(const std::string& drive) = 0;     // throws when not ready
+    virtual std::uint64_t AvailableSpace(const std::string& drive) = 0; // for the calling user
+
+    // Paths.
+    virtual std::string GetAbsolutePathName(const std::string& path) = 0;
+    virtual std::string GetDriveName(const std::string& path) = 0; // "e:" or "" when none
+    // The short (8.3) form of an existing path, "" when the volume has none.
+    virtual std::string ShortPathName(const std::string& path) = 0;
+
+    // Files and folders.
+    virtual bool FileExists(const std::string& path) = 0;
+    virtual bool FolderExists(const std::string& path) = 0;
+    virtual std::uint64_t FileSize(const std::string& path) = 0;
+    virtual DateTime LastModified(const std::string& path) = 0;
+    virtual std::vector<std::string> ListFolders(const std::string& folder) = 0; // names, sorted
+    virtual std::vector<std::string> ListFiles(const std::string& folder,
+                                               const std::string& pattern = "*.*") = 0;
+
+    // Text files.
+    virtual std::unique_ptr<TextReader> OpenTextForReading(const std::string& path) = 0;
+    virtual std::unique_ptr<TextWriter> CreateTextFile(const std::string& path) = 0;
+
+    // Copy replacing the target; a target ending in "\" or "/" is a folder and
+    // the file keeps its name.
+    virtual void CopyFile(const std::string& source, const std::string& target) = 0;
+    // Copy that is on the medium when it returns (flushed through the cache).
+    virtual void CopyFileFlushed(const std::string& source, const std::string& target) = 0;
+    // True when both files hold the same bytes; read back from the medium.
+    virtual bool FilesEqual(const std::string& a, const std::string& b) = 0;
+    // Rename, replacing an existing target.
+    virtual void MoveFile(const std::string& from, const std::string& to) = 0;
+    // Delete by wildcard pattern in the last path element, read-only items
+    // included. Throws when nothing matches or an item cannot be deleted.
+    // Links and junctions are removed as links, never followed.
+    virtual void DeleteFile(const std::string& pattern) = 0;
+    virtual void DeleteFolder(const std::string& pattern) = 0;
+    // One new folder level; throws when the parent is missing or it cannot be made.
+    virtual void CreateFolder(const std::string& path) = 0;
+};
+
+} // namespace tf

@@ -1,0 +1,106 @@
+#pragma once
+// The small platform services the windows use besides the file system.
+// Each has one Win32 implementation and scripted doubles for the tests.
+
+#include <cstdint>
+#include <string>
+
+namespace tf {
+
+// Message boxes.
+enum class MsgButtons { Ok, YesNo, YesNoCancel };
+enum class MsgIcon { None, Exclamation };
+enum class MsgAnswer { Ok, Yes, No, Cancel };
+
+class MessageBoxes {
+  public:
+    virtual ~MessageBoxes() = default;
+    virtual MsgAnswer Show(const std::string& text, MsgButtons buttons, MsgIcon icon,
+                           const std::string& title) = 0;
+};
+
+// Seconds since midnight, with fractions (the clock the waits use).
+class Clock {
+  public:
+    virtual ~Clock() = default;
+    virtual double SecondsSinceMidnight() = 0;
+    virtual int CurrentMinute() = 0; // 0..59
+};
+
+// Lets pending window events run once.
+class EventPump {
+  public:
+    virtual ~EventPump() = default;
+    virtual void DoEvents() = 0;
+};
+
+// Multimedia command strings; the text goes out in the ANSI code page.
+class MciApi {
+  public:
+    virtual ~MciApi() = default;
+    // Returns the device's error code (0 for success) and the reply cut at its
+    // first NUL when reply_length > 0.
+    virtual std::uint32_t SendString(const std::string& command, std::string& reply,
+                                     unsigned reply_length) = 0;
+};
+
+// Cursor and mouse capture. Handles are opaque numbers; 0 is none.
+class CursorApi {
+  public:
+    virtual ~CursorApi() = default;
+    virtual std::uintptr_t LoadCursorFromFile(const std::string& path) = 0;
+    virtual std::uintptr_t StandardWaitCursor() = 0;
+    virtual std::uintptr_t SetCursor(std::uintptr_t cursor) = 0; // returns the previous one
+    virtual void SetCapture(std::uintptr_t window) = 0;
+    virtual void ReleaseCapture() = 0;
+};
+
+// Starts a command line as a process in a minimized window without waiting.
+class ProcessStarter {
+  public:
+    virtual ~ProcessStarter() = default;
+    virtual bool Start(const std::string& command_line) = 0;
+};
+
+// Special folders and shortcuts of the shell.
+class ShellApi {
+  public:
+    virtual ~ShellApi() = default;
+    // The folder's path without trailing separator, "" when it cannot be resolved.
+    virtual std::string SpecialFolderPath(int csidl) = 0;
+    // Writes a shortcut file; false when it could not be created or saved.
+    virtual bool CreateShortcut(const std::string& target, const std::string& link_file,
+                                const std::string& arguments, const std::string& description,
+                                const std::string& working_folder) = 0;
+};
+
+// Where the running program lives and where a user's own settings go.
+class AppPaths {
+  public:
+    virtual ~AppPaths() = default;
+    virtual std::string ProgramFolder() = 0;   // no trailing separator
+    virtual std::string UserDataFolder() = 0;  // %APPDATA%, no trailing separator
+};
+
+// The user's regional settings.
+class Locale {
+  public:
+    virtual ~Locale() = default;
+    // A whole number with the user's digit grouping ("1.541" on a German system).
+    virtual std::string GroupDigits(long long n) = 0;
+};
+
+// The conversion library, loaded at the first call and kept loaded.
+class ConversionLibrary {
+  public:
+    virtual ~ConversionLibrary() = default;
+    enum class LoadResult { Ok, NotFound, NoEntryPoint };
+    virtual LoadResult Load() = 0; // idempotent
+    // Strings are UTF-8 paths / 30 name bytes already in the ANSI code page / 4 code bytes.
+    virtual std::int32_t Projektdatei_erstellen(const std::string& source_ansi,
+                                                const std::string& target_ansi,
+                                                std::string& name_ansi,
+                                                const std::string& code) = 0;
+};
+
+} // namespace tf
