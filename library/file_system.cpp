@@ -58,6 +58,12 @@ bool seek_to(std::FILE* f, std::uint64_t offset) {
     return _fseeki64(f, static_cast<__int64>(offset), SEEK_SET) == 0;
 }
 
+namespace {
+std::int64_t end_offset(std::FILE* f) {
+    return _fseeki64(f, 0, SEEK_END) == 0 ? _ftelli64(f) : -1;
+}
+} // namespace
+
 #else
 
 PathKind path_kind(const char* path) {
@@ -78,7 +84,23 @@ bool seek_to(std::FILE* f, std::uint64_t offset) {
     return fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0;
 }
 
+namespace {
+std::int64_t end_offset(std::FILE* f) {
+    return fseeko(f, 0, SEEK_END) == 0 ? static_cast<std::int64_t>(ftello(f)) : -1;
+}
+} // namespace
+
 #endif
+
+std::optional<std::uint64_t> file_size(const char* path) {
+    std::FILE* f = std::fopen(path, "rb");
+    if (!f) {
+        return std::nullopt;
+    }
+    const std::int64_t end = end_offset(f);
+    std::fclose(f);
+    return end < 0 ? std::nullopt : std::optional<std::uint64_t>(static_cast<std::uint64_t>(end));
+}
 
 bool seek_forward(std::FILE* f, std::uint64_t distance) {
     // Relative steps that fit a `long` work on every C library.

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 
 namespace tf {
 
@@ -18,6 +19,9 @@ bool same_file(const char* a, const char* b);
 
 // Seeks forward by `distance` bytes from the current position, also past 2 GiB
 // where `long` is 32 bits (Windows).
+// Size of the file at `path`, none when it cannot be opened.
+std::optional<std::uint64_t> file_size(const char* path);
+
 bool seek_forward(std::FILE* f, std::uint64_t distance);
 bool seek_to(std::FILE* f, std::uint64_t offset);
 

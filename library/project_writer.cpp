@@ -1,0 +1,220 @@
+#include "library/project_writer.h"
+
+#include "library/file_system.h"
+#include "library/project_format.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace tf {
+
+namespace {
+
+constexpr std::size_t kBlockSize = 256 * 1024;
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+std::uint32_t le32(const std::uint8_t* p) {
+    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
+           std::uint32_t{p[3]} << 24;
+}
+
+bool is_riff_wave(const std::array<std::uint8_t, kSourceHeaderSize>& h) {
+    return std::memcmp(h.data(), "RIFF", 4) == 0 && std::memcmp(h.data() + 8, "WAVE", 4) == 0;
+}
+
+// Reads up to `size` bytes; a short read is fine at the end of the file but not
+// on an error.
+bool read_some(std::FILE* f, std::uint8_t* out, std::size_t size, std::size_t& got) {
+    got = std::fread(out, 1, size, f);
+    return got == size || !std::ferror(f);
+}
+
+enum class Walk { Found, NotFound, Failed };
+
+// Looks for the `data` chunk from offset 12 on and fills `layout` when found.
+Walk walk_chunks(std::FILE* src, SourceLayout& layout) {
+    std::uint64_t pos = 12;
+    if (!seek_to(src, pos)) {
+        return Walk::Failed;
+    }
+    for (;;) {
+        std::uint8_t chunk[8];
+        std::size_t got = 0;
+        if (!read_some(src, chunk, sizeof chunk, got)) {
+            return Walk::Failed;
+        }
+        if (got < sizeof chunk) {
+            return Walk::NotFound;
+        }
+        const std::uint32_t size = le32(chunk + 4);
+        pos += 8;
+        if (std::memcmp(chunk, "data", 4) == 0) {
+            layout.audio_offset = pos;
+            // A declared size past the end simply ends at the end; 0 is what
+            // recorders leave when they never came back to fill it in.
+            layout.audio_length = size == 0 ? std::nullopt : std::optional<std::uint64_t>{size};
+            return Walk::Found;
+        }
+        const std::uint64_t skip = std::uint64_t{size} + (size & 1);
+        if (!seek_forward(src, skip)) {
+            return Walk::Failed;
+        }
+        pos += skip;
+    }
+}
+
+bool write_all(std::FILE* f, const void* data, std::size_t size) {
+    return std::fwrite(data, 1, size, f) == size;
+}
+
+bool write_silence(std::FILE* dst, std::uint64_t bytes, std::span<std::uint8_t> buffer) {
+    for (std::size_t i = 0; i + 1 < buffer.size(); i += 2) {
+        buffer[i] = kSilenceLow;
+        buffer[i + 1] = kSilenceHigh;
+    }
+    while (bytes > 0) {
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(bytes, buffer.size()));
+        if (!write_all(dst, buffer.data(), n)) {
+            return false;
+        }
+        bytes -= n;
+    }
+    return true;
+}
+
+// Converts the audio block by block; a lone last byte is dropped.
+Result convert_audio(std::FILE* src, const SourceLayout& layout, std::FILE* dst,
+                     std::span<std::uint8_t> buffer, const Progress& progress) {
+    std::uint64_t remaining = layout.audio_length.value_or(UINT64_MAX);
+    std::uint64_t converted = 0;
+    std::size_t carried = 0; // 0 or 1: the first byte of a pair split by a short read
+    while (remaining > 0) {
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size() - carried, remaining));
+        const std::size_t got = std::fread(buffer.data() + carried, 1, want, src);
+        if (got == 0) {
+            break;
+        }
+        remaining -= got;
+        const std::size_t total = carried + got;
+        const std::size_t pairs = total & ~std::size_t{1};
+        convert_samples(buffer.data(), pairs);
+        if (!write_all(dst, buffer.data(), pairs)) {
+            return Result::IoError;
+        }
+        carried = total - pairs;
+        if (carried) {
+            buffer[0] = buffer[pairs];
+        }
+        converted += pairs;
+        if (progress) {
+            progress(converted);
+        }
+    }
+    return std::ferror(src) ? Result::IoError : Result::Done;
+}
+
+} // namespace
+
+std::optional<SourceLayout> read_source_layout(std::FILE* src) {
+    std::array<std::uint8_t, kSourceHeaderSize> header{};
+    std::size_t got = 0;
+    if (!read_some(src, header.data(), header.size(), got)) {
+        return std::nullopt;
+    }
+    SourceLayout fallback{le32(header.data() + 4), kSourceHeaderSize, std::nullopt};
+    if (got < header.size() || !is_riff_wave(header)) {
+        return fallback; // the stream already stands at byte 44 or at the end
+    }
+    SourceLayout found = fallback;
+    switch (walk_chunks(src, found)) {
+    case Walk::Found:
+        return found;
+    case Walk::Failed:
+        return std::nullopt;
+    case Walk::NotFound:
+        break;
+    }
+    if (!seek_to(src, kSourceHeaderSize)) {
+        return std::nullopt;
+    }
+    return fallback;
+}
+
+Result write_project(std::FILE* src, const SourceLayout& layout, std::FILE* dst, const char* name,
+                     const char* code, std::span<std::uint8_t> buffer, const Progress& progress) {
+    const auto header = make_header(code, name, length_count(layout.riff_size));
+    if (!write_all(dst, header.data(), header.size()) ||
+        !write_silence(dst, kLeadInBytes, buffer)) {
+        return Result::IoError;
+    }
+    if (convert_audio(src, layout, dst, buffer, progress) != Result::Done) {
+        return Result::IoError;
+    }
+    return write_silence(dst, kTailBytes, buffer) ? Result::Done : Result::IoError;
+}
+
+Result finish_files(std::FILE* src, std::FILE* dst, Result written, const char* target,
+                    bool may_remove) {
+    const bool source_closed = std::fclose(src) == 0;
+    const bool target_closed = std::fclose(dst) == 0;
+    if (written != Result::Done || !target_closed) {
+        if (may_remove) {
+            std::remove(target);
+        }
+        return Result::IoError;
+    }
+    return source_closed ? Result::Done : Result::SourceCloseFailed;
+}
+
+Result create_project_file(const char* source, const char* target, char* name, const char* code,
+                           const Progress& progress) noexcept {
+    if (source == nullptr) {
+        return Result::SourceNotOpened;
+    }
+    if (target == nullptr || name == nullptr || code == nullptr) {
+        return Result::TargetNotCreated;
+    }
+    try {
+        std::vector<std::uint8_t> buffer(kBlockSize);
+        FilePtr src{std::fopen(source, "rb")};
+        if (!src) {
+            return Result::SourceNotOpened;
+        }
+        // Opening the target truncates it, so the source must be ruled out first.
+        if (same_file(source, target)) {
+            return Result::TargetNotCreated;
+        }
+        const auto layout = read_source_layout(src.get());
+        if (!layout) {
+            return Result::SourceNotOpened;
+        }
+        // Only a regular file (or one created here) may be deleted after a
+        // failure; a device or pipe given as target is left alone.
+        const bool may_remove = path_kind(target) != PathKind::Other;
+        FilePtr dst{std::fopen(target, "wb")};
+        if (!dst) {
+            return Result::TargetNotCreated;
+        }
+        std::setvbuf(dst.get(), nullptr, _IOFBF, kBlockSize);
+        apply_name_rule(name);
+        Result written = Result::IoError;
+        try {
+            written = write_project(src.get(), *layout, dst.get(), name, code, buffer, progress);
+        } catch (...) {
+            written = Result::IoError; // e.g. a progress callback that threw
+        }
+        return finish_files(src.release(), dst.release(), written, target, may_remove);
+    } catch (...) {
+        return Result::IoError;
+    }
+}
+
+} // namespace tf
