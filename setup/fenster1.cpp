@@ -1,0 +1,102 @@
+#include "setup/fenster.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace tf::setup {
+
+namespace {
+constexpr const char* kHinweisDe =
+    "Setup kann Systemdateien oder gemeinsame Dateien nicht aktualisieren, wenn sie bereits "
+    "verwendet werden. Bevor Sie fortfahren, sollten Sie alle geöffneten Anwendungen schließen.";
+constexpr const char* kHinweisEn = "Setup is not able to update system files or shared files, if "
+                                   "they are open. Please close all applications before you go on.";
+} // namespace
+
+Fenster1::Fenster1(SetupKontext& kontext, ui::Form& fenster2)
+    : SetupFenster("Fenster1", kontext), fenster2_(fenster2) {
+    for (ui::Control* c : std::initializer_list<ui::Control*>{
+             &imgMsg, &Shape1_oben, &Shape1_unten, &Shape1_links, &Shape1_rechts, &Willkommen_txt,
+             &Label2, &Frame1, &Deutsch, &Englisch, &OK_Button, &Abbrechen_Button})
+        Add(*c);
+    flaggen_ = {&Deutsch, &Englisch};
+    Deutsch.JoinGroup(&flaggen_);
+    Englisch.JoinGroup(&flaggen_);
+    Deutsch.on_click = [this] { Deutsch_Click(); };
+    Englisch.on_click = [this] { Englisch_Click(); };
+    OK_Button.on_click = [this] { OK_Button_Click(); };
+    Abbrechen_Button.on_click = [this] { Abbrechen_Button_Click(); };
+    Layout();
+}
+
+void Fenster1::Layout() {
+    client_width = 7200;
+    client_height = 3780;
+    centered = true;
+    icon = ui::Picture::SetupIcon;
+
+    imgMsg.picture = ui::Picture::SetupIcon;
+    imgMsg.set_rect({300, 300, 480, 480});
+    // The rectangle around the texts.
+    const int l = 1020, t = 180, r = 6960, b = 2520;
+    auto linie = [](ui::Line& x, int x1, int y1, int x2, int y2) {
+        x.x1 = x1, x.y1 = y1, x.x2 = x2, x.y2 = y2;
+        x.set_rect({std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1) + 15,
+                    std::abs(y2 - y1) + 15});
+    };
+    linie(Shape1_oben, l, t, r, t);
+    linie(Shape1_unten, l, b, r, b);
+    linie(Shape1_links, l, t, l, b);
+    linie(Shape1_rechts, r, t, r, b);
+
+    Willkommen_txt.set_rect({1200, 360, 5580, 420});
+    Willkommen_txt.set_font({"MS Sans Serif", 12, true});
+    Label2.set_rect({1200, 1020, 5580, 1320});
+    Label2.set_font({"MS Sans Serif", 9.75, false});
+
+    Frame1.set_rect({240, 2700, 6720, 45});
+    Deutsch.picture = ui::Picture::FlagGerman;
+    Deutsch.group = 1;
+    Deutsch.set_rect({300, 2940, 660, 435});
+    Englisch.picture = ui::Picture::FlagBritish;
+    Englisch.group = 1;
+    Englisch.set_rect({1080, 2940, 660, 435});
+    OK_Button.set_rect({4020, 2970, 1335, 375});
+    Abbrechen_Button.set_rect({5505, 2970, 1455, 375});
+}
+
+void Fenster1::Form_Load() {
+    Sprache = 1;
+    set_caption(Titel());
+    Willkommen_txt.set_caption(std::string("Willkommen zum ") + kProduktName +
+                               " Installationsprogramm");
+    Label2.set_caption(kHinweisDe);
+    Abbrechen_Button.set_caption("Setup beenden");
+    OK_Button.set_caption("OK");
+    // The flag of the language in force shows as selected.
+    Deutsch.set_value(true);
+}
+
+void Fenster1::Deutsch_Click() {
+    Sprache = 1;
+    Sprache_aktualisieren();
+}
+
+void Fenster1::Englisch_Click() {
+    Sprache = 2;
+    Sprache_aktualisieren();
+}
+
+void Fenster1::Sprache_aktualisieren() {
+    const std::string produkt = kProduktName;
+    Willkommen_txt.set_caption(Deutsch_aktiv() ? "Willkommen zum " + produkt + " Installationsprogramm"
+                                               : "Welcome to " + produkt + " Setup");
+    Abbrechen_Button.set_caption(Text("Setup beenden", "Exit Setup"));
+    Label2.set_caption(Text(kHinweisDe, kHinweisEn));
+}
+
+void Fenster1::OK_Button_Click() { Weiter_zu(fenster2_); }
+
+void Fenster1::Abbrechen_Button_Click() { kontext().Programm_beenden(); }
+
+} // namespace tf::setup

@@ -1,0 +1,55 @@
+#include "setup/fenster.h"
+
+namespace tf::setup {
+
+Fenster3::Fenster3(SetupKontext& kontext, Fenster1& fenster1, ui::Form& fenster4)
+    : SetupFenster("Fenster3", kontext), fenster1_(fenster1), fenster4_(fenster4) {
+    Add(Image1);
+    Add(Label1);
+    client_width = 4290;
+    client_height = 750;
+    centered = true;
+    has_title_bar = false;
+    icon = ui::Picture::SetupIcon;
+    Image1.picture = ui::Picture::SetupIcon;
+    Image1.set_rect({150, 135, 480, 480});
+    Label1.set_rect({780, 255, 3390, 255});
+    Label1.set_font({"MS Sans Serif", 8.25, true});
+}
+
+void Fenster3::Form_Activate() {
+    Label1.set_caption(fenster1_.Text("Setup aktualisiert Ihr System ...",
+                                      "Setup is updating your system ..."));
+    if (kontext().vorschau)
+        return;
+    Pause(kontext(), 3.0);
+    if (kontext().beendet())
+        return;
+    Weiter_zu(fenster4_);
+}
+
+Fenster4::Fenster4(SetupKontext& kontext, Fenster1& fenster1)
+    : SetupFenster("Fenster4", kontext), fenster1_(fenster1) {
+    Add(Label1);
+    Add(OK_Button);
+    client_width = 5400;
+    client_height = 1560;
+    centered = true;
+    icon = ui::Picture::SetupIcon;
+    Label1.set_rect({240, 300, 4920, 300});
+    Label1.alignment = ui::Align::Center;
+    Label1.set_font({"MS Sans Serif", 9.75, true});
+    OK_Button.set_rect({2070, 960, 1260, 375});
+    OK_Button.on_click = [this] { OK_Button_Click(); };
+}
+
+void Fenster4::Form_Load() {
+    set_caption(Titel());
+    Label1.set_caption(fenster1_.Text("Das Setup wurde erfolgreich abgeschlossen.",
+                                      "The Setup was successful."));
+    OK_Button.set_caption("OK");
+}
+
+void Fenster4::OK_Button_Click() { kontext().Programm_beenden(); }
+
+} // namespace tf::setup
