@@ -1,0 +1,178 @@
+// The upper frame of the window: choosing the wave file and the target,
+// preparing the name, and running the conversion library.
+
+#include "app/card/common.h"
+#include "app/shell/projekt.h"
+#include "platform/codepage.h"
+
+#include <optional>
+#include <string>
+
+namespace tf {
+
+namespace {
+
+constexpr std::size_t kNameLength = 30;
+constexpr const char* kProjectCode = "0120";
+
+constexpr texts::Pair kLibraryMissing{
+    "Die Programmbibliothek \"Sonwerk_Projekt.dll\" konnte nicht geladen werden. "
+    "Bitte installieren Sie Trackforge neu.",
+    "The program library \"Sonwerk_Projekt.dll\" could not be loaded. "
+    "Please install Trackforge again."};
+constexpr texts::Pair kPathNotRepresentable{
+    "Der Pfad der Wave-Datei oder der Project-Datei enthält Zeichen, die nicht verarbeitet "
+    "werden können. Bitte wählen Sie einen anderen Ordner oder Dateinamen.",
+    "The path of the wave file or the project file contains characters that cannot be "
+    "processed. Please choose another folder or file name."};
+
+// The length of the UTF-8 character starting at s[i]; a byte that does not
+// start a well-formed character counts as a character of its own.
+std::size_t Utf8CharLength(const std::string& s, std::size_t i) {
+    const auto lead = static_cast<unsigned char>(s[i]);
+    const std::size_t len = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3
+                                                : (lead >> 3) == 0x1E                   ? 4
+                                                                                        : 1;
+    if (i + len > s.size())
+        return 1;
+    for (std::size_t k = 1; k < len; ++k)
+        if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
+            return 1;
+    return len;
+}
+
+std::optional<std::string> ShortPathInAnsi(FileSystem& fs, const std::string& path) {
+    try {
+        const std::string short_path = fs.ShortPathName(path);
+        bool lossless = false;
+        std::string ansi = Utf8ToAnsi(short_path, &lossless);
+        if (!short_path.empty() && lossless)
+            return ansi;
+    } catch (const FsError&) {
+    }
+    return std::nullopt;
+}
+
+// The library takes 8-bit paths. A path the ANSI code page cannot spell must
+// never reach it as some other path: the short form of the file stands in, and
+// for a target not made yet the short form of its folder with the file's name.
+std::optional<std::string> PathForLibrary(FileSystem& fs, const std::string& path) {
+    bool lossless = false;
+    std::string ansi = Utf8ToAnsi(path, &lossless);
+    if (lossless)
+        return ansi;
+    if (auto short_path = ShortPathInAnsi(fs, path))
+        return short_path;
+    const auto cut = path.find_last_of("\\/");
+    if (cut == std::string::npos)
+        return std::nullopt;
+    const std::string name = Utf8ToAnsi(path.substr(cut + 1), &lossless);
+    if (!lossless)
+        return std::nullopt;
+    const std::string folder = path.substr(0, cut);
+    std::optional<std::string> folder_ansi = Utf8ToAnsi(folder, &lossless);
+    if (!lossless)
+        folder_ansi = ShortPathInAnsi(fs, folder);
+    if (!folder_ansi)
+        return std::nullopt;
+    return *folder_ansi + "\\" + name;
+}
+
+enum class RunOutcome { Completed, Failed, LibraryMissing, PathNotRepresentable };
+
+} // namespace
+
+std::string Projekt::Real_Spaces(const std::string& name) const {
+    std::string result;
+    std::size_t i = 0;
+    while (result.size() < kNameLength && i < name.size()) {
+        const std::size_t len = Utf8CharLength(name, i);
+        bool lossless = false;
+        const std::string ansi = Utf8ToAnsi(name.substr(i, len), &lossless, ' ');
+        i += len;
+        const auto code = ansi.size() == 1 ? static_cast<unsigned char>(ansi[0]) : 0u;
+        const bool kept = lossless && code > 33 && code < 126;
+        result += kept ? static_cast<char>(code) : ' ';
+    }
+    result.resize(kNameLength, ' ');
+    return result;
+}
+
+void Projekt::Quell_Wave_Button_Click() {
+    CommonDialog1.Filter = "Wave-Datei (*.wav)|*.wav|";
+    CommonDialog1.Flags = 4;
+    CommonDialog1.CancelError = true;
+    texts::EndSilentlyOnFailure([this] {
+        CommonDialog1.ShowOpen();
+        Quell_Wave_Pfad = CommonDialog1.FileName;
+        Quell_Wave_txt.set_text(Quell_Wave_Pfad);
+        if (Header_auslesen() == 1) {
+            Wave_Größe_txt.set_text(KbText(ShowFolderSize(Quell_Wave_Pfad)));
+        } else {
+            // The size box keeps the previous file's size on purpose.
+            Quell_Wave_Pfad.clear();
+            Quell_Wave_txt.set_text("");
+        }
+    });
+}
+
+void Projekt::Ziel_Projekt_Button_Click() {
+    CommonDialog2.Filter =
+        Text("Project-Datei (*.kpf)|*.kpf|", "Project-File (*.kpf)|*.kpf|");
+    CommonDialog2.Flags = 4;
+    CommonDialog2.CancelError = true;
+    texts::EndSilentlyOnFailure([this] {
+        CommonDialog2.ShowSave();
+        Ziel_Projekt_Pfad = CommonDialog2.FileName;
+        Ziel_Projekt_txt.set_text(Ziel_Projekt_Pfad);
+        Freier_Speicherplatz_txt.set_text(KbText(ShowSpaceInfoDrive(Ziel_Projekt_Pfad)));
+    });
+}
+
+void Projekt::OK_Button_Click() {
+    const std::string target = Ziel_Projekt_txt.text();
+    if (target.empty()) {
+        s_.msg.Show(Text("Bitte Speicherort der Project-Datei wählen!",
+                         "Please select Path of Project-file!"),
+                    MsgButtons::Ok, MsgIcon::Exclamation, kTitleApp);
+        return;
+    }
+    player.mmStop();
+    player.mmClose();
+    if (!Laufwerk_bereit(target))
+        return;
+    const std::string source = Quell_Wave_txt.text();
+    // A target whose drive or a wave file that cannot be measured stops the
+    // run before the library, like too little room does.
+    bool room = false;
+    texts::EndSilentlyOnFailure([&] { room = Speicherplatz(target, source); });
+    if (!room)
+        return;
+    std::string name = Real_Spaces(Projektname_txt.text());
+    Status_txt.set_text(Text("Projektdatei erstellen", "Compiling Project-file"));
+    s_.events.DoEvents();
+
+    InitAniCursor();
+    RunOutcome outcome = RunOutcome::Failed;
+    const auto source_ansi = PathForLibrary(s_.fs, source);
+    const auto target_ansi = PathForLibrary(s_.fs, target);
+    if (!source_ansi || !target_ansi)
+        outcome = RunOutcome::PathNotRepresentable;
+    else if (s_.library.Load() != ConversionLibrary::LoadResult::Ok)
+        outcome = RunOutcome::LibraryMissing;
+    else if (s_.library.Projektdatei_erstellen(*source_ansi, *target_ansi, name,
+                                               kProjectCode) == -4)
+        outcome = RunOutcome::Completed;
+    ExitAniCursor();
+
+    Status_txt.set_text(texts::In(*this, outcome == RunOutcome::Completed ? texts::kCompleted
+                                                                         : texts::kError));
+    if (outcome == RunOutcome::LibraryMissing || outcome == RunOutcome::PathNotRepresentable)
+        s_.msg.Show(texts::In(*this, outcome == RunOutcome::LibraryMissing
+                                         ? kLibraryMissing
+                                         : kPathNotRepresentable),
+                    MsgButtons::Ok, MsgIcon::Exclamation, kTitleApp);
+    s_.events.DoEvents();
+}
+
+} // namespace tf
