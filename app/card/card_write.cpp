@@ -2,6 +2,7 @@
 
 #include "app/card/common.h"
 #include "app/shell/projekt.h"
+#include "app/shell/steps.h"
 
 #include <string>
 
@@ -71,7 +72,8 @@ void Projekt::Ziel_Projekt_Button_2_Click() {
     CommonDialog2.Filter = "Projekt-Datei (*.kpf)|*.kpf|";
     CommonDialog2.Flags = 4;
     CommonDialog2.CancelError = true;
-    texts::EndSilentlyOnFailure([this] {
+    // A cancel or any failure ends the handler without a word; what was set stays.
+    steps::UntilFailure([this] {
         CommonDialog2.ShowOpen();
         Ziel_Projekt_Pfad = CommonDialog2.FileName;
         Ziel_Projekt_txt_2.set_text(Ziel_Projekt_Pfad);
@@ -131,7 +133,7 @@ void Projekt::Karte_schreiben_Click() {
     else
         fail(kCopyFailed);
 
-    texts::EndSilentlyOnFailure([this] {
+    steps::Skippable([this] {
         File1.Refresh();
         Dir1.Refresh();
     });

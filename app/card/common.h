@@ -5,7 +5,6 @@
 #include "app/shell/projekt.h"
 
 #include <cstdint>
-#include <exception>
 #include <string>
 
 namespace tf::texts {
@@ -33,14 +32,5 @@ inline bool IsDriveName(const std::string& s) {
 }
 
 inline bool CardSizeFits(std::int32_t kb) { return kb >= kCardMinKb && kb <= kCardMaxKb; }
-
-// For handlers whose every failure, a cancelled dialog included, simply ends
-// them: what the steps before the failure set stays, nothing is shown.
-template <class Body> void EndSilentlyOnFailure(Body&& body) {
-    try {
-        body();
-    } catch (const std::exception&) {
-    }
-}
 
 } // namespace tf::texts

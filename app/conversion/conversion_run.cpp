@@ -3,6 +3,7 @@
 
 #include "app/card/common.h"
 #include "app/shell/projekt.h"
+#include "app/shell/steps.h"
 #include "platform/codepage.h"
 
 #include <optional>
@@ -102,7 +103,8 @@ void Projekt::Quell_Wave_Button_Click() {
     CommonDialog1.Filter = "Wave-Datei (*.wav)|*.wav|";
     CommonDialog1.Flags = 4;
     CommonDialog1.CancelError = true;
-    texts::EndSilentlyOnFailure([this] {
+    // A cancel or any failure ends the handler without a word.
+    steps::UntilFailure([this] {
         CommonDialog1.ShowOpen();
         Quell_Wave_Pfad = CommonDialog1.FileName;
         Quell_Wave_txt.set_text(Quell_Wave_Pfad);
@@ -121,7 +123,8 @@ void Projekt::Ziel_Projekt_Button_Click() {
         Text("Project-Datei (*.kpf)|*.kpf|", "Project-File (*.kpf)|*.kpf|");
     CommonDialog2.Flags = 4;
     CommonDialog2.CancelError = true;
-    texts::EndSilentlyOnFailure([this] {
+    // A cancel or any failure ends the handler without a word.
+    steps::UntilFailure([this] {
         CommonDialog2.ShowSave();
         Ziel_Projekt_Pfad = CommonDialog2.FileName;
         Ziel_Projekt_txt.set_text(Ziel_Projekt_Pfad);
@@ -145,7 +148,7 @@ void Projekt::OK_Button_Click() {
     // A target whose drive or a wave file that cannot be measured stops the
     // run before the library, like too little room does.
     bool room = false;
-    texts::EndSilentlyOnFailure([&] { room = Speicherplatz(target, source); });
+    steps::UntilFailure([&] { room = Speicherplatz(target, source); });
     if (!room)
         return;
     std::string name = Real_Spaces(Projektname_txt.text());
