@@ -1,0 +1,149 @@
+// The settings file Trackforge.kps: the card drive, the last wave and project
+// paths and the language, carried from one run to the next. Four lines of 8-bit
+// text, each ended by CR LF; the language as -1 (German) or 0 (English).
+//
+// It lives in the program's folder. Where that folder cannot be written (an
+// installation below the system's program folder, run by a plain user), the
+// file goes to the user's own application-data folder instead, and that copy
+// is the one read back while it exists.
+
+#include "app/shell/projekt.h"
+#include "app/shell/steps.h"
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace tf {
+
+namespace {
+
+constexpr const char* kFileName = "Trackforge.kps";
+constexpr const char* kUserFolderName = "Trackforge";
+
+std::string UpperAscii(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string Trimmed(const std::string& s) {
+    const auto first = s.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    const auto last = s.find_last_not_of(" \t");
+    return s.substr(first, last - first + 1);
+}
+
+// Line 4 as written ("-1", "0") or as a Boolean word in either language.
+bool ParseBoolean(const std::string& line) {
+    const std::string v = UpperAscii(Trimmed(line));
+    if (v == "-1" || v == "TRUE" || v == "WAHR")
+        return true;
+    if (v == "0" || v == "FALSE" || v == "FALSCH")
+        return false;
+    throw std::invalid_argument("not a Boolean: " + line);
+}
+
+std::string ProgramSettingsPath(AppPaths& paths) {
+    return paths.ProgramFolder() + "\\" + kFileName;
+}
+
+std::string UserSettingsFolder(AppPaths& paths) {
+    const std::string base = paths.UserDataFolder();
+    return base.empty() ? std::string() : base + "\\" + kUserFolderName;
+}
+
+std::string UserSettingsPath(AppPaths& paths) {
+    const std::string folder = UserSettingsFolder(paths);
+    return folder.empty() ? std::string() : folder + "\\" + kFileName;
+}
+
+bool Exists(FileSystem& fs, const std::string& path) {
+    bool exists = false;
+    steps::Skippable([&] { exists = !path.empty() && fs.FileExists(path); });
+    return exists;
+}
+
+// Creates, writes and closes the file; each failing step is skipped and the
+// next one tried. True only when every step went through.
+bool WriteFourLines(FileSystem& fs, const std::string& path, const std::string (&lines)[4]) {
+    std::unique_ptr<TextWriter> out;
+    bool ok = steps::Skippable([&] { out = fs.CreateTextFile(path); }) && out != nullptr;
+    for (const std::string& line : lines)
+        ok = steps::Skippable([&] {
+                 if (out)
+                     out->WriteLine(line);
+             }) && ok;
+    ok = steps::Skippable([&] {
+             if (out)
+                 out->Close();
+         }) && ok;
+    return ok;
+}
+
+void EnsureFolder(FileSystem& fs, const std::string& folder) {
+    bool exists = false;
+    steps::Skippable([&] { exists = fs.FolderExists(folder); });
+    if (!exists)
+        steps::Skippable([&] { fs.CreateFolder(folder); });
+}
+
+} // namespace
+
+void Projekt::Einstellungen_öffnen() {
+    std::string path = UserSettingsPath(s_.paths);
+    if (!Exists(s_.fs, path))
+        path = ProgramSettingsPath(s_.paths);
+
+    bool read = true;
+    if (Exists(s_.fs, path)) {
+        // The first failing step ends the reading; what was stored before stays.
+        read = steps::UntilFailure([&] {
+            std::unique_ptr<TextReader> in = s_.fs.OpenTextForReading(path);
+            CF_Laufwerk = UpperAscii(in->ReadLine());
+            Quell_Wave_Pfad = in->ReadLine();
+            Ziel_Projekt_Pfad = in->ReadLine();
+            Deutsch.set_value(ParseBoolean(in->ReadLine()));
+            in->Close();
+            CommonDialog1.InitDir = Quell_Wave_Pfad;
+            CommonDialog2.InitDir = Ziel_Projekt_Pfad;
+            // A blank line 1 means no card drive was chosen last time; the
+            // list keeps its drive rather than losing the rest of the settings.
+            if (!Trimmed(CF_Laufwerk).empty())
+                Drive1.set_drive(CF_Laufwerk);
+        });
+    }
+
+    if (!read) {
+        Deutsch.set_value(true);
+        Deutsch_Click(); // the German texts also when German was selected already
+        return;
+    }
+    if (Deutsch.value())
+        Deutsch.set_value(true);
+    else
+        Englisch.set_value(true);
+    Sprache_aktualisieren();
+}
+
+void Projekt::WriteSettingsFile() {
+    const std::string lines[4] = {CF_Laufwerk, Quell_Wave_Pfad, Ziel_Projekt_Pfad,
+                                  Deutsch.value() ? "-1" : "0"};
+    const std::string user_path = UserSettingsPath(s_.paths);
+    if (WriteFourLines(s_.fs, ProgramSettingsPath(s_.paths), lines)) {
+        // The program folder's copy is current again; an older per-user copy
+        // would otherwise be read in its place.
+        if (Exists(s_.fs, user_path))
+            steps::Skippable([&] { s_.fs.DeleteFile(user_path); });
+        return;
+    }
+    if (user_path.empty())
+        return;
+    EnsureFolder(s_.fs, UserSettingsFolder(s_.paths));
+    WriteFourLines(s_.fs, user_path, lines);
+}
+
+} // namespace tf
