@@ -1,0 +1,172 @@
+// Test helpers for the conversion library: scratch folders, wave builders and
+// a plain reference model of a project file to compare the fast writer against.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace tf::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A fresh folder, removed with everything in it at the end of the test.
+class TempDir {
+  public:
+    TempDir() {
+        std::random_device rd;
+        path_ = std::filesystem::temp_directory_path() /
+                ("tf-lib-" + std::to_string(rd()) + "-" + std::to_string(rd()));
+        std::filesystem::create_directories(path_);
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+  private:
+    std::filesystem::path path_;
+};
+
+inline void write_bytes(const std::string& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline Bytes read_bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void put16(Bytes& b, std::uint32_t v) {
+    b.push_back(static_cast<std::uint8_t>(v));
+    b.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+inline void put32(Bytes& b, std::uint32_t v) {
+    put16(b, v & 0xFFFF);
+    put16(b, v >> 16);
+}
+inline void put_id(Bytes& b, const char* id) { b.insert(b.end(), id, id + 4); }
+
+inline void put_chunk(Bytes& b, const char* id, const Bytes& body) {
+    put_id(b, id);
+    put32(b, static_cast<std::uint32_t>(body.size()));
+    b.insert(b.end(), body.begin(), body.end());
+    if (body.size() % 2) {
+        b.push_back(0);
+    }
+}
+
+inline Bytes pattern(std::size_t size, std::uint32_t seed = 1) {
+    Bytes b(size);
+    std::mt19937 gen(seed);
+    for (auto& x : b) {
+        x = static_cast<std::uint8_t>(gen());
+    }
+    return b;
+}
+
+inline Bytes fmt_body(std::uint16_t format = 1, std::uint16_t channels = 2,
+                      std::uint32_t rate = 44100, std::uint16_t bits = 16) {
+    Bytes f;
+    put16(f, format);
+    put16(f, channels);
+    put32(f, rate);
+    put32(f, rate * channels * bits / 8);
+    put16(f, static_cast<std::uint16_t>(channels * bits / 8));
+    put16(f, bits);
+    return f;
+}
+
+// A canonical 44-byte-header wave around `audio`, followed by `trailer`.
+inline Bytes make_wave(const Bytes& audio, const Bytes& trailer = {}) {
+    Bytes w;
+    put_id(w, "RIFF");
+    put32(w, static_cast<std::uint32_t>(36 + audio.size() + trailer.size()));
+    put_id(w, "WAVE");
+    put_chunk(w, "fmt ", fmt_body());
+    put_id(w, "data");
+    put32(w, static_cast<std::uint32_t>(audio.size()));
+    w.insert(w.end(), audio.begin(), audio.end());
+    w.insert(w.end(), trailer.begin(), trailer.end());
+    return w;
+}
+
+// Where the audio of `wave` lies, found the slow and obvious way.
+inline void reference_audio(const Bytes& wave, std::size_t& begin, std::size_t& end) {
+    auto le32 = [&](std::size_t p) {
+        return std::uint32_t{wave[p]} | std::uint32_t{wave[p + 1]} << 8 |
+               std::uint32_t{wave[p + 2]} << 16 | std::uint32_t{wave[p + 3]} << 24;
+    };
+    begin = std::min<std::size_t>(44, wave.size());
+    end = wave.size();
+    if (wave.size() < 44 || std::memcmp(wave.data(), "RIFF", 4) != 0 ||
+        std::memcmp(wave.data() + 8, "WAVE", 4) != 0) {
+        return;
+    }
+    for (std::uint64_t p = 12; p + 8 <= wave.size();) {
+        const std::uint32_t size = le32(static_cast<std::size_t>(p) + 4);
+        if (std::memcmp(wave.data() + p, "data", 4) == 0) {
+            begin = static_cast<std::size_t>(p + 8);
+            if (size != 0 && p + 8 + size < wave.size()) {
+                end = static_cast<std::size_t>(p + 8 + size);
+            }
+            return;
+        }
+        p += 8 + std::uint64_t{size} + (size & 1);
+    }
+}
+
+// The project file for `wave`, one byte at a time as the format describes it.
+inline Bytes reference_project(const Bytes& wave, const std::string& name30,
+                               const std::string& code4) {
+    Bytes out;
+    const char* magic = "KORVANT";
+    out.insert(out.end(), magic, magic + 7);
+    out.insert(out.end(), code4.begin(), code4.begin() + 4);
+    for (int i = 0; i < 30; ++i) {
+        const auto c = static_cast<std::uint8_t>(name30[i]);
+        std::uint8_t w = (c >= 0x20 && c <= 0x7E) ? c : 0x20;
+        if (c == 0xFC || c == 0xDC) w = 0xF5;
+        if (c == 0xF6 || c == 0xD6) w = 0xEF;
+        if (c == 0xE4 || c == 0xC4) w = 0xE1;
+        out.push_back(w);
+    }
+    std::uint64_t s = 0;
+    for (int i = 7; i >= 4; --i) {
+        s = s << 8 | (i < static_cast<int>(wave.size()) ? wave[i] : 0);
+    }
+    const std::uint64_t count = s < 44 ? 1 : (s - 44) / 176604 + 1;
+    out.push_back(static_cast<std::uint8_t>(count % 256));
+    out.push_back(static_cast<std::uint8_t>(count / 256 % 256));
+    out.resize(7680, 0);
+    for (int i = 0; i < 255744; ++i) {
+        out.push_back(0x00);
+        out.push_back(0x80);
+    }
+    std::size_t begin = 0, end = 0;
+    reference_audio(wave, begin, end);
+    for (std::size_t p = begin; p + 1 < end; p += 2) {
+        unsigned u = wave[p] + 256u * wave[p + 1];
+        u = u <= 32768 ? u + 32768 : u - 32768;
+        out.push_back(static_cast<std::uint8_t>(u % 256));
+        out.push_back(static_cast<std::uint8_t>(u / 256 % 256));
+    }
+    for (int i = 0; i < 441510; ++i) {
+        out.push_back(0x00);
+        out.push_back(0x80);
+    }
+    return out;
+}
+
+} // namespace tf::test
