@@ -1,0 +1,683 @@
+#include "platform/fake/fake_file_system.h"
+
+#include "platform/codepage.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+#include <system_error>
+
+namespace stdfs = std::filesystem;
+
+namespace tf::fake {
+namespace {
+
+std::string Lower(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+bool LessIgnoringCase(const std::string& a, const std::string& b) {
+    std::string la = Lower(a), lb = Lower(b);
+    return la != lb ? la < lb : a < b;
+}
+
+std::string Key(const stdfs::path& p) { return p.lexically_normal().string(); }
+
+bool HasWildcard(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
+
+std::string ReadAll(const stdfs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    if (!in)
+        throw FsError("cannot open " + p.string());
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+bool GlobMatch(const char* p, const char* n) {
+    // Iterative matcher with one backtrack point for the last "*".
+    const char* star = nullptr;
+    const char* resume = nullptr;
+    while (*n) {
+        if (*p == '?' || (*p && *p != '*' && *p == *n)) {
+            ++p;
+            ++n;
+        } else if (*p == '*') {
+            star = p++;
+            resume = n;
+        } else if (star) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (*p == '*')
+        ++p;
+    return *p == 0;
+}
+
+class FakeTextReader : public TextReader {
+  public:
+    explicit FakeTextReader(std::string bytes) : bytes_(std::move(bytes)) {}
+    std::string ReadBytes(std::size_t n) override {
+        if (pos_ >= bytes_.size())
+            throw FsError("input past end of file");
+        std::string out = bytes_.substr(pos_, n);
+        pos_ += out.size();
+        return out;
+    }
+    std::string ReadLine() override {
+        if (pos_ >= bytes_.size())
+            throw FsError("input past end of file");
+        std::size_t end = bytes_.find('\n', pos_);
+        std::string line = bytes_.substr(pos_, end == std::string::npos ? std::string::npos : end - pos_);
+        pos_ = end == std::string::npos ? bytes_.size() : end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        return AnsiToUtf8(line);
+    }
+    bool AtEndOfStream() override { return pos_ >= bytes_.size(); }
+    void Close() override {}
+
+  private:
+    std::string bytes_;
+    std::size_t pos_ = 0;
+};
+
+class FakeTextWriter : public TextWriter {
+  public:
+    explicit FakeTextWriter(const stdfs::path& p) : out_(p, std::ios::binary | std::ios::trunc) {
+        if (!out_)
+            throw FsError("cannot create " + p.string());
+    }
+    void Write(const std::string& utf8) override { out_ << Utf8ToAnsi(utf8); }
+    void WriteLine(const std::string& utf8) override { out_ << Utf8ToAnsi(utf8) << "\r\n"; }
+    void Close() override {
+        if (!out_.is_open())
+            return;
+        out_.close();
+        if (out_.fail())
+            throw FsError("write failed");
+    }
+
+  private:
+    std::ofstream out_;
+};
+
+} // namespace
+
+FakeFileSystem::FakeFileSystem() {
+    std::string tmpl = (stdfs::temp_directory_path() / "tf-fakefs-XXXXXX").string();
+    if (!mkdtemp(tmpl.data()))
+        throw std::runtime_error("cannot make a temporary folder");
+    base_ = tmpl;
+}
+
+FakeFileSystem::~FakeFileSystem() {
+    std::error_code ec;
+    stdfs::remove_all(base_, ec);
+}
+
+// --- Setting up ---------------------------------------------------------
+
+FakeDrive& FakeFileSystem::AddDrive(const std::string& name, int type) {
+    char letter = DriveLetter(name);
+    FakeDrive d;
+    d.type = type;
+    if (type == kDriveRemovable) {
+        d.file_system = "FAT";
+        d.total_bytes = 128ull * 1024 * 1024;
+        d.available_bytes = 100ull * 1024 * 1024;
+    } else {
+        d.total_bytes = 100ull * 1024 * 1024 * 1024;
+        d.available_bytes = 50ull * 1024 * 1024 * 1024;
+    }
+    d.root = base_ / std::string(1, letter);
+    stdfs::create_directories(d.root);
+    if (!current_drive_)
+        current_drive_ = letter;
+    return drives_[letter] = std::move(d);
+}
+
+FakeDrive& FakeFileSystem::drive(const std::string& name) { return drives_.at(DriveLetter(name)); }
+
+void FakeFileSystem::RemoveDrive(const std::string& name) {
+    char letter = DriveLetter(name);
+    auto it = drives_.find(letter);
+    if (it == drives_.end())
+        return;
+    std::error_code ec;
+    stdfs::remove_all(it->second.root, ec);
+    drives_.erase(it);
+}
+
+void FakeFileSystem::SetCurrentDrive(const std::string& name) { current_drive_ = DriveLetter(name); }
+
+void FakeFileSystem::SetCurrentFolder(const std::string& drive_name, const std::string& folder) {
+    char letter = DriveLetter(drive_name);
+    Resolved r = Resolve(std::string(1, letter) + ":" + (folder.empty() || folder[0] == '\\' || folder[0] == '/' ? "" : "\\") + folder);
+    DriveOf(letter).current_folder = r.parts;
+}
+
+stdfs::path FakeFileSystem::HostPath(const std::string& path) const { return Host(Resolve(path)); }
+
+void FakeFileSystem::WriteFile(const std::string& path, const std::string& bytes) {
+    stdfs::path host = HostPath(path);
+    stdfs::create_directories(host.parent_path());
+    std::ofstream out(host, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    if (!out)
+        throw std::runtime_error("cannot write " + host.string());
+}
+
+std::string FakeFileSystem::ReadFile(const std::string& path) const { return ReadAll(HostPath(path)); }
+
+void FakeFileSystem::MakeFolders(const std::string& path) { stdfs::create_directories(HostPath(path)); }
+
+void FakeFileSystem::SetReadOnly(const std::string& path, bool read_only) {
+    if (read_only)
+        read_only_.insert(Key(HostPath(path)));
+    else
+        read_only_.erase(Key(HostPath(path)));
+}
+
+bool FakeFileSystem::IsReadOnly(const std::string& path) const { return read_only_.count(Key(HostPath(path))) > 0; }
+
+void FakeFileSystem::SetLocked(const std::string& path, bool locked) {
+    if (locked)
+        locked_.insert(Key(HostPath(path)));
+    else
+        locked_.erase(Key(HostPath(path)));
+}
+
+void FakeFileSystem::SetLastModified(const std::string& path, const DateTime& t) {
+    using namespace std::chrono;
+    sys_days day = year{t.year} / t.month / t.day;
+    sys_seconds when = day + hours{t.hour} + minutes{t.minute} + seconds{t.second};
+    stdfs::last_write_time(HostPath(path), file_clock::from_sys(when));
+}
+
+void FakeFileSystem::SetShortPathName(const std::string& path, const std::string& short_name) {
+    short_names_[Key(HostPath(path))] = short_name;
+}
+
+// --- Failure injection --------------------------------------------------
+
+void FakeFileSystem::FailNext(const std::string& member, int times) { fail_next_[member] += times; }
+
+void FakeFileSystem::FailAlways(const std::string& member, bool on) {
+    if (on)
+        fail_always_.insert(member);
+    else
+        fail_always_.erase(member);
+}
+
+void FakeFileSystem::ClearFailures() {
+    fail_next_.clear();
+    fail_always_.clear();
+    fail_when = nullptr;
+}
+
+int FakeFileSystem::CallCount(const std::string& member) const {
+    std::string prefix = member + "(";
+    return static_cast<int>(std::count_if(calls_.begin(), calls_.end(),
+                                          [&](const std::string& c) { return c.rfind(prefix, 0) == 0; }));
+}
+
+void FakeFileSystem::Enter(const std::string& member, const std::string& argument) {
+    calls_.push_back(member + "(" + argument + ")");
+    bool fail = fail_always_.count(member) > 0;
+    if (auto it = fail_next_.find(member); !fail && it != fail_next_.end() && it->second > 0) {
+        --it->second;
+        fail = true;
+    }
+    if (!fail && fail_when)
+        fail = fail_when(member, argument);
+    if (fail)
+        throw FsError(member + " failed");
+}
+
+// --- Path handling ------------------------------------------------------
+
+char FakeFileSystem::DriveLetter(const std::string& name) const {
+    std::string n = name;
+    std::replace(n.begin(), n.end(), '/', '\\');
+    bool ok = !n.empty() && std::isalpha(static_cast<unsigned char>(n[0])) &&
+              (n.size() == 1 || (n[1] == ':' && (n.size() == 2 || (n.size() == 3 && n[2] == '\\'))));
+    if (!ok)
+        throw FsError("invalid drive name '" + name + "'");
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(n[0])));
+}
+
+FakeDrive& FakeFileSystem::DriveOf(char letter) {
+    auto it = drives_.find(letter);
+    if (it == drives_.end())
+        throw FsError(std::string("drive not found: ") + letter + ":");
+    return it->second;
+}
+
+const FakeDrive& FakeFileSystem::DriveOf(char letter) const {
+    return const_cast<FakeFileSystem*>(this)->DriveOf(letter);
+}
+
+FakeDrive& FakeFileSystem::ReadyDrive(char letter) {
+    FakeDrive& d = DriveOf(letter);
+    if (!d.ready)
+        throw FsError(std::string("device not ready: ") + letter + ":");
+    return d;
+}
+
+FakeFileSystem::Resolved FakeFileSystem::Resolve(const std::string& path) const {
+    std::string p = path;
+    std::replace(p.begin(), p.end(), '/', '\\');
+    if (p.rfind("\\\\", 0) == 0)
+        throw FsError("network paths are not supported: " + path);
+    Resolved r;
+    std::size_t pos = 0;
+    if (p.size() >= 2 && p[1] == ':' && std::isalpha(static_cast<unsigned char>(p[0]))) {
+        r.letter = static_cast<char>(std::tolower(static_cast<unsigned char>(p[0])));
+        r.shown_letter = p.substr(0, 1);
+        pos = 2;
+    } else {
+        if (!current_drive_)
+            throw FsError("no current drive for '" + path + "'");
+        r.letter = current_drive_;
+        r.shown_letter = std::string(1, static_cast<char>(std::toupper(current_drive_)));
+    }
+    std::string rest = p.substr(pos);
+    if (rest.empty() || rest[0] != '\\') {
+        if (auto it = drives_.find(r.letter); it != drives_.end())
+            r.parts = it->second.current_folder;
+    }
+    std::stringstream ss(rest);
+    for (std::string part; std::getline(ss, part, '\\');) {
+        if (part.empty() || part == ".")
+            continue;
+        if (part == "..") {
+            if (!r.parts.empty())
+                r.parts.pop_back();
+            continue;
+        }
+        r.parts.push_back(part);
+    }
+    return r;
+}
+
+stdfs::path FakeFileSystem::Host(const Resolved& r) const {
+    stdfs::path cur = DriveOf(r.letter).root;
+    for (const std::string& part : r.parts) {
+        stdfs::path exact = cur / part;
+        std::error_code ec;
+        if (!HasWildcard(part) && !stdfs::exists(stdfs::symlink_status(exact, ec)) && stdfs::is_directory(cur, ec)) {
+            std::string want = Lower(part);
+            for (const auto& e : stdfs::directory_iterator(cur, ec)) {
+                if (Lower(e.path().filename().string()) == want) {
+                    exact = e.path();
+                    break;
+                }
+            }
+        }
+        cur = exact;
+    }
+    return cur;
+}
+
+stdfs::path FakeFileSystem::ReadyHost(const std::string& path, Resolved* out) {
+    Resolved r = Resolve(path);
+    ReadyDrive(r.letter);
+    if (out)
+        *out = r;
+    return Host(r);
+}
+
+void FakeFileSystem::CheckWritable(const stdfs::path& host) const {
+    if (read_only_.count(Key(host)) || locked_.count(Key(host)))
+        throw FsError("permission denied: " + host.filename().string());
+}
+
+void FakeFileSystem::Forget(const stdfs::path& host) {
+    std::string k = Key(host);
+    auto drop = [&](auto& container) {
+        for (auto it = container.begin(); it != container.end();) {
+            const std::string& item = [&]() -> const std::string& {
+                if constexpr (std::is_same_v<std::decay_t<decltype(*it)>, std::string>)
+                    return *it;
+                else
+                    return it->first;
+            }();
+            bool under = item == k || item.rfind(k + "/", 0) == 0;
+            it = under ? container.erase(it) : std::next(it);
+        }
+    };
+    drop(read_only_);
+    drop(locked_);
+    drop(short_names_);
+}
+
+bool FakeFileSystem::WildcardMatch(const std::string& pattern, const std::string& name) {
+    std::string p = Lower(pattern), n = Lower(name);
+    if (p == "*.*" || p == "*")
+        return true;
+    if (GlobMatch(p.c_str(), n.c_str()))
+        return true;
+    // "name.*" also matches "name" without an extension.
+    return p.size() > 2 && p.compare(p.size() - 2, 2, ".*") == 0 &&
+           GlobMatch(p.substr(0, p.size() - 2).c_str(), n.c_str());
+}
+
+// --- Drives ---------------------------------------------------------------
+
+std::vector<DriveEntry> FakeFileSystem::Drives() {
+    Enter("Drives", "");
+    std::vector<DriveEntry> out;
+    for (const auto& [letter, d] : drives_)
+        out.push_back({std::string(1, letter) + ":", d.ready ? d.label : ""});
+    return out;
+}
+
+int FakeFileSystem::DriveType(const std::string& d) {
+    Enter("DriveType", d);
+    return DriveOf(DriveLetter(d)).type;
+}
+
+bool FakeFileSystem::IsReady(const std::string& d) {
+    Enter("IsReady", d);
+    return DriveOf(DriveLetter(d)).ready;
+}
+
+std::string FakeFileSystem::FileSystemName(const std::string& d) {
+    Enter("FileSystemName", d);
+    return ReadyDrive(DriveLetter(d)).file_system;
+}
+
+std::uint64_t FakeFileSystem::TotalSize(const std::string& d) {
+    Enter("TotalSize", d);
+    return ReadyDrive(DriveLetter(d)).total_bytes;
+}
+
+std::uint64_t FakeFileSystem::AvailableSpace(const std::string& d) {
+    Enter("AvailableSpace", d);
+    return ReadyDrive(DriveLetter(d)).available_bytes;
+}
+
+// --- Paths ----------------------------------------------------------------
+
+std::string FakeFileSystem::GetAbsolutePathName(const std::string& path) {
+    Enter("GetAbsolutePathName", path);
+    Resolved r = Resolve(path);
+    std::string out = r.shown_letter + ":";
+    if (r.parts.empty())
+        return out + "\\";
+    for (const std::string& part : r.parts)
+        out += "\\" + part;
+    return out;
+}
+
+std::string FakeFileSystem::GetDriveName(const std::string& path) {
+    Enter("GetDriveName", path);
+    if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0])))
+        return path.substr(0, 2);
+    return "";
+}
+
+std::string FakeFileSystem::ShortPathName(const std::string& path) {
+    Enter("ShortPathName", path);
+    stdfs::path host = ReadyHost(path);
+    if (!stdfs::exists(host))
+        throw FsError("file not found: " + path);
+    auto it = short_names_.find(Key(host));
+    return it == short_names_.end() ? "" : it->second;
+}
+
+// --- Files and folders ------------------------------------------------------
+
+bool FakeFileSystem::FileExists(const std::string& path) {
+    Enter("FileExists", path);
+    try {
+        if (HasWildcard(path))
+            return false;
+        return stdfs::is_regular_file(ReadyHost(path));
+    } catch (const FsError&) {
+        return false;
+    }
+}
+
+bool FakeFileSystem::FolderExists(const std::string& path) {
+    Enter("FolderExists", path);
+    try {
+        if (HasWildcard(path))
+            return false;
+        return stdfs::is_directory(ReadyHost(path));
+    } catch (const FsError&) {
+        return false;
+    }
+}
+
+std::uint64_t FakeFileSystem::FileSize(const std::string& path) {
+    Enter("FileSize", path);
+    stdfs::path host = ReadyHost(path);
+    if (!stdfs::is_regular_file(host))
+        throw FsError("file not found: " + path);
+    return stdfs::file_size(host);
+}
+
+DateTime FakeFileSystem::LastModified(const std::string& path) {
+    Enter("LastModified", path);
+    stdfs::path host = ReadyHost(path);
+    if (!stdfs::exists(host))
+        throw FsError("file not found: " + path);
+    using namespace std::chrono;
+    auto when = floor<seconds>(file_clock::to_sys(stdfs::last_write_time(host)));
+    sys_days day = floor<days>(when);
+    year_month_day ymd(day);
+    hh_mm_ss hms(when - day);
+    return DateTime{static_cast<int>(ymd.year()),           static_cast<int>(unsigned(ymd.month())),
+                    static_cast<int>(unsigned(ymd.day())),  static_cast<int>(hms.hours().count()),
+                    static_cast<int>(hms.minutes().count()), static_cast<int>(hms.seconds().count())};
+}
+
+std::vector<std::string> FakeFileSystem::ListFolders(const std::string& folder) {
+    Enter("ListFolders", folder);
+    stdfs::path host = ReadyHost(folder);
+    if (!stdfs::is_directory(host))
+        throw FsError("path not found: " + folder);
+    std::vector<std::string> names;
+    for (const auto& e : stdfs::directory_iterator(host))
+        if (e.is_directory())
+            names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end(), LessIgnoringCase);
+    return names;
+}
+
+std::vector<std::string> FakeFileSystem::ListFiles(const std::string& folder, const std::string& pattern) {
+    Enter("ListFiles", folder);
+    stdfs::path host = ReadyHost(folder);
+    if (!stdfs::is_directory(host))
+        throw FsError("path not found: " + folder);
+    std::vector<std::string> names;
+    for (const auto& e : stdfs::directory_iterator(host)) {
+        std::string name = e.path().filename().string();
+        if (e.is_regular_file() && WildcardMatch(pattern, name))
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end(), LessIgnoringCase);
+    return names;
+}
+
+// --- Text files -------------------------------------------------------------
+
+std::unique_ptr<TextReader> FakeFileSystem::OpenTextForReading(const std::string& path) {
+    Enter("OpenTextForReading", path);
+    stdfs::path host = ReadyHost(path);
+    if (!stdfs::is_regular_file(host))
+        throw FsError("file not found: " + path);
+    return std::make_unique<FakeTextReader>(ReadAll(host));
+}
+
+std::unique_ptr<TextWriter> FakeFileSystem::CreateTextFile(const std::string& path) {
+    Enter("CreateTextFile", path);
+    stdfs::path host = ReadyHost(path);
+    if (!stdfs::is_directory(host.parent_path()))
+        throw FsError("path not found: " + path);
+    if (stdfs::is_directory(host))
+        throw FsError("permission denied: " + path);
+    CheckWritable(host);
+    return std::make_unique<FakeTextWriter>(host);
+}
+
+// --- Copy, move, delete -----------------------------------------------------
+
+void FakeFileSystem::CopyFile(const std::string& source, const std::string& target) {
+    Enter("CopyFile", source + " -> " + target);
+    CopyImpl(source, target);
+}
+
+void FakeFileSystem::CopyFileFlushed(const std::string& source, const std::string& target) {
+    Enter("CopyFileFlushed", source + " -> " + target);
+    CopyImpl(source, target);
+}
+
+void FakeFileSystem::CopyImpl(const std::string& source, const std::string& target) {
+    stdfs::path src = ReadyHost(source);
+    if (HasWildcard(source) || !stdfs::is_regular_file(src))
+        throw FsError("file not found: " + source);
+    Resolved tr;
+    stdfs::path tgt = ReadyHost(target, &tr);
+    bool into_folder = !target.empty() && (target.back() == '\\' || target.back() == '/');
+    if (into_folder) {
+        if (!stdfs::is_directory(tgt))
+            throw FsError("path not found: " + target);
+        tgt = Host([&] {
+            Resolved r = tr;
+            r.parts.push_back(src.filename().string());
+            return r;
+        }());
+    }
+    if (stdfs::is_directory(tgt) || !stdfs::is_directory(tgt.parent_path()))
+        throw FsError("cannot write " + target);
+    if (stdfs::exists(tgt) && stdfs::equivalent(src, tgt))
+        throw FsError("permission denied: copy onto itself");
+    CheckWritable(tgt);
+
+    FakeDrive& d = DriveOf(tr.letter);
+    std::uint64_t size = stdfs::file_size(src);
+    std::uint64_t old = stdfs::is_regular_file(tgt) ? stdfs::file_size(tgt) : 0;
+    if (d.track_space) {
+        if (size > old && size - old > d.available_bytes)
+            throw FsError("disk full");
+        d.available_bytes = d.available_bytes + old - size;
+    }
+    stdfs::copy_file(src, tgt, stdfs::copy_options::overwrite_existing);
+    // Like Windows: the copy keeps the source's date and read-only attribute.
+    stdfs::last_write_time(tgt, stdfs::last_write_time(src));
+    if (read_only_.count(Key(src)))
+        read_only_.insert(Key(tgt));
+}
+
+bool FakeFileSystem::FilesEqual(const std::string& a, const std::string& b) {
+    Enter("FilesEqual", a + " , " + b);
+    stdfs::path ha = ReadyHost(a), hb = ReadyHost(b);
+    if (!stdfs::is_regular_file(ha) || !stdfs::is_regular_file(hb))
+        throw FsError("file not found");
+    return ReadAll(ha) == ReadAll(hb);
+}
+
+void FakeFileSystem::MoveFile(const std::string& from, const std::string& to) {
+    Enter("MoveFile", from + " -> " + to);
+    stdfs::path src = ReadyHost(from);
+    stdfs::path tgt = ReadyHost(to);
+    if (!stdfs::exists(src))
+        throw FsError("file not found: " + from);
+    if (locked_.count(Key(src)))
+        throw FsError("permission denied: " + from);
+    if (!stdfs::is_directory(tgt.parent_path()) || stdfs::is_directory(tgt))
+        throw FsError("cannot write " + to);
+    if (stdfs::exists(tgt)) {
+        CheckWritable(tgt);
+        Forget(tgt);
+    }
+    bool was_read_only = read_only_.count(Key(src)) > 0;
+    stdfs::rename(src, tgt);
+    Forget(src);
+    if (was_read_only)
+        read_only_.insert(Key(tgt));
+}
+
+void FakeFileSystem::DeleteFile(const std::string& pattern) {
+    Enter("DeleteFile", pattern);
+    DeleteMatching(pattern, false);
+}
+
+void FakeFileSystem::DeleteFolder(const std::string& pattern) {
+    Enter("DeleteFolder", pattern);
+    DeleteMatching(pattern, true);
+}
+
+void FakeFileSystem::DeleteMatching(const std::string& pattern, bool folders) {
+    Resolved r;
+    ReadyHost(pattern, &r);
+    if (r.parts.empty())
+        throw FsError("nothing to delete in " + pattern);
+    std::string last = r.parts.back();
+    r.parts.pop_back();
+    stdfs::path parent = Host(r);
+    if (!stdfs::is_directory(parent))
+        throw FsError("path not found: " + pattern);
+
+    std::vector<stdfs::path> matches;
+    for (const auto& e : stdfs::directory_iterator(parent)) {
+        if (!WildcardMatch(last, e.path().filename().string()))
+            continue;
+        // A link counts as what it points to, but only the link is removed.
+        std::error_code ec;
+        bool is_folder = stdfs::is_directory(e.path(), ec);
+        if (is_folder == folders)
+            matches.push_back(e.path());
+    }
+    if (matches.empty())
+        throw FsError((folders ? "path not found: " : "file not found: ") + pattern);
+    std::sort(matches.begin(), matches.end());
+
+    FakeDrive& d = DriveOf(r.letter);
+    for (const stdfs::path& m : matches) {
+        bool is_link = stdfs::is_symlink(m);
+        std::uint64_t freed = 0;
+        if (!is_link && folders) {
+            for (const auto& e : stdfs::recursive_directory_iterator(m)) {
+                if (locked_.count(Key(e.path())))
+                    throw FsError("permission denied: " + e.path().filename().string());
+                if (e.is_regular_file() && !e.is_symlink())
+                    freed += e.file_size();
+            }
+        } else if (!is_link) {
+            freed = stdfs::file_size(m);
+        }
+        if (locked_.count(Key(m)))
+            throw FsError("permission denied: " + m.filename().string());
+        if (is_link)
+            stdfs::remove(m);
+        else
+            stdfs::remove_all(m);
+        Forget(m);
+        if (d.track_space)
+            d.available_bytes += freed;
+    }
+}
+
+void FakeFileSystem::CreateFolder(const std::string& path) {
+    Enter("CreateFolder", path);
+    stdfs::path host = ReadyHost(path);
+    if (stdfs::exists(host))
+        throw FsError("file already exists: " + path);
+    if (!stdfs::is_directory(host.parent_path()))
+        throw FsError("path not found: " + path);
+    stdfs::create_directory(host);
+}
+
+} // namespace tf::fake
