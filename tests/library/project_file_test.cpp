@@ -166,7 +166,7 @@ TEST_F(ProjectFile, ChunksAroundTheAudioAreNotConverted) {
     put_chunk(w, "fmt ", fmt_body());
     put_chunk(w, "JUNK", Bytes(28, 0));
     put_chunk(w, "data", audio);
-    w.insert(w.end(), list.begin(), list.end());
+    append(w, list.begin(), list.end());
     EXPECT_EQ(audio_of(convert(w)), audio_of(plain));
 }
 
@@ -196,7 +196,7 @@ TEST_F(ProjectFile, WithoutDataChunkEverythingBehind44IsAudio) {
     put_chunk(riff, "fmt ", fmt_body());
     put_id(riff, "dat_");
     put32(riff, 300);
-    riff.insert(riff.end(), tail.begin(), tail.end());
+    append(riff, tail.begin(), tail.end());
     EXPECT_EQ(convert(riff), reference_project(riff, kName, "0120"));
     // Not RIFF at all: still every byte behind the first 44.
     Bytes raw = pattern(44 + 300, 6);

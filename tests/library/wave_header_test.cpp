@@ -9,11 +9,15 @@ namespace {
 
 WaveHeaderBytes header(std::uint16_t format, std::uint16_t channels, std::uint32_t rate,
                        std::uint16_t bits) {
-    const Bytes wave = make_wave({});
-    WaveHeaderBytes h{};
-    std::copy(wave.begin(), wave.begin() + 44, h.begin());
+    Bytes wave = make_wave(Bytes(4, 0));
     const Bytes fmt = fmt_body(format, channels, rate, bits);
-    std::copy(fmt.begin(), fmt.end(), h.begin() + 20);
+    for (std::size_t i = 0; i < fmt.size(); ++i) {
+        wave[20 + i] = fmt[i];
+    }
+    WaveHeaderBytes h{};
+    for (std::size_t i = 0; i < h.size(); ++i) {
+        h[i] = wave[i];
+    }
     return h;
 }
 
