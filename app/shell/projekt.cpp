@@ -75,6 +75,8 @@ Projekt::Projekt(ProjektServices services)
       CommonDialog2("CommonDialog2", services.dialogs), s_(services) {
     Layout();
     WireEvents();
+    // The drive list shows the machine's drives from the start, with none selected.
+    steps::Skippable([this] { Drive1.Refresh(); });
 }
 
 Projekt::~Projekt() = default;
@@ -97,29 +99,29 @@ void Projekt::Layout() {
              &Info_Button, &Command3, &Timer1})
         Add(*c);
 
-    // Title line with the two flags beside it.
-    Place(Label1, 60, 90, 6000, 375);
+    // Title line across the window; below it the card-size legend and the two flags.
+    Place(Label1, 60, 60, 7515, 375);
     Bold(Label1, 13.5);
     Label1.alignment = ui::Align::Center;
-    Place(Deutsch, 6180, 60, 660, 435);
+    Place(Deutsch, 6060, 450, 660, 435);
     Deutsch.picture = ui::Picture::FlagGerman;
-    Place(Englisch, 6900, 60, 660, 435);
+    Place(Englisch, 6780, 450, 660, 435);
     Englisch.picture = ui::Picture::FlagBritish;
     language_group_ = {&Deutsch, &Englisch};
     Deutsch.JoinGroup(&language_group_);
     Englisch.JoinGroup(&language_group_);
 
     // The card sizes the device takes, separated by lines.
-    constexpr int kLegendTop = 570;
+    constexpr int kLegendTop = 540;
     struct LegendEntry {
         ui::Label* label;
         const char* text;
         int left, width;
     };
     const LegendEntry legend[] = {
-        {&Label15, "Compact Flash", 180, 1380}, {&Label11, "64 MB", 1680, 660},
-        {&Label12, "128 MB", 2460, 780},        {&Label13, "256 MB", 3360, 780},
-        {&Label14, "512 MB", 4260, 780},        {&Label16, "1024 MB (1GB)", 5160, 1380},
+        {&Label15, "Compact Flash", 120, 1320}, {&Label11, "64 MB", 1500, 600},
+        {&Label12, "128 MB", 2160, 720},        {&Label13, "256 MB", 2940, 720},
+        {&Label14, "512 MB", 3720, 720},        {&Label16, "1024 MB (1GB)", 4500, 1320},
     };
     for (const LegendEntry& e : legend) {
         Place(*e.label, e.left, kLegendTop, e.width, kLabelHeight);
@@ -133,9 +135,10 @@ void Projekt::Layout() {
         const int gap_middle = (r.left + r.width + legend[i + 1].left) / 2;
         VerticalLine(*lines[i], gap_middle, kLegendTop - 15, kLegendTop + kLabelHeight + 15);
     }
-    Place(Image1, 6660, 540, 855, 375);
+    // Decorations between the two buttons of the bottom row.
+    Place(Image1, 1680, 9240, 2040, 705);
     Image1.picture = ui::Picture::Decoration1;
-    Place(Image2, 1680, 9240, 4275, 705);
+    Place(Image2, 3915, 9240, 2040, 705);
     Image2.picture = ui::Picture::Decoration2;
 
     // Upper frame: from the wave file to the project file.

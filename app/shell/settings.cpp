@@ -118,8 +118,7 @@ void Projekt::Einstellungen_öffnen() {
     }
 
     if (!read) {
-        Deutsch.set_value(true);
-        Deutsch_Click(); // the German texts also when German was selected already
+        Deutsch.set_value(true); // its click handler applies the German texts
         return;
     }
     if (Deutsch.value())

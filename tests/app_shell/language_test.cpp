@@ -1,0 +1,247 @@
+// Language switching: every window text in both languages and in its order,
+// the project-name rule, and the about window.
+
+#include "shell_fixture.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tf::test {
+namespace {
+
+using Change = std::pair<std::string, ui::Prop>;
+
+// Records text changes of every control, in the order they happen.
+class RecordingPeer : public ui::Peer {
+  public:
+    std::vector<Change> changes;
+    void Changed(ui::Control& control, ui::Prop what) override {
+        if (what == ui::Prop::Caption || what == ui::Prop::ToolTip || what == ui::Prop::Text)
+            changes.emplace_back(control.name(), what);
+    }
+};
+
+constexpr auto C = ui::Prop::Caption;
+constexpr auto T = ui::Prop::ToolTip;
+
+// The order the texts are set in, whichever language.
+const std::vector<Change> kOrder = {
+    {"Label1", C},
+    {"Label2", C},
+    {"Frame2", C},
+    {"Quell_Wave_Button", C},
+    {"Ziel_Projekt_Button", C},
+    {"Frame1", C},
+    {"Ziel_Projekt_Button_2", C},
+    {"Label3", C},
+    {"Label5", C},
+    {"Label7", C},
+    {"Label10", C},
+    {"Label9", C},
+    {"Karte_löschen", C},
+    {"Karte_schreiben", C},
+    {"Command3", C},
+    {"Projektname_txt", ui::Prop::Text},
+    {"Quell_Wave_Button", T},
+    {"Play_Button", T},
+    {"Pause_Button", T},
+    {"Stop_Button", T},
+    {"Wave_Größe_txt", T},
+    {"Quell_Wave_txt", T},
+    {"Ziel_Projekt_Button", T},
+    {"Ziel_Projekt_txt", T},
+    {"Projektname_txt", T},
+    {"Status_txt", T},
+    {"OK_Button", T},
+    {"Ziel_Projekt_Button_2", T},
+    {"Ziel_Projekt_txt_2", T},
+    {"Drive1", T},
+    {"Dir1", T},
+    {"File1", T},
+    {"Status2_txt", T},
+    {"Karte_löschen", T},
+    {"Karte_schreiben", T},
+    {"Command3", T},
+    {"Info_Button", T},
+    {"Drive_txt", T},
+};
+
+std::string CaptionOf(ui::Control& c) {
+    if (auto* l = dynamic_cast<ui::Label*>(&c))
+        return l->caption();
+    if (auto* b = dynamic_cast<ui::Button*>(&c))
+        return b->caption();
+    return {};
+}
+
+class LanguageTest : public ShellTest {
+  protected:
+    // Every caption and tooltip overwritten, so each text set afterwards shows.
+    void Scramble() {
+        for (ui::Control* c : window->controls()) {
+            c->set_tooltip("#");
+            if (auto* l = dynamic_cast<ui::Label*>(c))
+                l->set_caption("#");
+            if (auto* b = dynamic_cast<ui::Button*>(c))
+                b->set_caption("#");
+        }
+    }
+    void Record() {
+        for (ui::Control* c : window->controls())
+            c->set_peer(&peer);
+    }
+    ui::Control& Named(const std::string& name) {
+        for (ui::Control* c : window->controls())
+            if (c->name() == name)
+                return *c;
+        throw std::out_of_range(name);
+    }
+    void ExpectEveryTextSet() {
+        EXPECT_EQ(peer.changes, kOrder);
+        for (const auto& [name, prop] : kOrder) {
+            ui::Control& c = Named(name);
+            const std::string text = prop == C   ? CaptionOf(c)
+                                     : prop == T ? c.tooltip()
+                                                 : dynamic_cast<ui::TextBox&>(c).text();
+            EXPECT_FALSE(text.empty()) << name;
+            EXPECT_NE(text, "#") << name;
+        }
+    }
+    RecordingPeer peer;
+};
+
+TEST_F(LanguageTest, GermanSetsEveryTextInOrder) {
+    window->Englisch.set_value(true);
+    Scramble();
+    window->Projektname_txt.set_text("Unnamed");
+    Record();
+    window->Deutsch.Click();
+    ExpectEveryTextSet();
+    EXPECT_EQ(window->Label1.caption(),
+              "  Trackforge             für           Tarvolin  Audio ");
+    EXPECT_EQ(window->Karte_schreiben.caption(), "Project-Datei auf CF-Karte schreiben");
+    EXPECT_EQ(window->Projektname_txt.text(), "Unbenannt");
+    EXPECT_EQ(window->OK_Button.tooltip(),
+              "Wandelt Wave-Datei (*.wav) in Project-Datei (*.kpf) um");
+    EXPECT_EQ(window->Ziel_Projekt_Button_2.tooltip(), "Project - Datei öffnen");
+}
+
+TEST_F(LanguageTest, EnglishSetsEveryTextInOrder) {
+    Scramble();
+    window->Projektname_txt.set_text("Unbenannt");
+    Record();
+    window->Englisch.Click();
+    ExpectEveryTextSet();
+    EXPECT_EQ(window->Label1.caption(),
+              "  Trackforge             for           Tarvolin  Audio ");
+    EXPECT_EQ(window->Label7.caption(), "Remaining disc space:");
+    EXPECT_EQ(window->Projektname_txt.text(), "unknown");
+    EXPECT_EQ(window->Ziel_Projekt_txt_2.tooltip(), "Path of project file");
+    EXPECT_EQ(window->Drive_txt.tooltip(), "Type of storage medium");
+}
+
+TEST_F(LanguageTest, OnlyTheOtherLanguagesDefaultNameIsReplaced) {
+    window->Form_Load();
+    window->Englisch.Click();
+    EXPECT_EQ(window->Projektname_txt.text(), "unknown");
+    window->Deutsch.Click();
+    EXPECT_EQ(window->Projektname_txt.text(), "unknown");
+
+    window->Projektname_txt.TextFromUser("Unnamed");
+    window->Englisch.Click();
+    EXPECT_EQ(window->Projektname_txt.text(), "Unnamed");
+    window->Deutsch.Click();
+    EXPECT_EQ(window->Projektname_txt.text(), "Unbenannt");
+
+    window->Projektname_txt.TextFromUser("Meine Show");
+    window->Englisch.Click();
+    window->Deutsch.Click();
+    EXPECT_EQ(window->Projektname_txt.text(), "Meine Show");
+}
+
+TEST_F(LanguageTest, NeitherOptionSelectedChangesNothingAndMeansEnglish) {
+    window->Deutsch.set_value(false);
+    ASSERT_FALSE(window->Englisch.value());
+    Scramble();
+    Record();
+    window->Sprache_aktualisieren();
+    EXPECT_TRUE(peer.changes.empty());
+    EXPECT_STREQ(window->Text("Ja", "Yes"), "Yes");
+}
+
+TEST_F(LanguageTest, SwitchLeavesFixedTextsAndTheDriveTypeAlone) {
+    window->Drive_txt.set_text("Wechseldatenträger");
+    window->Englisch.Click();
+    EXPECT_EQ(window->Drive_txt.text(), "Wechseldatenträger");
+    EXPECT_EQ(window->caption(),
+              "Korvant NOVALUX" + std::string(46, ' ') + "V2.1.0.7");
+    EXPECT_EQ(window->OK_Button.caption(), "Start");
+    EXPECT_EQ(window->Info_Button.caption(), "Info");
+    EXPECT_EQ(window->Label8.caption(), "Project Name:");
+    EXPECT_EQ(window->Label4.caption(), "Status:");
+    EXPECT_EQ(window->Label6.caption(), "Status:");
+    EXPECT_EQ(window->Play_Button.caption(), "4");
+    EXPECT_EQ(window->Pause_Button.caption(), ";");
+    EXPECT_EQ(window->Stop_Button.caption(), "<");
+    EXPECT_EQ(window->Label16.caption(), "1024 MB (1GB)");
+    EXPECT_EQ(window->CF_Größe_txt.tooltip(), "Freier Speicherplatz auf dem Datenträgers");
+    EXPECT_EQ(window->Freier_Speicherplatz_txt.tooltip(),
+              "Freier Speicherplatz auf dem Datenträgers");
+    EXPECT_EQ(window->Projekt_Größe_txt.tooltip(), "Größe der Project-Datei");
+}
+
+TEST_F(LanguageTest, WindowIsCreatedInGerman) {
+    EXPECT_TRUE(window->Deutsch.value());
+    EXPECT_EQ(window->Frame2.caption(), "Wave-Datei in Project-Datei umwandeln");
+    EXPECT_EQ(window->Info_Button.tooltip(), "Info über Trackforge");
+    EXPECT_EQ(window->Command3.caption(), "Schließen");
+}
+
+TEST_F(LanguageTest, AboutWindowFollowsTheLanguageWhenItOpens) {
+    const char* german_text =
+        "Mit diesem Programm ist es möglich, eine WAV-Datei in eine Project-Datei "
+        "umzuwandeln, die dann vom Tarvolin Audio abgespielt werden kann.    Außerdem können "
+        "Dateien und Verzeichnisse auf der CF-Karte gelöscht werden. Anschließend kann die "
+        "Project-Datei auf die Karte geschrieben werden.";
+    const char* english_text =
+        "This program is used to convert a Wave-file into a Project-file, which can be played "
+        "by the Tarvolin Audio. In addition you can delete and save files and directories on "
+        "the CF card.";
+
+    Trackforge_Info about(*window);
+    EXPECT_EQ(about.caption(), "Info über Trackforge");
+    EXPECT_EQ(about.Beenden_Button.caption(), "OK");
+    EXPECT_EQ(about.Beenden_Button.tooltip(), "EXIT");
+    about.Form_Load();
+    EXPECT_EQ(about.Label1.caption(), "für");
+    EXPECT_EQ(about.Label5.caption(), german_text);
+    EXPECT_EQ(about.caption(), "Info über Trackforge");
+
+    window->Englisch.Click();
+    Trackforge_Info again(*window);
+    again.Form_Load();
+    EXPECT_EQ(again.Label1.caption(), "for");
+    EXPECT_EQ(again.Label5.caption(), english_text);
+    EXPECT_EQ(again.caption(), "Info about Trackforge");
+    EXPECT_EQ(again.Label3.caption(), "Trackforge");
+    EXPECT_EQ(again.Label2.caption(), "Tarvolin Audio");
+    EXPECT_EQ(again.Label4.caption(), "V 2.1.0.7");
+}
+
+TEST_F(LanguageTest, AboutWindowOpensModallyAndClosesWithOk) {
+    windows.Show(*window);
+    bool was_loaded = false;
+    windows.on_modal = [&](ui::Form& about) {
+        was_loaded = windows.IsLoaded(about);
+        static_cast<Trackforge_Info&>(about).Beenden_Button.Click();
+        EXPECT_FALSE(windows.IsLoaded(about));
+    };
+    window->Info_Button.Click();
+    EXPECT_TRUE(was_loaded);
+    EXPECT_NE(std::find(windows.events.begin(), windows.events.end(), "ShowModal Trackforge_Info"),
+              windows.events.end());
+}
+
+} // namespace
+} // namespace tf::test

@@ -1,0 +1,281 @@
+// The main window's life: load, activation with its settings file, the timer,
+// and closing with the settings written back.
+
+#include "shell_fixture.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tf::test {
+namespace {
+
+using Activation = ShellTest;
+
+TEST_F(Activation, FirstStartComesUpInGermanWithNothingRestored) {
+    windows.Show(*window);
+    EXPECT_TRUE(window->Deutsch.value());
+    EXPECT_FALSE(window->Englisch.value());
+    EXPECT_EQ(window->Command3.caption(), "Schließen");
+    EXPECT_EQ(window->Projektname_txt.text(), "Unbenannt");
+    EXPECT_EQ(window->CF_Laufwerk, "");
+    EXPECT_EQ(window->CommonDialog1.InitDir, "");
+    EXPECT_EQ(window->CommonDialog2.InitDir, "");
+    EXPECT_EQ(window->Drive1.list_index(), -1);
+    EXPECT_TRUE(msg.calls.empty());
+}
+
+TEST_F(Activation, RestoresDriveDialogFoldersAndEnglish) {
+    WriteSettings(ProgramSettings(), {"e:", "c:\\Musik\\Show.wav", "c:\\Projekte\\Show.kpf", "0"});
+    windows.Show(*window);
+    EXPECT_TRUE(window->Englisch.value());
+    EXPECT_FALSE(window->Deutsch.value());
+    EXPECT_EQ(window->Command3.caption(), "Close");
+    EXPECT_EQ(window->Quell_Wave_Pfad, "c:\\Musik\\Show.wav");
+    EXPECT_EQ(window->Ziel_Projekt_Pfad, "c:\\Projekte\\Show.kpf");
+    EXPECT_EQ(window->CommonDialog1.InitDir, "c:\\Musik\\Show.wav");
+    EXPECT_EQ(window->CommonDialog2.InitDir, "c:\\Projekte\\Show.kpf");
+    // The path boxes stay empty until the user chooses again.
+    EXPECT_EQ(window->Quell_Wave_txt.text(), "");
+    EXPECT_EQ(window->Ziel_Projekt_txt.text(), "");
+    EXPECT_EQ(window->Drive1.drive().substr(0, 2), "e:");
+    EXPECT_EQ(window->CF_Laufwerk, "e:"); // as the drive list reports it
+    EXPECT_FALSE(window->CF_Größe_txt.text().empty());
+    EXPECT_TRUE(msg.calls.empty());
+}
+
+TEST_F(Activation, ThreeLinesKeepTheFirstThreeAndFallBackToGerman) {
+    window->Englisch.set_value(true);
+    WriteSettings(ProgramSettings(), {"e:", "c:\\a.wav", "c:\\b.kpf"});
+    windows.Show(*window);
+    EXPECT_EQ(window->CF_Laufwerk, "E:");
+    EXPECT_EQ(window->Quell_Wave_Pfad, "c:\\a.wav");
+    EXPECT_EQ(window->Ziel_Projekt_Pfad, "c:\\b.kpf");
+    EXPECT_TRUE(window->Deutsch.value());
+    EXPECT_EQ(window->Command3.caption(), "Schließen");
+    EXPECT_EQ(window->CommonDialog1.InitDir, "");
+    EXPECT_EQ(window->CommonDialog2.InitDir, "");
+    EXPECT_EQ(window->Drive1.list_index(), -1);
+}
+
+TEST_F(Activation, LineFourThatIsNoBooleanFallsBackToGerman) {
+    window->Englisch.set_value(true);
+    WriteSettings(ProgramSettings(), {"e:", "c:\\a.wav", "c:\\b.kpf", "yes"});
+    windows.Show(*window);
+    EXPECT_TRUE(window->Deutsch.value());
+    EXPECT_EQ(window->Karte_löschen.caption(), "Compact Flash Karte löschen");
+    EXPECT_EQ(window->Quell_Wave_Pfad, "c:\\a.wav");
+    EXPECT_EQ(window->CommonDialog1.InitDir, "");
+    EXPECT_EQ(window->Drive1.list_index(), -1);
+}
+
+TEST_F(Activation, LineFourAcceptsNumbersAndBooleanWordsInAnyCase) {
+    const std::pair<const char*, bool> forms[] = {{"-1", true},    {"0", false},
+                                                  {"True", true},  {"FALSE", false},
+                                                  {"wahr", true},  {"Falsch", false}};
+    for (auto [text, german] : forms) {
+        // Start from the other language so each form has to switch it.
+        (german ? window->Englisch : window->Deutsch).set_value(true);
+        WriteSettings(ProgramSettings(), {"", "", "", text});
+        window->Form_Activate();
+        EXPECT_EQ(window->Deutsch.value(), german) << text;
+        EXPECT_EQ(window->Englisch.value(), !german) << text;
+        EXPECT_EQ(window->Label9.caption(), german ? "Inhalt CF-Karte:" : "List CF card:") << text;
+    }
+}
+
+TEST_F(Activation, AbsentDriveKeepsValuesButComesUpInGermanWithoutMessage) {
+    WriteSettings(ProgramSettings(), {"x:", "c:\\a.wav", "c:\\b.kpf", "0"});
+    windows.Show(*window);
+    EXPECT_EQ(window->CF_Laufwerk, "X:"); // stored upper case, never selected
+    EXPECT_EQ(window->CommonDialog1.InitDir, "c:\\a.wav");
+    EXPECT_TRUE(window->Deutsch.value());
+    EXPECT_EQ(window->Command3.caption(), "Schließen");
+    EXPECT_TRUE(msg.calls.empty());
+}
+
+TEST_F(Activation, DriveWithoutCardCannotBeSelectedAndFallsBackToGerman) {
+    fs.drive("e:").ready = false;
+    WriteSettings(ProgramSettings(), {"e:", "", "", "0"});
+    windows.Show(*window);
+    EXPECT_TRUE(window->Deutsch.value());
+    EXPECT_EQ(window->Drive1.list_index(), -1);
+}
+
+TEST_F(Activation, LowerCaseDriveIsReadBackUpperCase) {
+    window->Drive1.set_drive("e:"); // already selected: reading it again changes nothing
+    WriteSettings(ProgramSettings(), {"e:", "", "", "-1"});
+    window->Form_Activate();
+    EXPECT_EQ(window->CF_Laufwerk, "E:");
+    EXPECT_EQ(window->Drive1.drive().substr(0, 2), "e:");
+}
+
+TEST_F(Activation, BlankDriveLineKeepsTheSavedLanguage) {
+    WriteSettings(ProgramSettings(), {"", "c:\\a.wav", "", "0"});
+    windows.Show(*window);
+    EXPECT_TRUE(window->Englisch.value());
+    EXPECT_EQ(window->CommonDialog1.InitDir, "c:\\a.wav");
+}
+
+TEST_F(Activation, WaitsHalfASecondWhileEventsRun) {
+    std::vector<std::string> caption_during_wait;
+    events->on_do_events = [&] { caption_during_wait.push_back(window->Command3.caption()); };
+    WriteSettings(ProgramSettings(), {"", "", "", "0"});
+    const double start = clock.seconds;
+    window->Form_Activate();
+    // The settings were applied before the wait began.
+    ASSERT_FALSE(caption_during_wait.empty());
+    EXPECT_EQ(caption_during_wait.front(), "Close");
+    EXPECT_GE(clock.seconds - start, 0.5 - 1e-9);
+    EXPECT_LT(clock.seconds - start, 0.7);
+}
+
+TEST_F(Activation, WaitSurvivesMidnight) {
+    clock.SetTime(23, 59, 59.75);
+    window->WaitProcessingEvents(0.5);
+    EXPECT_EQ(events->count, 2);
+    EXPECT_DOUBLE_EQ(clock.seconds, 0.25);
+}
+
+TEST_F(Activation, ClosingTheAboutWindowRestoresTheSavedLanguage) {
+    WriteSettings(ProgramSettings(), {"", "", "", "-1"});
+    windows.Show(*window);
+    window->Englisch.Click();
+    ASSERT_EQ(window->Command3.caption(), "Close");
+    std::string about_caption;
+    windows.on_modal = [&](ui::Form& about) {
+        about_caption = about.caption();
+        static_cast<Trackforge_Info&>(about).Beenden_Button.Click();
+    };
+    window->Info_Button.Click();
+    EXPECT_EQ(about_caption, "Info about Trackforge");
+    EXPECT_TRUE(window->Deutsch.value());
+    EXPECT_EQ(window->Command3.caption(), "Schließen");
+    const std::vector<std::string> tail(windows.events.end() - 3, windows.events.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"Activate Trackforge_Info", "Unload Trackforge_Info",
+                                              "Activate Projekt"}));
+}
+
+TEST_F(Activation, PerUserSettingsAreReadBeforeTheProgramFolders) {
+    WriteSettings(ProgramSettings(), {"", "c:\\old.wav", "", "-1"});
+    WriteSettings(UserSettings(), {"", "c:\\new.wav", "", "0"});
+    windows.Show(*window);
+    EXPECT_EQ(window->Quell_Wave_Pfad, "c:\\new.wav");
+    EXPECT_TRUE(window->Englisch.value());
+}
+
+using Timer = ShellTest;
+
+std::ptrdiff_t FirstCall(const std::vector<std::string>& calls, const std::string& member) {
+    auto it = std::find_if(calls.begin(), calls.end(),
+                           [&](const std::string& c) { return c.rfind(member + "(", 0) == 0; });
+    return it == calls.end() ? -1 : it - calls.begin();
+}
+
+TEST_F(Timer, RefreshesDrivesFilesFoldersThenDriveType) {
+    EXPECT_EQ(window->Timer1.interval_ms, 5000);
+    EXPECT_TRUE(window->Timer1.timer_enabled);
+    fs.WriteFile("e:\\Show.kpf", "x");
+    window->Drive1.set_drive("e:");
+    fs.ClearCalls();
+    window->Timer1.Tick();
+    const auto drives = FirstCall(fs.calls(), "Drives");
+    const auto files = FirstCall(fs.calls(), "ListFiles");
+    const auto folders = FirstCall(fs.calls(), "ListFolders");
+    const auto type = FirstCall(fs.calls(), "DriveType");
+    ASSERT_GE(drives, 0);
+    EXPECT_LT(drives, files);
+    EXPECT_LT(files, folders);
+    EXPECT_LT(folders, type);
+}
+
+TEST_F(Timer, AFailureEndsOnlyThatTick) {
+    window->Drive1.set_drive("e:");
+    window->Drive_txt.set_text("");
+    fs.ClearCalls();
+    fs.FailNext("Drives");
+    window->Timer1.Tick();
+    EXPECT_EQ(FirstCall(fs.calls(), "ListFiles"), -1);
+    EXPECT_EQ(FirstCall(fs.calls(), "DriveType"), -1);
+    EXPECT_EQ(window->Drive_txt.text(), "");
+    window->Timer1.Tick();
+    EXPECT_GE(FirstCall(fs.calls(), "DriveType"), 0);
+    EXPECT_EQ(window->Drive_txt.text(), "Wechseldatenträger");
+}
+
+using Closing = ShellTest;
+
+TEST_F(Closing, CloseButtonStopsThePreviewAndWritesTheExactFile) {
+    windows.Show(*window);
+    window->CF_Laufwerk = "e:";
+    window->Quell_Wave_Pfad = "c:\\Musik\\Lied für dich.wav";
+    window->Ziel_Projekt_Pfad = "c:\\Projekte\\Show.kpf";
+    window->Quell_Wave_txt.set_text("c:\\Musik\\Lied.wav");
+    window->Play_Button.Click();
+    mci.calls.clear();
+    window->Command3.Click();
+    EXPECT_EQ(mci.Commands(), (std::vector<std::string>{"Stop wav7", "Close wav7"}));
+    EXPECT_EQ(fs.ReadFile(ProgramSettings()),
+              "e:\r\nc:\\Musik\\Lied f\xFCr dich.wav\r\nc:\\Projekte\\Show.kpf\r\n-1\r\n");
+    EXPECT_FALSE(windows.IsLoaded(*window));
+}
+
+TEST_F(Closing, EnglishIsWrittenAsZeroAndReadBackByTheNextRun) {
+    windows.Show(*window);
+    window->Englisch.Click();
+    window->Quell_Wave_Pfad = "c:\\a.wav";
+    windows.Unload(*window); // the window's own close box
+    EXPECT_EQ(fs.ReadFile(ProgramSettings()), "\r\nc:\\a.wav\r\n\r\n0\r\n");
+
+    Projekt next(window->services());
+    windows.Show(next);
+    EXPECT_TRUE(next.Englisch.value());
+    EXPECT_EQ(next.Quell_Wave_Pfad, "c:\\a.wav");
+}
+
+TEST_F(Closing, ReadOnlyProgramFolderSendsTheFileToTheUsersFolder) {
+    fs.fail_when = [](const std::string& member, const std::string& arg) {
+        return member == "CreateTextFile" && arg.find("Programme") != std::string::npos;
+    };
+    windows.Show(*window);
+    window->Englisch.Click();
+    windows.Unload(*window);
+    EXPECT_FALSE(fs.FileExists(ProgramSettings()));
+    EXPECT_EQ(fs.ReadFile(UserSettings()), "\r\n\r\n\r\n0\r\n");
+    EXPECT_TRUE(msg.calls.empty());
+
+    Projekt next(window->services());
+    windows.Show(next);
+    EXPECT_TRUE(next.Englisch.value());
+}
+
+TEST_F(Closing, ReadOnlySettingsFileAlsoFallsBackToTheUsersFolder) {
+    WriteSettings(ProgramSettings(), {"", "", "", "-1"});
+    fs.SetReadOnly(ProgramSettings());
+    windows.Show(*window);
+    window->Englisch.Click();
+    windows.Unload(*window);
+    EXPECT_EQ(fs.ReadFile(ProgramSettings()), "\r\n\r\n\r\n-1\r\n");
+    EXPECT_EQ(fs.ReadFile(UserSettings()), "\r\n\r\n\r\n0\r\n");
+}
+
+TEST_F(Closing, WritableProgramFolderRemovesAStaleUserCopy) {
+    WriteSettings(UserSettings(), {"", "", "", "0"});
+    windows.Show(*window);
+    window->Deutsch.Click();
+    windows.Unload(*window);
+    EXPECT_EQ(fs.ReadFile(ProgramSettings()), "\r\n\r\n\r\n-1\r\n");
+    EXPECT_FALSE(fs.FileExists(UserSettings()));
+}
+
+TEST_F(Closing, NowhereToWriteIsSilent) {
+    fs.FailAlways("CreateTextFile");
+    fs.FailAlways("CreateFolder");
+    windows.Show(*window);
+    windows.Unload(*window);
+    EXPECT_FALSE(fs.FileExists(ProgramSettings()));
+    EXPECT_FALSE(fs.FileExists(UserSettings()));
+    EXPECT_TRUE(msg.calls.empty());
+}
+
+} // namespace
+} // namespace tf::test

@@ -1,0 +1,217 @@
+// The window's geometry and fixed properties, the shared display helpers and
+// the busy cursor.
+
+#include "shell_fixture.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace tf::test {
+namespace {
+
+using Layout = ShellTest;
+
+bool IsBackdrop(const ui::Control& c) {
+    return dynamic_cast<const ui::Frame*>(&c) || dynamic_cast<const ui::PictureBox*>(&c) ||
+           dynamic_cast<const ui::Line*>(&c) || dynamic_cast<const ui::Timer*>(&c);
+}
+
+bool Overlap(const ui::Rect& a, const ui::Rect& b) {
+    return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+           b.top < a.top + a.height;
+}
+
+std::size_t Characters(const std::string& utf8) {
+    std::size_t n = 0;
+    for (unsigned char c : utf8)
+        n += (c & 0xC0) != 0x80;
+    return n;
+}
+
+TEST_F(Layout, WindowFrame) {
+    EXPECT_EQ(window->caption(), "Korvant NOVALUX" + std::string(46, ' ') + "V2.1.0.7");
+    EXPECT_EQ(window->client_width, 7635);
+    EXPECT_EQ(window->client_height, 10065);
+    EXPECT_TRUE(window->centered);
+}
+
+TEST_F(Layout, ControlsLieInsideTheClientAreaWithoutOverlapping) {
+    const auto& controls = window->controls();
+    EXPECT_EQ(controls.size(), 53u); // every control of the window, the timer included
+    for (const ui::Control* c : controls) {
+        if (dynamic_cast<const ui::Timer*>(c))
+            continue;
+        const ui::Rect& r = c->rect();
+        EXPECT_GT(r.width, 0) << c->name();
+        EXPECT_GT(r.height, 0) << c->name();
+        EXPECT_GE(r.left, 0) << c->name();
+        EXPECT_GE(r.top, 0) << c->name();
+        EXPECT_LE(r.left + r.width, window->client_width) << c->name();
+        EXPECT_LE(r.top + r.height, window->client_height) << c->name();
+    }
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        for (std::size_t j = i + 1; j < controls.size(); ++j) {
+            if (IsBackdrop(*controls[i]) || IsBackdrop(*controls[j]))
+                continue;
+            EXPECT_FALSE(Overlap(controls[i]->rect(), controls[j]->rect()))
+                << controls[i]->name() << " / " << controls[j]->name();
+        }
+    }
+}
+
+TEST_F(Layout, EachGroupSitsInsideItsFrame) {
+    auto inside = [](const ui::Control& c, const ui::Frame& f) {
+        const ui::Rect &r = c.rect(), &o = f.rect();
+        return r.left > o.left && r.top > o.top && r.left + r.width < o.left + o.width &&
+               r.top + r.height < o.top + o.height;
+    };
+    Projekt& w = *window;
+    for (const ui::Control* c : std::initializer_list<const ui::Control*>{
+             &w.Quell_Wave_Button, &w.Quell_Wave_txt, &w.Label2, &w.Wave_Größe_txt, &w.Play_Button,
+             &w.Pause_Button, &w.Stop_Button, &w.Label8, &w.Projektname_txt,
+             &w.Ziel_Projekt_Button, &w.Ziel_Projekt_txt, &w.Label10,
+             &w.Freier_Speicherplatz_txt, &w.OK_Button, &w.Label6, &w.Status_txt})
+        EXPECT_TRUE(inside(*c, w.Frame2)) << c->name();
+    for (const ui::Control* c : std::initializer_list<const ui::Control*>{
+             &w.Ziel_Projekt_Button_2, &w.Ziel_Projekt_txt_2, &w.Label3, &w.Projekt_Größe_txt,
+             &w.Label5, &w.Drive1, &w.Drive_txt, &w.Label7, &w.CF_Größe_txt, &w.Label9, &w.Dir1,
+             &w.File1, &w.Karte_löschen, &w.Karte_schreiben, &w.Label4, &w.Status2_txt})
+        EXPECT_TRUE(inside(*c, w.Frame1)) << c->name();
+}
+
+// About 90 twips a character at 8.25 pt (a blank half that), wider for bold
+// and larger fonts.
+void ExpectFits(const ui::Control& c, const std::string& text) {
+    const double scale = c.font().size / 8.25 * (c.font().bold ? 1.1 : 1.0);
+    const auto blanks = static_cast<std::size_t>(std::count(text.begin(), text.end(), ' '));
+    const double width = (static_cast<double>(Characters(text) - blanks) * 90 + blanks * 45) * scale;
+    EXPECT_LE(width, c.rect().width) << c.name() << ": " << text;
+}
+
+TEST_F(Layout, CaptionsFitInBothLanguages) {
+    for (ui::OptionButton* language : {&window->Deutsch, &window->Englisch}) {
+        language->Click();
+        for (const ui::Control* c : window->controls()) {
+            if (auto* frame = dynamic_cast<const ui::Frame*>(c))
+                ExpectFits(*frame, frame->caption());
+            else if (auto* label = dynamic_cast<const ui::Label*>(c))
+                ExpectFits(*label, label->caption());
+            else if (auto* button = dynamic_cast<const ui::Button*>(c))
+                ExpectFits(*button, button->caption());
+        }
+    }
+}
+
+TEST_F(Layout, FixedPropertiesOfTheControls) {
+    EXPECT_TRUE(window->Label1.font().bold);
+    EXPECT_EQ(window->Label1.font().size, 13.5);
+    EXPECT_EQ(window->Label1.alignment, ui::Align::Center);
+    for (const ui::Label* l : {&window->Label15, &window->Label11, &window->Label12,
+                               &window->Label13, &window->Label14, &window->Label16}) {
+        EXPECT_TRUE(l->font().bold) << l->name();
+        EXPECT_EQ(l->font().size, 8.25) << l->name();
+    }
+    EXPECT_EQ(window->Label15.caption(), "Compact Flash");
+    EXPECT_EQ(window->Label11.caption(), "64 MB");
+    EXPECT_EQ(window->Projektname_txt.max_length, 12);
+    EXPECT_FALSE(window->Projektname_txt.locked);
+    for (const ui::TextBox* b : {&window->Wave_Größe_txt, &window->Freier_Speicherplatz_txt,
+                                 &window->Projekt_Größe_txt, &window->CF_Größe_txt}) {
+        EXPECT_TRUE(b->locked) << b->name();
+        EXPECT_EQ(b->alignment, ui::Align::Right) << b->name();
+    }
+    for (const ui::TextBox* b : {&window->Quell_Wave_txt, &window->Ziel_Projekt_txt,
+                                 &window->Ziel_Projekt_txt_2, &window->Status_txt,
+                                 &window->Status2_txt})
+        EXPECT_TRUE(b->locked) << b->name();
+    for (const ui::Button* b : {&window->Play_Button, &window->Pause_Button, &window->Stop_Button})
+        EXPECT_TRUE(b->symbol_font) << b->name();
+    EXPECT_EQ(window->Deutsch.picture, ui::Picture::FlagGerman);
+    EXPECT_EQ(window->Englisch.picture, ui::Picture::FlagBritish);
+    EXPECT_EQ(window->Deutsch.rect().width, 660);
+    EXPECT_EQ(window->Deutsch.rect().height, 435);
+}
+
+TEST_F(Layout, AboutWindowGeometry) {
+    Trackforge_Info about(*window);
+    EXPECT_EQ(about.client_width, 12015);
+    EXPECT_EQ(about.client_height, 9015);
+    ASSERT_FALSE(about.controls().empty());
+    EXPECT_EQ(about.controls().front(), &about.Picture1); // drawn behind the rest
+    EXPECT_EQ(about.Picture1.picture, ui::Picture::AboutBackground);
+    EXPECT_EQ(about.Picture1.rect().width, 12015);
+    for (const ui::Label* l : {&about.Label1, &about.Label2, &about.Label3, &about.Label4}) {
+        EXPECT_EQ(l->font().size, 24) << l->name();
+        EXPECT_TRUE(l->transparent) << l->name();
+        EXPECT_EQ(l->color, 0xFFFFFFu) << l->name();
+    }
+    EXPECT_EQ(about.Label5.font().size, 9.75);
+    EXPECT_EQ(about.Label5.alignment, ui::Align::Center);
+}
+
+TEST_F(Layout, KbTextUsesTheUsersGrouping) {
+    EXPECT_EQ(window->KbText(1541), "1.541 kByte");
+    locale.separator = ",";
+    EXPECT_EQ(window->KbText(1234567), "1,234,567 kByte");
+    EXPECT_EQ(window->KbText(0), "0 kByte");
+}
+
+class BusyCursor : public ShellTest {
+  protected:
+    void SetUp() override {
+        windows.Show(*window);
+        cursor.calls.clear();
+    }
+    std::string Handle() { return std::to_string(windows.Handle(*window)); }
+};
+
+TEST_F(BusyCursor, FirstFolderIsPreferred) {
+    fs.WriteFile("c:\\windows\\cursors\\Hourglas.ani", "ani");
+    fs.WriteFile("c:\\winnt\\cursors\\Hourglas.ani", "ani");
+    window->InitAniCursor();
+    EXPECT_EQ(cursor.calls,
+              (std::vector<std::string>{"LoadCursorFromFile(c:\\windows\\cursors\\Hourglas.ani)",
+                                        "SetCapture(" + Handle() + ")",
+                                        "SetCursor(" + std::to_string(cursor.loaded_cursor) + ")"}));
+    EXPECT_EQ(window->AniCursorHandle, cursor.loaded_cursor);
+    EXPECT_EQ(window->PreviousCursorHandle, 0xC3u);
+    EXPECT_TRUE(cursor.captured);
+}
+
+TEST_F(BusyCursor, SecondFolderWhenTheFirstHasNone) {
+    fs.WriteFile("c:\\winnt\\cursors\\Hourglas.ani", "ani");
+    window->InitAniCursor();
+    ASSERT_FALSE(cursor.calls.empty());
+    EXPECT_EQ(cursor.calls.front(), "LoadCursorFromFile(c:\\winnt\\cursors\\Hourglas.ani)");
+    EXPECT_EQ(window->AniCursorHandle, cursor.loaded_cursor);
+}
+
+TEST_F(BusyCursor, WithoutCursorFilesTheSystemWaitCursorShowsAndTheOldOneReturns) {
+    window->InitAniCursor();
+    EXPECT_EQ(window->AniCursorHandle, 0u);
+    EXPECT_EQ(cursor.current, cursor.wait_cursor);
+    EXPECT_TRUE(cursor.captured);
+    window->ExitAniCursor();
+    EXPECT_EQ(cursor.current, 0xC3u);
+    EXPECT_FALSE(cursor.captured);
+    EXPECT_EQ(window->AniCursorHandle, 0u);
+}
+
+TEST_F(BusyCursor, FailingStepsAreSkipped) {
+    fs.WriteFile("c:\\windows\\cursors\\Hourglas.ani", "ani");
+    fs.WriteFile("c:\\winnt\\cursors\\Hourglas.ani", "ani");
+    fs.FailNext("FileExists"); // the first file cannot be checked: the second is tried
+    cursor.loaded_cursor = 0;  // and the system cannot load it
+    window->InitAniCursor();
+    EXPECT_EQ(cursor.calls.front(), "LoadCursorFromFile(c:\\winnt\\cursors\\Hourglas.ani)");
+    EXPECT_TRUE(cursor.captured);
+    EXPECT_EQ(cursor.current, cursor.wait_cursor);
+    window->ExitAniCursor();
+    EXPECT_EQ(cursor.current, 0xC3u);
+    EXPECT_EQ(cursor.calls.back(), "SetCursor(195)");
+    EXPECT_EQ(cursor.calls.at(cursor.calls.size() - 2), "ReleaseCapture");
+}
+
+} // namespace
+} // namespace tf::test
