@@ -1,0 +1,60 @@
+// Trackforge.exe: wires the Win32 services and windows to the main window,
+// shows it and runs the program until its window closes.
+#include "app/shell/projekt.h"
+#include "platform/win32/services_win32.h"
+#include "platform/win32/ui/window_system_win32.h"
+#include "platform/win32/wide.h"
+
+#include <windows.h>
+
+#include <exception>
+#include <string>
+
+namespace {
+
+// "/info" opens the about window once the main window is up (used to take
+// pictures of it without a mouse).
+bool HasSwitch(const wchar_t* name) {
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    bool found = false;
+    for (int i = 1; argv && i < argc; ++i)
+        found = found || lstrcmpiW(argv[i], name) == 0;
+    LocalFree(argv);
+    return found;
+}
+
+int RunProgram() {
+    auto fs = tf::win32::MakeFileSystem();
+    auto msg = tf::win32::MakeMessageBoxes();
+    auto dialogs = tf::win32::MakeFileDialogs();
+    auto clock = tf::win32::MakeClock();
+    auto events = tf::win32::MakeEventPump();
+    auto mci = tf::win32::MakeMci();
+    auto cursor = tf::win32::MakeCursorApi();
+    auto library = tf::win32::MakeConversionLibrary();
+    auto paths = tf::win32::MakeAppPaths();
+    auto locale = tf::win32::MakeLocale();
+    tf::win32::Win32WindowSystem windows;
+
+    tf::Projekt projekt(tf::ProjektServices{*fs, *msg, *dialogs, *clock, *events, *mci, *cursor,
+                                            *library, *paths, *locale, windows});
+    windows.Show(projekt);
+    if (HasSwitch(L"/info"))
+        PostMessageW(reinterpret_cast<HWND>(windows.ControlHandle(projekt.Info_Button)), BM_CLICK,
+                     0, 0);
+    return windows.Run();
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    try {
+        return RunProgram();
+    } catch (const std::exception& e) {
+        MessageBoxW(nullptr, tf::win32::Widen(e.what()).c_str(), L"Trackforge", MB_OK | MB_ICONERROR);
+    } catch (...) {
+        MessageBoxW(nullptr, L"Unexpected error", L"Trackforge", MB_OK | MB_ICONERROR);
+    }
+    return 1;
+}

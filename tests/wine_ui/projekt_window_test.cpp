@@ -1,0 +1,207 @@
+// The real main window under Wine: Win32 file system, clock and event pump,
+// scripted message boxes and dialogs, the settings file in a temporary folder.
+// Everything is read back from the windows themselves.
+#include "app/shell/projekt.h"
+#include "platform/fake/fake_services.h"
+#include "platform/win32/services_win32.h"
+#include "platform/win32/ui/window_system_win32.h"
+#include "wine_ui/win32_probe.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace tf {
+namespace {
+
+using test::WindowText;
+namespace fs = std::filesystem;
+
+class ProjektWindowTest : public ::testing::Test {
+  protected:
+    ProjektWindowTest() {
+        folder = fs::temp_directory_path() /
+                 ("tf_ui_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        paths.program_folder = folder.string();
+    }
+    ~ProjektWindowTest() override {
+        ws.Unload(projekt);
+        std::error_code ec;
+        fs::remove_all(folder, ec);
+    }
+    std::uintptr_t H(const ui::Control& c) { return ws.ControlHandle(c); }
+    std::uintptr_t Main() { return ws.Handle(projekt); }
+    std::string Settings() {
+        std::ifstream in(folder / "Trackforge.kps", std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    // Opens the about window with the Info button, reads it, closes it with OK.
+    std::vector<std::string> AboutTexts(const std::string& caption) {
+        std::vector<std::string> texts;
+        bool found = false;
+        test::Later(200, [&] {
+            std::uintptr_t about = test::FindTopLevel(caption);
+            found = about != 0;
+            if (!found)
+                return;
+            texts = test::ChildTexts(about);
+            test::PostClick(test::ChildWithText(about, "OK"));
+        });
+        test::Click(H(projekt.Info_Button));
+        EXPECT_TRUE(found) << "no window captioned " << caption;
+        return texts;
+    }
+
+    fs::path folder;
+    std::unique_ptr<FileSystem> files = win32::MakeFileSystem();
+    std::unique_ptr<Clock> clock = win32::MakeClock();
+    std::unique_ptr<EventPump> events = win32::MakeEventPump();
+    fake::ScriptedMessageBoxes msg;
+    fake::ScriptedFileDialogs dialogs;
+    fake::RecordingMci mci;
+    fake::FakeCursorApi cursor;
+    fake::FakeConversionLibrary library;
+    fake::FakeAppPaths paths;
+    fake::FakeLocale locale;
+    std::vector<int> exit_codes;
+    win32::Win32WindowSystem ws{win32::WindowSystemOptions{
+        [this](int code) { exit_codes.push_back(code); },
+        [](const std::string& e) { ADD_FAILURE() << "handler error: " << e; }}};
+    Projekt projekt{ProjektServices{*files, msg, dialogs, *clock, *events, mci, cursor, library,
+                                    paths, locale, ws}};
+};
+
+TEST_F(ProjektWindowTest, WindowsShowGermanAndFollowTheFlagClicks) {
+    ws.Show(projekt);
+    EXPECT_EQ(WindowText(Main()), "Korvant NOVALUX" + std::string(46, ' ') + "V2.1.0.7");
+    EXPECT_EQ(WindowText(H(projekt.Label1)),
+              "  Trackforge             für           Tarvolin  Audio ");
+    EXPECT_EQ(WindowText(H(projekt.Frame2)), "Wave-Datei in Project-Datei umwandeln");
+    EXPECT_EQ(WindowText(H(projekt.Label7)), "Freier Speicherplatz:");
+    EXPECT_EQ(WindowText(H(projekt.Karte_löschen)), "Compact Flash Karte löschen");
+    EXPECT_EQ(WindowText(H(projekt.Command3)), "Schließen");
+    EXPECT_EQ(WindowText(H(projekt.Projektname_txt)), "Unbenannt");
+    EXPECT_EQ(WindowText(H(projekt.OK_Button)), "Start");
+    EXPECT_EQ(WindowText(H(projekt.Play_Button)), "4");
+
+    test::Click(H(projekt.Englisch));
+    EXPECT_EQ(WindowText(H(projekt.Label1)),
+              "  Trackforge             for           Tarvolin  Audio ");
+    EXPECT_EQ(WindowText(H(projekt.Frame2)), "Convert Wave-file into Project-file");
+    EXPECT_EQ(WindowText(H(projekt.Frame1)), "Save Project-file to CF card");
+    EXPECT_EQ(WindowText(H(projekt.Label7)), "Remaining disc space:");
+    EXPECT_EQ(WindowText(H(projekt.Karte_löschen)), "Clear CF card");
+    EXPECT_EQ(WindowText(H(projekt.Command3)), "Close");
+    EXPECT_EQ(WindowText(H(projekt.Projektname_txt)), "unknown");
+    EXPECT_EQ(WindowText(H(projekt.OK_Button)), "Start");
+
+    test::Click(H(projekt.Deutsch));
+    EXPECT_EQ(WindowText(H(projekt.Frame2)), "Wave-Datei in Project-Datei umwandeln");
+    EXPECT_EQ(WindowText(H(projekt.Command3)), "Schließen");
+    EXPECT_EQ(WindowText(H(projekt.Projektname_txt)), "unknown");
+    EXPECT_TRUE(msg.calls.empty());
+}
+
+TEST_F(ProjektWindowTest, TypedProjectNameReachesTheProgramUpToTwelveCharacters) {
+    ws.Show(projekt);
+    SendMessageW(reinterpret_cast<HWND>(H(projekt.Projektname_txt)), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(L""));
+    test::Type(H(projekt.Projektname_txt), "Sommerfest 2024");
+    EXPECT_EQ(projekt.Projektname_txt.text(), "Sommerfest 2");
+}
+
+TEST_F(ProjektWindowTest, CloseBoxWritesTheSettingsLikeTheCloseButton) {
+    ws.Show(projekt);
+    test::Click(H(projekt.Englisch));
+    test::Close(Main());
+    EXPECT_EQ(ws.Handle(projekt), 0u);
+    EXPECT_EQ(Settings(), "\r\n\r\n\r\n0\r\n");
+    EXPECT_EQ(ws.Run(), 0);
+
+    fs::remove(folder / "Trackforge.kps");
+    Projekt again{ProjektServices{*files, msg, dialogs, *clock, *events, mci, cursor, library,
+                                  paths, locale, ws}};
+    ws.Show(again);
+    test::Click(ws.ControlHandle(again.Command3));
+    EXPECT_EQ(ws.OpenForms(), 0);
+    EXPECT_EQ(Settings(), "\r\n\r\n\r\n-1\r\n");
+}
+
+TEST_F(ProjektWindowTest, AboutWindowSpeaksTheLanguageInForceAndReactivatesTheMainWindow) {
+    ws.Show(projekt);
+    auto german = AboutTexts("Info über Trackforge");
+    for (const char* t : {"Trackforge", "für", "Tarvolin Audio", "V 2.1.0.7", "OK"})
+        EXPECT_NE(std::find(german.begin(), german.end(), t), german.end()) << t;
+    bool has_description = false;
+    for (const auto& t : german)
+        has_description = has_description || t.rfind("Mit diesem Programm ist es möglich", 0) == 0;
+    EXPECT_TRUE(has_description);
+    EXPECT_TRUE(test::IsEnabled(Main()));
+
+    test::Click(H(projekt.Englisch));
+    auto english = AboutTexts("Info about Trackforge");
+    for (const char* t : {"for", "Tarvolin Audio", "V 2.1.0.7"})
+        EXPECT_NE(std::find(english.begin(), english.end(), t), english.end()) << t;
+    EXPECT_NE(std::find(english.begin(), english.end(),
+                        "This program is used to convert a Wave-file into a Project-file, which "
+                        "can be played by the Tarvolin Audio. In addition you can delete and save "
+                        "files and directories on the CF card."),
+              english.end());
+    EXPECT_TRUE(test::IsEnabled(Main()));
+    // No settings file yet: the reactivation keeps English.
+    EXPECT_EQ(WindowText(H(projekt.Command3)), "Close");
+}
+
+bool Overlap(const test::PixelRect& a, const test::PixelRect& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+TEST_F(ProjektWindowTest, EveryControlFitsTheClientAreaAndTextsDoNotOverlap) {
+    ws.Show(projekt);
+    const unsigned dpi = test::WindowDpi(Main());
+    auto client = test::ClientRect(Main());
+    EXPECT_EQ(client.right, static_cast<int>(7635 * dpi / 1440));
+    EXPECT_EQ(client.bottom, static_cast<int>(10065 * dpi / 1440));
+
+    struct Placed {
+        const ui::Control* control;
+        test::PixelRect rect;
+        bool behind; // frames and pictures lie behind other controls
+    };
+    std::vector<Placed> placed;
+    for (const ui::Control* c : projekt.controls()) {
+        std::uintptr_t h = H(*c);
+        if (!h)
+            continue; // lines and the timer have no window
+        auto r = test::RectInParent(h);
+        EXPECT_GE(r.left, 0) << c->name();
+        EXPECT_GE(r.top, 0) << c->name();
+        EXPECT_LE(r.right, client.right) << c->name();
+        EXPECT_LE(r.bottom, client.bottom) << c->name();
+        EXPECT_GT(r.right - r.left, 0) << c->name();
+        EXPECT_GT(r.bottom - r.top, 0) << c->name();
+        placed.push_back({c, r,
+                          dynamic_cast<const ui::Frame*>(c) || dynamic_cast<const ui::PictureBox*>(c)});
+    }
+    for (size_t i = 0; i < placed.size(); ++i)
+        for (size_t j = i + 1; j < placed.size(); ++j)
+            if (!placed[i].behind && !placed[j].behind)
+                EXPECT_FALSE(Overlap(placed[i].rect, placed[j].rect))
+                    << placed[i].control->name() << " overlaps " << placed[j].control->name();
+}
+
+} // namespace
+} // namespace tf
