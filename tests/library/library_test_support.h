@@ -138,41 +138,41 @@ inline void reference_audio(const Bytes& wave, std::size_t& begin, std::size_t& 
 // The project file for `wave`, one byte at a time as the format describes it.
 inline Bytes reference_project(const Bytes& wave, const std::string& name30,
                                const std::string& code4) {
-    Bytes out;
-    const char* magic = "KORVANT";
-    append(out, magic, magic + 7);
-    append(out, code4.begin(), code4.begin() + 4);
+    std::size_t begin = 0, end = 0;
+    reference_audio(wave, begin, end);
+    const std::size_t audio = end > begin ? (end - begin) / 2 * 2 : 0;
+    Bytes out(7680 + 511488 + audio + 883020, 0);
+    std::size_t at = 0;
+    for (char c : std::string("KORVANT") + code4.substr(0, 4)) {
+        out[at++] = static_cast<std::uint8_t>(c);
+    }
     for (int i = 0; i < 30; ++i) {
         const auto c = static_cast<std::uint8_t>(name30[i]);
         std::uint8_t w = (c >= 0x20 && c <= 0x7E) ? c : 0x20;
         if (c == 0xFC || c == 0xDC) w = 0xF5;
         if (c == 0xF6 || c == 0xD6) w = 0xEF;
         if (c == 0xE4 || c == 0xC4) w = 0xE1;
-        out.push_back(w);
+        out[at++] = w;
     }
     std::uint64_t s = 0;
     for (int i = 7; i >= 4; --i) {
         s = s << 8 | (i < static_cast<int>(wave.size()) ? wave[i] : 0);
     }
     const std::uint64_t count = s < 44 ? 1 : (s - 44) / 176604 + 1;
-    out.push_back(static_cast<std::uint8_t>(count % 256));
-    out.push_back(static_cast<std::uint8_t>(count / 256 % 256));
-    out.resize(7680, 0);
-    for (int i = 0; i < 255744; ++i) {
-        out.push_back(0x00);
-        out.push_back(0x80);
+    out[41] = static_cast<std::uint8_t>(count % 256);
+    out[42] = static_cast<std::uint8_t>(count / 256 % 256);
+    at = 7680;
+    for (int i = 0; i < 255744; ++i, at += 2) {
+        out[at + 1] = 0x80;
     }
-    std::size_t begin = 0, end = 0;
-    reference_audio(wave, begin, end);
-    for (std::size_t p = begin; p + 1 < end; p += 2) {
+    for (std::size_t p = begin; p < begin + audio; p += 2, at += 2) {
         unsigned u = wave[p] + 256u * wave[p + 1];
         u = u <= 32768 ? u + 32768 : u - 32768;
-        out.push_back(static_cast<std::uint8_t>(u % 256));
-        out.push_back(static_cast<std::uint8_t>(u / 256 % 256));
+        out[at] = static_cast<std::uint8_t>(u % 256);
+        out[at + 1] = static_cast<std::uint8_t>(u / 256 % 256);
     }
-    for (int i = 0; i < 441510; ++i) {
-        out.push_back(0x00);
-        out.push_back(0x80);
+    for (int i = 0; i < 441510; ++i, at += 2) {
+        out[at + 1] = 0x80;
     }
     return out;
 }
