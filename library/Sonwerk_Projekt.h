@@ -3,7 +3,9 @@
 
 #include <stdint.h>
 
-#if defined(_WIN32) && !defined(_WIN64)
+// __stdcall is what 32-bit callers declare; x86-64 has one convention and
+// ignores it.
+#ifdef _WIN32
 #define SONWERK_CALL __stdcall
 #else
 #define SONWERK_CALL
