@@ -1,6 +1,8 @@
 #include "platform/fake/fake_file_system.h"
 
 #include "platform/codepage.h"
+#include "platform/text_stream.h"
+#include "platform/wildcard.h"
 
 #include <algorithm>
 #include <cctype>
@@ -38,57 +40,6 @@ std::string ReadAll(const stdfs::path& p) {
         throw FsError("cannot open " + p.string());
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
-
-bool GlobMatch(const char* p, const char* n) {
-    // Iterative matcher with one backtrack point for the last "*".
-    const char* star = nullptr;
-    const char* resume = nullptr;
-    while (*n) {
-        if (*p == '?' || (*p && *p != '*' && *p == *n)) {
-            ++p;
-            ++n;
-        } else if (*p == '*') {
-            star = p++;
-            resume = n;
-        } else if (star) {
-            p = star + 1;
-            n = ++resume;
-        } else {
-            return false;
-        }
-    }
-    while (*p == '*')
-        ++p;
-    return *p == 0;
-}
-
-class FakeTextReader : public TextReader {
-  public:
-    explicit FakeTextReader(std::string bytes) : bytes_(std::move(bytes)) {}
-    std::string ReadBytes(std::size_t n) override {
-        if (pos_ >= bytes_.size())
-            throw FsError("input past end of file");
-        std::string out = bytes_.substr(pos_, n);
-        pos_ += out.size();
-        return out;
-    }
-    std::string ReadLine() override {
-        if (pos_ >= bytes_.size())
-            throw FsError("input past end of file");
-        std::size_t end = bytes_.find('\n', pos_);
-        std::string line = bytes_.substr(pos_, end == std::string::npos ? std::string::npos : end - pos_);
-        pos_ = end == std::string::npos ? bytes_.size() : end + 1;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        return AnsiToUtf8(line);
-    }
-    bool AtEndOfStream() override { return pos_ >= bytes_.size(); }
-    void Close() override {}
-
-  private:
-    std::string bytes_;
-    std::size_t pos_ = 0;
-};
 
 class FakeTextWriter : public TextWriter {
   public:
@@ -361,14 +312,7 @@ void FakeFileSystem::Forget(const stdfs::path& host) {
 }
 
 bool FakeFileSystem::WildcardMatch(const std::string& pattern, const std::string& name) {
-    std::string p = Lower(pattern), n = Lower(name);
-    if (p == "*.*" || p == "*")
-        return true;
-    if (GlobMatch(p.c_str(), n.c_str()))
-        return true;
-    // "name.*" also matches "name" without an extension.
-    return p.size() > 2 && p.compare(p.size() - 2, 2, ".*") == 0 &&
-           GlobMatch(p.substr(0, p.size() - 2).c_str(), n.c_str());
+    return tf::WildcardMatch(pattern, name);
 }
 
 // --- Drives ---------------------------------------------------------------
@@ -517,7 +461,7 @@ std::unique_ptr<TextReader> FakeFileSystem::OpenTextForReading(const std::string
     stdfs::path host = ReadyHost(path);
     if (!stdfs::is_regular_file(host))
         throw FsError("file not found: " + path);
-    return std::make_unique<FakeTextReader>(ReadAll(host));
+    return MakeTextReader(ReadAll(host));
 }
 
 std::unique_ptr<TextWriter> FakeFileSystem::CreateTextFile(const std::string& path) {

@@ -1,0 +1,355 @@
+// Message boxes, clock, event pump, multimedia strings, cursor, processes,
+// shell folders and links, program paths, number format and the conversion
+// library on Win32.
+#include "platform/win32/services_win32.h"
+
+#include "platform/codepage.h"
+#include "platform/win32/wide.h"
+
+#include <objbase.h>
+#include <objidl.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace tf::win32 {
+namespace {
+
+// --- Message boxes --------------------------------------------------------------
+
+class Win32MessageBoxes : public MessageBoxes {
+  public:
+    MsgAnswer Show(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) override {
+        UINT type = buttons == MsgButtons::YesNo ? MB_YESNO : buttons == MsgButtons::YesNoCancel ? MB_YESNOCANCEL : MB_OK;
+        if (icon == MsgIcon::Exclamation)
+            type |= MB_ICONEXCLAMATION;
+        switch (MessageBoxW(GetActiveWindow(), Widen(text).c_str(), Widen(title).c_str(), type)) {
+        case IDYES:
+            return MsgAnswer::Yes;
+        case IDNO:
+            return MsgAnswer::No;
+        case IDCANCEL:
+            return MsgAnswer::Cancel;
+        default:
+            return MsgAnswer::Ok;
+        }
+    }
+};
+
+// --- Clock and events -----------------------------------------------------------
+
+class Win32Clock : public Clock {
+  public:
+    double SecondsSinceMidnight() override {
+        SYSTEMTIME t;
+        GetLocalTime(&t);
+        return t.wHour * 3600.0 + t.wMinute * 60.0 + t.wSecond + t.wMilliseconds / 1000.0;
+    }
+    int CurrentMinute() override {
+        SYSTEMTIME t;
+        GetLocalTime(&t);
+        return t.wMinute;
+    }
+};
+
+class Win32EventPump : public EventPump {
+  public:
+    void DoEvents() override {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                // Leave it for the main loop, which ends the program.
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                return;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+};
+
+// --- Multimedia -------------------------------------------------------------------
+
+class Win32Mci : public MciApi {
+  public:
+    std::uint32_t SendString(const std::string& command, std::string& reply, unsigned reply_length) override {
+        const std::string ansi = Utf8ToAnsi(command);
+        std::vector<char> buffer(reply_length + 1u, '\0');
+        const MCIERROR err = mciSendStringA(ansi.c_str(), reply_length ? buffer.data() : nullptr, reply_length, nullptr);
+        reply = reply_length ? AnsiToUtf8(buffer.data()) : std::string();
+        return static_cast<std::uint32_t>(err);
+    }
+};
+
+// --- Cursor -------------------------------------------------------------------------
+
+class Win32CursorApi : public CursorApi {
+  public:
+    std::uintptr_t LoadCursorFromFile(const std::string& path) override {
+        return reinterpret_cast<std::uintptr_t>(LoadCursorFromFileA(Utf8ToAnsi(path).c_str()));
+    }
+    std::uintptr_t StandardWaitCursor() override {
+        return reinterpret_cast<std::uintptr_t>(LoadCursorW(nullptr, IDC_WAIT));
+    }
+    std::uintptr_t SetCursor(std::uintptr_t cursor) override {
+        return reinterpret_cast<std::uintptr_t>(::SetCursor(reinterpret_cast<HCURSOR>(cursor)));
+    }
+    void SetCapture(std::uintptr_t window) override { ::SetCapture(reinterpret_cast<HWND>(window)); }
+    void ReleaseCapture() override { ::ReleaseCapture(); }
+};
+
+// --- Processes ------------------------------------------------------------------------
+
+class Win32ProcessStarter : public ProcessStarter {
+  public:
+    bool Start(const std::string& command_line) override {
+        std::wstring line = Widen(command_line); // CreateProcessW may write into it
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESHOWWINDOW;
+        si.wShowWindow = SW_SHOWMINIMIZED;
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+            return false;
+        // Not waited for; the handles are only closed.
+        UniqueHandle process(pi.hProcess), thread(pi.hThread);
+        return true;
+    }
+};
+
+// --- Shell ------------------------------------------------------------------------------
+
+template <class I> class ComPtr {
+  public:
+    ComPtr() = default;
+    ~ComPtr() { reset(); }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    I* operator->() const { return p_; }
+    I* get() const { return p_; }
+    void** out() {
+        reset();
+        return reinterpret_cast<void**>(&p_);
+    }
+    void reset() {
+        if (p_)
+            p_->Release();
+        p_ = nullptr;
+    }
+
+  private:
+    I* p_ = nullptr;
+};
+
+// COM for the calling thread, undone only if this call started it.
+class ComScope {
+  public:
+    ComScope() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComScope() {
+        if (SUCCEEDED(hr_))
+            CoUninitialize();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+    // Already initialised in another mode works as well.
+    bool usable() const { return SUCCEEDED(hr_) || hr_ == RPC_E_CHANGED_MODE; }
+
+  private:
+    HRESULT hr_;
+};
+
+struct ItemListFree {
+    void operator()(ITEMIDLIST* p) const { CoTaskMemFree(p); }
+};
+
+class Win32ShellApi : public ShellApi {
+  public:
+    std::string SpecialFolderPath(int csidl) override {
+        ITEMIDLIST* raw = nullptr;
+        if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &raw)) || !raw)
+            return "";
+        std::unique_ptr<ITEMIDLIST, ItemListFree> list(raw);
+        char path[512] = {};
+        if (!SHGetPathFromIDListA(list.get(), path))
+            return "";
+        std::string out = AnsiToUtf8(path);
+        while (out.size() > 3 && (out.back() == '\\' || out.back() == '/'))
+            out.pop_back();
+        return out;
+    }
+
+    bool CreateShortcut(const std::string& target, const std::string& link_file, const std::string& arguments,
+                        const std::string& description, const std::string& working_folder) override {
+        ComScope com;
+        if (!com.usable())
+            return false;
+        ComPtr<IShellLinkA> link;
+        if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.out())))
+            return false;
+        if (FAILED(link->SetPath(Utf8ToAnsi(target).c_str())))
+            return false;
+        if (!arguments.empty() && FAILED(link->SetArguments(Utf8ToAnsi(arguments).c_str())))
+            return false;
+        if (!description.empty() && FAILED(link->SetDescription(Utf8ToAnsi(description).c_str())))
+            return false;
+        if (!working_folder.empty() && FAILED(link->SetWorkingDirectory(Utf8ToAnsi(working_folder).c_str())))
+            return false;
+        ComPtr<IPersistFile> file;
+        if (FAILED(link->QueryInterface(IID_IPersistFile, file.out())))
+            return false;
+        return SUCCEEDED(file->Save(Widen(link_file).c_str(), FALSE));
+    }
+};
+
+// --- Paths ----------------------------------------------------------------------------------
+
+std::wstring ModulePath(HMODULE module) {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0)
+            return L"";
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            return buffer;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+    const auto cut = path.find_last_of(L"\\/");
+    return cut == std::wstring::npos ? L"" : path.substr(0, cut);
+}
+
+class Win32AppPaths : public AppPaths {
+  public:
+    std::string ProgramFolder() override { return Narrow(FolderOf(ModulePath(nullptr))); }
+    std::string UserDataFolder() override {
+        wchar_t path[MAX_PATH] = {};
+        if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
+            return "";
+        return Narrow(path);
+    }
+};
+
+// --- Number format ---------------------------------------------------------------------------
+
+std::wstring LocaleText(LCTYPE what, const wchar_t* fallback) {
+    wchar_t buffer[16] = {};
+    if (!GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, what, buffer, 16))
+        return fallback;
+    return buffer;
+}
+
+UINT LocaleNumber(LCTYPE what, UINT fallback) {
+    DWORD value = 0;
+    if (!GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, what | LOCALE_RETURN_NUMBER, reinterpret_cast<LPWSTR>(&value),
+                         sizeof value / sizeof(wchar_t)))
+        return fallback;
+    return value;
+}
+
+// "3;0" -> 3, "3;2;0" -> 32, "3" -> 30 (repeat the last group or not), as
+// NUMBERFMT wants the grouping.
+UINT GroupingNumber(const std::wstring& text) {
+    UINT n = 0;
+    for (wchar_t c : text)
+        if (c >= L'0' && c <= L'9')
+            n = n * 10 + static_cast<UINT>(c - L'0');
+    if (text.size() >= 2 && text.compare(text.size() - 2, 2, L";0") == 0)
+        return n / 10;
+    return n * 10;
+}
+
+class Win32Locale : public Locale {
+  public:
+    std::string GroupDigits(long long n) override {
+        std::wstring decimal = LocaleText(LOCALE_SDECIMAL, L",");
+        std::wstring thousand = LocaleText(LOCALE_STHOUSAND, L".");
+        NUMBERFMTW fmt{};
+        fmt.NumDigits = 0;
+        fmt.LeadingZero = LocaleNumber(LOCALE_ILZERO, 1);
+        fmt.Grouping = GroupingNumber(LocaleText(LOCALE_SGROUPING, L"3;0"));
+        fmt.lpDecimalSep = decimal.data();
+        fmt.lpThousandSep = thousand.data();
+        fmt.NegativeOrder = LocaleNumber(LOCALE_INEGNUMBER, 1);
+        const std::wstring digits = std::to_wstring(n);
+        wchar_t out[64] = {};
+        if (!GetNumberFormatEx(LOCALE_NAME_USER_DEFAULT, 0, digits.c_str(), &fmt, out, 64))
+            return std::to_string(n);
+        return Narrow(out);
+    }
+};
+
+// --- Conversion library ------------------------------------------------------------------------
+
+using ConvertFn = std::int32_t(__stdcall*)(char*, char*, char*, char*);
+
+struct ModuleFree {
+    void operator()(HMODULE m) const { FreeLibrary(m); }
+};
+
+class Win32ConversionLibrary : public ConversionLibrary {
+  public:
+    // Only the program's own folder and the system folder are searched: a
+    // library of that name in the current folder or on PATH is never loaded.
+    LoadResult Load() override {
+        if (fn_)
+            return LoadResult::Ok;
+        std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFree> module(LoadLibraryExW(
+            L"Sonwerk_Projekt.dll", nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32));
+        if (!module)
+            return LoadResult::NotFound;
+        auto fn = reinterpret_cast<ConvertFn>(reinterpret_cast<void*>(GetProcAddress(module.get(), "Projektdatei_erstellen")));
+        if (!fn)
+            return LoadResult::NoEntryPoint;
+        module_ = std::move(module);
+        fn_ = fn;
+        return LoadResult::Ok;
+    }
+
+    // The library gets buffers of its own; it rewrites the name in place, and
+    // that rewrite is handed back.
+    std::int32_t Projektdatei_erstellen(const std::string& source_ansi, const std::string& target_ansi,
+                                        std::string& name_ansi, const std::string& code) override {
+        if (!fn_ && Load() != LoadResult::Ok)
+            throw std::runtime_error("Sonwerk_Projekt.dll is not loaded");
+        std::vector<char> source(source_ansi.begin(), source_ansi.end());
+        std::vector<char> target(target_ansi.begin(), target_ansi.end());
+        std::vector<char> name(name_ansi.begin(), name_ansi.end());
+        std::vector<char> code_buf(code.begin(), code.end());
+        source.push_back('\0');
+        target.push_back('\0');
+        // The library reads exactly 30 name bytes.
+        const std::size_t name_size = std::max<std::size_t>(name.size(), 30);
+        name.resize(name_size + 1, '\0');
+        code_buf.resize(std::max<std::size_t>(code_buf.size(), 4) + 1, '\0');
+        const std::int32_t result = fn_(source.data(), target.data(), name.data(), code_buf.data());
+        name_ansi.assign(name.data(), name_size);
+        return result;
+    }
+
+  private:
+    std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFree> module_;
+    ConvertFn fn_ = nullptr;
+};
+
+} // namespace
+
+std::unique_ptr<MessageBoxes> MakeMessageBoxes() { return std::make_unique<Win32MessageBoxes>(); }
+std::unique_ptr<Clock> MakeClock() { return std::make_unique<Win32Clock>(); }
+std::unique_ptr<EventPump> MakeEventPump() { return std::make_unique<Win32EventPump>(); }
+std::unique_ptr<MciApi> MakeMci() { return std::make_unique<Win32Mci>(); }
+std::unique_ptr<CursorApi> MakeCursorApi() { return std::make_unique<Win32CursorApi>(); }
+std::unique_ptr<ProcessStarter> MakeProcessStarter() { return std::make_unique<Win32ProcessStarter>(); }
+std::unique_ptr<ShellApi> MakeShellApi() { return std::make_unique<Win32ShellApi>(); }
+std::unique_ptr<AppPaths> MakeAppPaths() { return std::make_unique<Win32AppPaths>(); }
+std::unique_ptr<Locale> MakeLocale() { return std::make_unique<Win32Locale>(); }
+std::unique_ptr<ConversionLibrary> MakeConversionLibrary() { return std::make_unique<Win32ConversionLibrary>(); }
+
+} // namespace tf::win32
