@@ -1,0 +1,255 @@
+// Choosing the wave file and the target, the name for the device, and the
+// conversion run up to the library call and its outcome.
+
+#include "app_card/projekt_fixture.h"
+
+namespace tf {
+namespace {
+
+constexpr std::uint64_t KiB = 1024;
+
+std::string GoodWave(std::size_t total_bytes) {
+    std::string b(total_bytes, '\0');
+    const unsigned char fields[] = {1, 0, 2, 0, 0x44, 0xAC, 0, 0};
+    std::copy(std::begin(fields), std::end(fields), b.begin() + 20);
+    b[34] = 16;
+    return b;
+}
+
+std::string Blanks(std::size_t n) { return std::string(n, ' '); }
+
+class ConversionRun : public testing::ProjektTest<> {
+  protected:
+    void SetUp() override {
+        auto& c = fs.AddDrive("c:", kDriveFixed);
+        c.available_bytes = 2000 * KiB;
+        fs.WriteFile(kWave, GoodWave(1541 * KiB));
+        fs.MakeFolders("c:\\Projekte");
+    }
+    // Everything a run needs, chosen as the user would.
+    void Prepare(const std::string& target = kTarget) {
+        dialogs.answers = {kWave, target};
+        W().Quell_Wave_Button_Click();
+        W().Ziel_Projekt_Button_Click();
+        W().Projektname_txt.set_text("Show 2003!");
+        msg.calls.clear();
+    }
+    static constexpr const char* kWave = "c:\\Musik\\show.wav";
+    static constexpr const char* kTarget = "c:\\Projekte\\show.kpf";
+};
+
+TEST_F(ConversionRun, RealSpacesMakesThirtyDeviceCharacters) {
+    EXPECT_EQ(W().Real_Spaces("Show 2003!"), "Show 2003" + Blanks(21));
+    EXPECT_EQ(W().Real_Spaces("Grüße"), "Gr  e" + Blanks(25));
+    EXPECT_EQ(W().Real_Spaces(std::string(35, 'a')), std::string(30, 'a'));
+    EXPECT_EQ(W().Real_Spaces(""), Blanks(30));
+    EXPECT_EQ(W().Real_Spaces("\"A~}\t\x7F"), "\"A }" + Blanks(26));
+    // Characters the code page has no byte for are blanks too, one per character.
+    EXPECT_EQ(W().Real_Spaces("Ωmega Шоу"), " mega    " + Blanks(21));
+    EXPECT_EQ(W().Real_Spaces("a\xFF" "b"), "a b" + Blanks(27));
+    EXPECT_EQ(W().Real_Spaces(std::string(29, 'x') + "ßyz"), std::string(29, 'x') + " ");
+}
+
+TEST_F(ConversionRun, ChoosingTheWaveChecksItAndShowsItsSize) {
+    dialogs.answers = {kWave};
+    W().Quell_Wave_Button_Click();
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].filter, "Wave-Datei (*.wav)|*.wav|");
+    EXPECT_EQ(dialogs.requests[0].flags, 4);
+    EXPECT_FALSE(dialogs.requests[0].save);
+    EXPECT_EQ(W().Quell_Wave_Pfad, kWave);
+    EXPECT_EQ(W().Quell_Wave_txt.text(), kWave);
+    EXPECT_EQ(W().Wave_Größe_txt.text(), "1.541 kByte");
+    EXPECT_TRUE(msg.calls.empty());
+
+    // A refused file empties the path but leaves the previous size.
+    fs.WriteFile("c:\\Musik\\mono.wav", std::string(100, '\0'));
+    dialogs.answers = {"c:\\Musik\\mono.wav"};
+    W().Quell_Wave_Button_Click();
+    EXPECT_EQ(LastMessage(), "Kein gültiges WAVE-Format");
+    EXPECT_EQ(W().Quell_Wave_Pfad, "");
+    EXPECT_EQ(W().Quell_Wave_txt.text(), "");
+    EXPECT_EQ(W().Wave_Größe_txt.text(), "1.541 kByte");
+
+    // Cancel changes nothing.
+    W().Quell_Wave_Pfad = kWave;
+    W().Quell_Wave_txt.set_text(kWave);
+    dialogs.answers = {""};
+    W().Quell_Wave_Button_Click();
+    EXPECT_EQ(W().Quell_Wave_Pfad, kWave);
+    EXPECT_EQ(W().Quell_Wave_txt.text(), kWave);
+}
+
+TEST_F(ConversionRun, ChoosingTheTargetShowsTheFreeSpaceOfItsDrive) {
+    dialogs.answers = {kTarget};
+    W().Ziel_Projekt_Button_Click();
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].filter, "Project-Datei (*.kpf)|*.kpf|");
+    EXPECT_EQ(dialogs.requests[0].flags, 4);
+    EXPECT_TRUE(dialogs.requests[0].save);
+    EXPECT_EQ(W().Ziel_Projekt_Pfad, kTarget);
+    EXPECT_EQ(W().Ziel_Projekt_txt.text(), kTarget);
+    EXPECT_EQ(W().Freier_Speicherplatz_txt.text(), "2.000 kByte");
+
+    English();
+    dialogs.answers = {""};
+    W().Ziel_Projekt_Button_Click();
+    EXPECT_EQ(dialogs.requests[1].filter, "Project-File (*.kpf)|*.kpf|");
+    EXPECT_EQ(W().Ziel_Projekt_Pfad, kTarget);
+    EXPECT_TRUE(msg.calls.empty());
+}
+
+TEST_F(ConversionRun, SuccessfulRunCallsTheLibraryInsideTheBusyBracket) {
+    Prepare();
+    bool captured_during_call = false;
+    std::string status_during_call;
+    library.on_call = [&](const fake::FakeConversionLibrary::Call&) {
+        captured_during_call = cursor.captured;
+        status_during_call = W().Status_txt.text();
+    };
+    W().OK_Button_Click();
+    ASSERT_EQ(library.calls.size(), 1u);
+    EXPECT_EQ(library.calls[0].source, kWave);
+    EXPECT_EQ(library.calls[0].target, kTarget);
+    EXPECT_EQ(library.calls[0].name, "Show 2003" + Blanks(21));
+    EXPECT_EQ(library.calls[0].code, "0120");
+    EXPECT_TRUE(captured_during_call);
+    EXPECT_FALSE(cursor.captured);
+    EXPECT_EQ(status_during_call, "Projektdatei erstellen");
+    EXPECT_EQ(W().Status_txt.text(), "Fertig");
+    EXPECT_TRUE(msg.calls.empty());
+}
+
+TEST_F(ConversionRun, EveryOtherResultIsAnErrorAndTheLanguageIsReadAtEachText) {
+    Prepare();
+    for (std::int32_t code : {-1, -2, -3, 0, 5}) {
+        library.return_code = code;
+        W().OK_Button_Click();
+        EXPECT_EQ(W().Status_txt.text(), "Fehler") << code;
+    }
+    library.return_code = -4;
+    std::string status_during_call;
+    library.on_call = [&](const auto&) {
+        status_during_call = W().Status_txt.text();
+        English(); // switched while the library works
+    };
+    W().OK_Button_Click();
+    EXPECT_EQ(status_during_call, "Projektdatei erstellen");
+    EXPECT_EQ(W().Status_txt.text(), "Completed");
+    library.on_call = nullptr;
+    library.return_code = -2;
+    W().OK_Button_Click();
+    EXPECT_EQ(W().Status_txt.text(), "Error");
+}
+
+TEST_F(ConversionRun, EmptyTargetStopsWithTheProgramTitledMessage) {
+    Prepare();
+    W().Ziel_Projekt_txt.set_text("");
+    W().Status_txt.set_text("Fertig");
+    W().OK_Button_Click();
+    ASSERT_EQ(msg.calls.size(), 1u);
+    EXPECT_EQ(msg.calls[0].text, "Bitte Speicherort der Project-Datei wählen!");
+    EXPECT_EQ(msg.calls[0].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(msg.calls[0].title, "Trackforge");
+    English();
+    W().OK_Button_Click();
+    EXPECT_EQ(LastMessage(), "Please select Path of Project-file!");
+    EXPECT_EQ(W().Status_txt.text(), "Fertig");
+    EXPECT_TRUE(library.calls.empty());
+}
+
+TEST_F(ConversionRun, DriveNotReadyOrTooSmallStopsBeforeTheLibrary) {
+    fs.AddDrive("e:", kDriveRemovable);
+    Prepare("e:\\show.kpf");
+    fs.drive("e:").ready = false;
+    W().Status_txt.set_text("unchanged");
+    W().OK_Button_Click();
+    EXPECT_EQ(LastMessage(), "Laufwerk ist nicht bereit zum Datenaustausch.");
+
+    fs.drive("e:").ready = true;
+    fs.drive("e:").available_bytes = 1540 * KiB;
+    W().OK_Button_Click();
+    EXPECT_EQ(LastMessage(), "Es ist nicht genügend Speicherplatz auf dem Datenträger vorhanden!");
+
+    // A wave file gone since it was chosen cannot be measured: no run either.
+    fs.drive("e:").available_bytes = 100000 * KiB;
+    fs.DeleteFile(kWave);
+    W().OK_Button_Click();
+    EXPECT_TRUE(library.calls.empty());
+    EXPECT_EQ(W().Status_txt.text(), "unchanged");
+    EXPECT_TRUE(cursor.calls.empty());
+}
+
+TEST_F(ConversionRun, WithoutWaveTheLibraryGetsAnEmptyPath) {
+    Prepare();
+    W().Quell_Wave_txt.set_text("");
+    library.return_code = -1;
+    W().OK_Button_Click();
+    ASSERT_EQ(library.calls.size(), 1u);
+    EXPECT_EQ(library.calls[0].source, "");
+    EXPECT_EQ(W().Status_txt.text(), "Fehler");
+}
+
+TEST_F(ConversionRun, MissingLibraryIsToldAndEndsInError) {
+    Prepare();
+    for (auto result : {ConversionLibrary::LoadResult::NotFound,
+                        ConversionLibrary::LoadResult::NoEntryPoint}) {
+        msg.calls.clear();
+        library.load_result = result;
+        W().OK_Button_Click();
+        ASSERT_EQ(msg.calls.size(), 1u);
+        EXPECT_EQ(msg.calls[0].text.rfind("Die Programmbibliothek \"Sonwerk_Projekt.dll\"", 0),
+                  0u);
+        EXPECT_EQ(msg.calls[0].title, "Trackforge");
+        EXPECT_EQ(W().Status_txt.text(), "Fehler");
+        EXPECT_FALSE(cursor.captured);
+    }
+    English();
+    W().OK_Button_Click();
+    EXPECT_EQ(LastMessage().rfind("The program library \"Sonwerk_Projekt.dll\"", 0), 0u);
+    EXPECT_EQ(W().Status_txt.text(), "Error");
+    EXPECT_TRUE(library.calls.empty());
+}
+
+TEST_F(ConversionRun, PathsOutsideTheCodePageGoAsShortPathsOrNotAtAll) {
+    const std::string wave = "c:\\Музыка\\шоу.wav";
+    const std::string target = "c:\\Проекты\\show.kpf";
+    fs.WriteFile(wave, GoodWave(1000));
+    fs.MakeFolders("c:\\Проекты");
+    fs.SetShortPathName(wave, "c:\\MUZYKA~1\\SHOU~1.WAV");
+    fs.SetShortPathName("c:\\Проекты", "c:\\PROEKT~1");
+    Prepare(target);
+    W().Quell_Wave_txt.set_text(wave);
+    W().OK_Button_Click();
+    ASSERT_EQ(library.calls.size(), 1u);
+    EXPECT_EQ(library.calls[0].source, "c:\\MUZYKA~1\\SHOU~1.WAV");
+    EXPECT_EQ(library.calls[0].target, "c:\\PROEKT~1\\show.kpf");
+    EXPECT_EQ(W().Status_txt.text(), "Fertig");
+
+    // A file name that cannot be spelled in 8 bits and has no short form yet.
+    W().Ziel_Projekt_txt.set_text("c:\\Projekte\\шоу.kpf");
+    W().OK_Button_Click();
+    EXPECT_EQ(library.calls.size(), 1u);
+    EXPECT_EQ(W().Status_txt.text(), "Fehler");
+    ASSERT_FALSE(msg.calls.empty());
+    EXPECT_EQ(msg.calls.back().title, "Trackforge");
+    EXPECT_NE(LastMessage().find("Zeichen"), std::string::npos);
+    EXPECT_FALSE(cursor.captured);
+
+    // A volume without short names refuses rather than guessing.
+    fs.SetShortPathName(wave, "");
+    W().Ziel_Projekt_txt.set_text(kTarget);
+    W().OK_Button_Click();
+    EXPECT_EQ(library.calls.size(), 1u);
+    EXPECT_EQ(W().Status_txt.text(), "Fehler");
+
+    // Latin-1 characters are in the code page and go as they are.
+    fs.WriteFile("c:\\Grüße.wav", GoodWave(1000));
+    W().Quell_Wave_txt.set_text("c:\\Grüße.wav");
+    W().OK_Button_Click();
+    ASSERT_EQ(library.calls.size(), 2u);
+    EXPECT_EQ(library.calls[1].source, "c:\\Gr\xFC\xDF" "e.wav");
+}
+
+} // namespace
+} // namespace tf
