@@ -85,6 +85,10 @@ class ProgressBar {
             std::fputs("\n", stderr);
         }
     }
+
+    // Chunks behind the audio are not converted, so the count may stop short
+    // of the total; a finished conversion still shows 100 %.
+    void finish() { update(total_); }
     ProgressBar(const ProgressBar&) = delete;
     ProgressBar& operator=(const ProgressBar&) = delete;
 
@@ -128,9 +132,12 @@ int convert_one(const std::string& input, const std::string& output, const Conve
     const std::uint64_t source_size = file_size(input.c_str()).value_or(0);
     Result result;
     if (stderr_is_terminal() && source_size >= kProgressThreshold) {
-        ProgressBar bar(source_size);
+        ProgressBar bar(source_size - kSourceHeaderSize);
         result = create_project_file(input.c_str(), output.c_str(), name.data(), code.data(),
                                      [&bar](std::uint64_t done) { bar.update(done); });
+        if (result == Result::Done) {
+            bar.finish();
+        }
     } else {
         result = create_project_file(input.c_str(), output.c_str(), name.data(), code.data());
     }
