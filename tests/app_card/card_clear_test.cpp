@@ -120,10 +120,14 @@ TEST_F(CardClear, OnlyAPlainDriveNameIsCleared) {
 TEST_F(CardClear, LinksOnTheCardGoButNotWhatTheyPointTo) {
     fs.WriteFile("c:\\Precious\\master.wav", "x");
     fs.MakeFolders("e:\\Links");
+    std::error_code ec;
     std::filesystem::create_directory_symlink(fs.HostPath("c:\\Precious"),
-                                              fs.HostPath("e:\\Outside"));
-    std::filesystem::create_symlink(fs.HostPath("c:\\Precious\\master.wav"),
-                                    fs.HostPath("e:\\Links\\song.wav"));
+                                              fs.HostPath("e:\\Outside"), ec);
+    if (!ec)
+        std::filesystem::create_symlink(fs.HostPath("c:\\Precious\\master.wav"),
+                                        fs.HostPath("e:\\Links\\song.wav"), ec);
+    if (ec)
+        GTEST_SKIP() << "the host cannot make links here: " << ec.message();
     PickDrive("e:");
     msg.answers = {MsgAnswer::Yes};
     W().Karte_löschen_Click();
