@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
@@ -63,11 +64,19 @@ class FakeTextWriter : public TextWriter {
 
 } // namespace
 
+// A fresh folder of its own under the temporary folder; tests run in
+// parallel, so the name is chosen at random until one is free.
 FakeFileSystem::FakeFileSystem() {
-    std::string tmpl = (stdfs::temp_directory_path() / "tf-fakefs-XXXXXX").string();
-    if (!mkdtemp(tmpl.data()))
-        throw std::runtime_error("cannot make a temporary folder");
-    base_ = tmpl;
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        stdfs::path candidate = stdfs::temp_directory_path() / ("tf-fakefs-" + std::to_string(random() % 1000000000000ull));
+        if (stdfs::create_directory(candidate)) {
+            base_ = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot make a temporary folder");
 }
 
 FakeFileSystem::~FakeFileSystem() {
