@@ -13,9 +13,10 @@ namespace tf {
 
 namespace {
 
-// Large enough that per-call costs vanish, small enough to keep the converter's
-// memory far below 8 MB whatever the file size.
-constexpr std::size_t kBlockSize = 1024 * 1024;
+// Large enough that per-call costs vanish, small enough that a block read,
+// converted and written stays in the CPU cache. Measured on a 500 MB file:
+// 128 KiB was the fastest; 256 KiB and above were slower and erratic.
+constexpr std::size_t kBlockSize = 128 * 1024;
 
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -72,18 +73,34 @@ Walk walk_chunks(std::FILE* src, SourceLayout& layout) {
     }
 }
 
-bool write_all(std::FILE* f, const void* data, std::size_t size) {
-    return std::fwrite(data, 1, size, f) == size;
-}
+// The target and how far it is written. Writes end on block edges of the file
+// wherever they can: the page cache then takes whole pages, instead of a split
+// page at both ends of every write.
+class Sink {
+  public:
+    Sink(std::FILE* file, std::size_t block) : file_(file), block_(block) {}
 
-bool write_silence(std::FILE* dst, std::uint64_t bytes, std::span<std::uint8_t> buffer) {
+    bool write(const void* data, std::size_t size) {
+        pos_ += size;
+        return std::fwrite(data, 1, size, file_) == size;
+    }
+    // Bytes up to the next block edge; even, since every write is.
+    std::size_t room() const { return block_ - static_cast<std::size_t>(pos_ % block_); }
+
+  private:
+    std::FILE* file_;
+    std::size_t block_;
+    std::uint64_t pos_ = 0;
+};
+
+bool write_silence(Sink& dst, std::uint64_t bytes, std::span<std::uint8_t> buffer) {
     for (std::size_t i = 0; i + 1 < buffer.size(); i += 2) {
         buffer[i] = kSilenceLow;
         buffer[i + 1] = kSilenceHigh;
     }
     while (bytes > 0) {
-        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(bytes, buffer.size()));
-        if (!write_all(dst, buffer.data(), n)) {
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(bytes, dst.room()));
+        if (!dst.write(buffer.data(), n)) {
             return false;
         }
         bytes -= n;
@@ -92,14 +109,14 @@ bool write_silence(std::FILE* dst, std::uint64_t bytes, std::span<std::uint8_t> 
 }
 
 // Converts the audio block by block; a lone last byte is dropped.
-Result convert_audio(std::FILE* src, const SourceLayout& layout, std::FILE* dst,
+Result convert_audio(std::FILE* src, const SourceLayout& layout, Sink& dst,
                      std::span<std::uint8_t> buffer, const Progress& progress) {
     std::uint64_t remaining = layout.audio_length.value_or(UINT64_MAX);
     std::uint64_t converted = 0;
     std::size_t carried = 0; // 0 or 1: the first byte of a pair split by a short read
     while (remaining > 0) {
         const std::size_t want =
-            static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size() - carried, remaining));
+            static_cast<std::size_t>(std::min<std::uint64_t>(dst.room() - carried, remaining));
         const std::size_t got = std::fread(buffer.data() + carried, 1, want, src);
         if (got == 0) {
             break;
@@ -108,7 +125,7 @@ Result convert_audio(std::FILE* src, const SourceLayout& layout, std::FILE* dst,
         const std::size_t total = carried + got;
         const std::size_t pairs = total & ~std::size_t{1};
         convert_samples(buffer.data(), pairs);
-        if (!write_all(dst, buffer.data(), pairs)) {
+        if (!dst.write(buffer.data(), pairs)) {
             return Result::IoError;
         }
         carried = total - pairs;
@@ -152,15 +169,15 @@ std::optional<SourceLayout> read_source_layout(std::FILE* src) {
 
 Result write_project(std::FILE* src, const SourceLayout& layout, std::FILE* dst, const char* name,
                      const char* code, std::span<std::uint8_t> buffer, const Progress& progress) {
+    Sink sink(dst, buffer.size());
     const auto header = make_header(code, name, length_count(layout.riff_size));
-    if (!write_all(dst, header.data(), header.size()) ||
-        !write_silence(dst, kLeadInBytes, buffer)) {
+    if (!sink.write(header.data(), header.size()) || !write_silence(sink, kLeadInBytes, buffer)) {
         return Result::IoError;
     }
-    if (convert_audio(src, layout, dst, buffer, progress) != Result::Done) {
+    if (convert_audio(src, layout, sink, buffer, progress) != Result::Done) {
         return Result::IoError;
     }
-    return write_silence(dst, kTailBytes, buffer) ? Result::Done : Result::IoError;
+    return write_silence(sink, kTailBytes, buffer) ? Result::Done : Result::IoError;
 }
 
 Result finish_files(std::FILE* src, std::FILE* dst, Result written, const char* target,
