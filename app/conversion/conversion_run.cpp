@@ -31,9 +31,13 @@ constexpr texts::Pair kPathNotRepresentable{
 // start a well-formed character counts as a character of its own.
 std::size_t Utf8CharLength(const std::string& s, std::size_t i) {
     const auto lead = static_cast<unsigned char>(s[i]);
-    const std::size_t len = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3
-                                                : (lead >> 3) == 0x1E                   ? 4
-                                                                                        : 1;
+    std::size_t len = 1;
+    if ((lead >> 5) == 0x6)
+        len = 2;
+    else if ((lead >> 4) == 0xE)
+        len = 3;
+    else if ((lead >> 3) == 0x1E)
+        len = 4;
     if (i + len > s.size())
         return 1;
     for (std::size_t k = 1; k < len; ++k)
