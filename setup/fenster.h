@@ -111,7 +111,7 @@ class Fenster2 : public SetupFenster {
     void Log(const std::string& zeile);
     Fenster1& fenster1_;
     ui::Form& fenster3_;
-    bool installiert_gerade_ = false;
+    bool installiert_ = false;
 };
 
 class Fenster3 : public SetupFenster {

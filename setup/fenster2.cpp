@@ -122,10 +122,10 @@ void Fenster2::Windows_Ordner_suchen() {
 
 void Fenster2::Install_Button_Click() {
     // The run lets events through; a second click meanwhile would start a
-    // second run over the same files and log.
-    if (installiert_gerade_)
+    // second run over the same files and log. One run per installer start.
+    if (installiert_)
         return;
-    installiert_gerade_ = true;
+    installiert_ = true;
     Install_Button.set_enabled(false);
     Installation_ausfuehren();
     if (kontext().beendet())
@@ -133,7 +133,6 @@ void Fenster2::Install_Button_Click() {
     Pause(kontext(), 1.0);
     if (kontext().beendet())
         return;
-    installiert_gerade_ = false;
     Weiter_zu(fenster3_);
 }
 

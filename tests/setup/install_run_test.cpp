@@ -1,0 +1,353 @@
+// The install run: the file table, the date rule, registration, the log and
+// its file, and the desktop shortcut.
+
+#include "setup_test_support.h"
+
+#include "platform/codepage.h"
+
+#include <algorithm>
+#include <sstream>
+
+namespace tf::setup::test {
+namespace {
+
+std::vector<std::string> Lines(const std::string& log) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t p; (p = log.find("\r\n", start)) != std::string::npos; start = p + 2)
+        lines.push_back(log.substr(start, p - start));
+    EXPECT_EQ(start, log.size()) << "text after the last CR LF";
+    return lines;
+}
+
+std::size_t CountEnding(const std::vector<std::string>& lines, const std::string& ending) {
+    return std::count_if(lines.begin(), lines.end(),
+                         [&](const std::string& l) { return l.ends_with(ending); });
+}
+
+const std::string kIdentical = " - Datei ist identisch mit der Datei auf der Festplatte";
+const std::string kOlder = " - Datei ist älter als die Datei auf der Festplatte";
+const std::string kNotCopied = " - Datei konnte nicht kopiert werden!";
+
+TEST(Dateiliste, HundredEntriesWithTheirTargets) {
+    const Dateiliste liste = Dateiliste_fuellen("c:/windows/");
+    ASSERT_EQ(liste.size(), 100u);
+    std::vector<std::string> names;
+    for (const auto& e : liste)
+        if (!e.Dateiname.empty())
+            names.push_back(e.Dateiname);
+    EXPECT_EQ(names, TableFiles());
+    for (int empty : {11, 12, 13, 14, 24, 29, 64, 100}) {
+        EXPECT_EQ(liste[empty - 1].Dateiname, "") << empty;
+        EXPECT_EQ(liste[empty - 1].Zielordner, "") << empty;
+    }
+    EXPECT_EQ(liste[0].Dateiname, "VB6STKIT.dll");
+    EXPECT_EQ(liste[0].Zielordner, "c:/windows/System32");
+    EXPECT_EQ(liste[14].Dateiname, "cdex_140_deu.zip");
+    EXPECT_EQ(liste[14].Zielordner, "C:\\Programme\\NOVALUX Trackforge/Tools");
+    EXPECT_EQ(liste[26].Dateiname, "Sonwerk_Projekt.dll");
+    EXPECT_EQ(liste[26].Zielordner, "c:/windows/System32");
+    EXPECT_EQ(liste[27].Dateiname, "Trackforge.exe");
+    EXPECT_EQ(liste[27].Zielordner, "C:\\Programme\\NOVALUX Trackforge");
+    EXPECT_EQ(Dateiliste_fuellen("c:/winnt/")[25].Zielordner, "c:/winnt/System32");
+    EXPECT_EQ(Dateiliste_fuellen("")[1].Zielordner, "System32");
+}
+
+using InstallRun = SetupMachine;
+
+TEST_F(InstallRun, FirstInstallCopiesRegistersAndLogs) {
+    PutMediumFiles();
+    Fenster2& f2 = LoadInstallWindow();
+    f2.Installation_ausfuehren();
+
+    const std::string log = f2.LOG_txt.text();
+    EXPECT_TRUE(log.starts_with("VB6STKIT.dll wurde nach c:/windows/System32/VB6STKIT.dll kopiert\r\n"
+                                "VB6STKIT.dll wurde registriert\r\n\r\n"
+                                "MSVCRT40.dll wurde nach c:/windows/System32/MSVCRT40.dll kopiert\r\n"));
+    EXPECT_NE(log.find("SHELLLNK.tlb wurde nach c:/windows/System32/SHELLLNK.tlb kopiert\r\n"
+                       "cdex_140_deu.zip wurde nach C:\\Programme\\NOVALUX Trackforge/Tools/"
+                       "cdex_140_deu.zip kopiert\r\nVB5DB.dll wurde nach"),
+              std::string::npos);
+    EXPECT_TRUE(log.ends_with("Sonwerk_Projekt.dll wurde registriert\r\n\r\n"
+                              "Trackforge.exe wurde nach C:\\Programme\\NOVALUX Trackforge/"
+                              "Trackforge.exe kopiert\r\n"));
+    const auto lines = Lines(log);
+    EXPECT_EQ(CountEnding(lines, " kopiert"), 23u);
+    EXPECT_EQ(CountEnding(lines, " wurde registriert"), 19u);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), ""), 19);
+    EXPECT_EQ(lines.size(), 61u);
+
+    EXPECT_EQ(f2.Kopiert_Anzahl, 23);
+    EXPECT_EQ(f2.Status_txt.text(), "Es wurde(n) 23 Datei(en) kopiert");
+    EXPECT_EQ(f2.Quelle_txt.text(), "Trackforge.exe");
+    EXPECT_EQ(f2.Ziel_txt.text(), "C:\\Programme\\NOVALUX Trackforge/Trackforge.exe");
+    EXPECT_EQ(fs.ReadFile("c:\\windows\\System32\\Sonwerk_Projekt.dll"),
+              "content of Sonwerk_Projekt.dll");
+    EXPECT_EQ(fs.ReadFile("C:\\Programme\\NOVALUX Trackforge\\Tools\\cdex_140_deu.zip"),
+              "content of cdex_140_deu.zip");
+    EXPECT_TRUE(fs.FileExists("C:\\Programme\\NOVALUX Trackforge\\Trackforge.exe"));
+
+    // .tlb, .zip and .exe are never registered; the ones that are, in table order.
+    ASSERT_EQ(processes.command_lines.size(), RegisteredFiles().size());
+    EXPECT_EQ(processes.command_lines.front(),
+              "c:/windows/system32\\regsvr32.exe /s VB6STKIT.dll");
+    EXPECT_EQ(processes.command_lines.back(),
+              "c:/windows/system32\\regsvr32.exe /s Sonwerk_Projekt.dll");
+    EXPECT_EQ(std::count(processes.command_lines.begin(), processes.command_lines.end(),
+                         "c:/windows/system32\\regsvr32.exe /s Comdlg32.ocx"),
+              1);
+
+    ASSERT_EQ(shell.shortcuts.size(), 1u);
+    EXPECT_EQ(shell.shortcuts[0].target, "C:\\Programme\\NOVALUX Trackforge\\Trackforge.exe");
+    EXPECT_EQ(shell.shortcuts[0].link_file, std::string(kDesktop) + "\\Trackforge.lnk");
+    EXPECT_EQ(shell.shortcuts[0].arguments, "");
+    EXPECT_EQ(shell.shortcuts[0].description, "");
+    EXPECT_EQ(shell.shortcuts[0].working_folder, "");
+
+    // The file holds the log as it stands, nothing added.
+    EXPECT_EQ(fs.ReadFile(kLogFile), log);
+}
+
+TEST_F(InstallRun, StatusRunsThroughEveryEntryAndEndsWithTheCount) {
+    PutMediumFiles();
+    fs.WriteFile("d:\\medium\\olepro32.dll", ""); // still copied: a plain file
+    Fenster2& f2 = LoadInstallWindow(/*english=*/true);
+    std::vector<std::string> seen;
+    events.on_do_events = [&] { seen.push_back(f2.Status_txt.text()); };
+    f2.Installation_ausfuehren();
+    ASSERT_EQ(seen.size(), 100u);
+    EXPECT_EQ(seen[0], "Es wurde(n) 1 Datei(en) kopiert");
+    EXPECT_EQ(seen[13], "Es wurde(n) 10 Datei(en) kopiert"); // entries 11..14 are empty
+    EXPECT_EQ(seen[99], "Es wurde(n) 23 Datei(en) kopiert");
+    // German log lines whatever the language of the windows.
+    EXPECT_TRUE(f2.LOG_txt.text().starts_with("VB6STKIT.dll wurde nach"));
+}
+
+TEST_F(InstallRun, SecondRunFindsEverythingIdenticalAndReplacesTheLogFile) {
+    PutMediumFiles();
+    LoadInstallWindow().Installation_ausfuehren();
+    processes.command_lines.clear();
+
+    NewProgram();
+    Fenster2& f2 = LoadInstallWindow();
+    f2.Installation_ausfuehren();
+    const auto lines = Lines(f2.LOG_txt.text());
+    ASSERT_EQ(lines.size(), 23u);
+    EXPECT_EQ(lines[0], "VB6STKIT.dll" + kIdentical);
+    EXPECT_EQ(CountEnding(lines, kIdentical), 23u);
+    EXPECT_TRUE(processes.command_lines.empty());
+    EXPECT_EQ(f2.Kopiert_Anzahl, 0);
+    EXPECT_EQ(f2.Status_txt.text(), "Es wurde(n) 0 Datei(en) kopiert");
+    EXPECT_EQ(fs.ReadFile(kLogFile), f2.LOG_txt.text());
+}
+
+TEST_F(InstallRun, DateRuleComparesFullYearsToTheSecond) {
+    PutMediumFiles({2004, 3, 1, 10, 0, 0});
+    const std::string sys = "c:\\windows\\System32\\";
+    // A target from 1999 is older than a 2004 source although "99" sorts after "04".
+    fs.WriteFile(sys + "COMCAT.dll", "old");
+    fs.SetLastModified(sys + "COMCAT.dll", {1999, 12, 31, 23, 59, 59});
+    // A target from 2010 is newer: kept.
+    fs.WriteFile(sys + "VB6DE.dll", "newer");
+    fs.SetLastModified(sys + "VB6DE.dll", {2010, 1, 1, 0, 0, 0});
+    // Equal to the second counts as identical, whatever the contents.
+    fs.WriteFile(sys + "expsrv.dll", "different bytes");
+    fs.SetLastModified(sys + "expsrv.dll", {2004, 3, 1, 10, 0, 0});
+    // One second earlier is older.
+    fs.WriteFile(sys + "STDOLE2.tlb", "a second older");
+    fs.SetLastModified(sys + "STDOLE2.tlb", {2004, 3, 1, 9, 59, 59});
+
+    Fenster2& f2 = LoadInstallWindow();
+    f2.Installation_ausfuehren();
+    const auto lines = Lines(f2.LOG_txt.text());
+    auto has = [&](const std::string& l) {
+        return std::find(lines.begin(), lines.end(), l) != lines.end();
+    };
+    EXPECT_TRUE(has("COMCAT.dll wurde nach c:/windows/System32/COMCAT.dll kopiert"));
+    EXPECT_EQ(fs.ReadFile(sys + "COMCAT.dll"), "content of COMCAT.dll");
+    EXPECT_TRUE(has("VB6DE.dll" + kOlder));
+    EXPECT_EQ(fs.ReadFile(sys + "VB6DE.dll"), "newer");
+    EXPECT_TRUE(has("expsrv.dll" + kIdentical));
+    EXPECT_EQ(fs.ReadFile(sys + "expsrv.dll"), "different bytes");
+    EXPECT_TRUE(has("STDOLE2.tlb wurde nach c:/windows/System32/STDOLE2.tlb kopiert"));
+    EXPECT_EQ(f2.Kopiert_Anzahl, 21);
+    EXPECT_EQ(std::count(processes.command_lines.begin(), processes.command_lines.end(),
+                         "c:/windows/system32\\regsvr32.exe /s VB6DE.dll"),
+              0);
+
+    // The log file is in the ANSI code page: "ä" as one byte.
+    const std::string saved = fs.ReadFile(kLogFile);
+    EXPECT_EQ(saved, Utf8ToAnsi(f2.LOG_txt.text()));
+    EXPECT_NE(saved.find("VB6DE.dll - Datei ist \xE4lter als"), std::string::npos);
+}
+
+TEST_F(InstallRun, MissingSourcesFailWithOrWithoutATarget) {
+    // An empty working folder: every entry fails, nothing counted, the log still saved.
+    fs.WriteFile("c:\\windows\\System32\\OLEAUT32.dll", "the system's own");
+    Fenster2& f2 = LoadInstallWindow();
+    f2.Installation_ausfuehren();
+    const auto lines = Lines(f2.LOG_txt.text());
+    ASSERT_EQ(lines.size(), 23u);
+    EXPECT_EQ(CountEnding(lines, kNotCopied), 23u);
+    EXPECT_EQ(lines[7], "OLEAUT32.dll" + kNotCopied);
+    EXPECT_EQ(fs.ReadFile("c:\\windows\\System32\\OLEAUT32.dll"), "the system's own");
+    EXPECT_EQ(f2.Kopiert_Anzahl, 0);
+    EXPECT_EQ(f2.Status_txt.text(), "Es wurde(n) 0 Datei(en) kopiert");
+    EXPECT_TRUE(processes.command_lines.empty());
+    EXPECT_EQ(fs.ReadFile(kLogFile), f2.LOG_txt.text());
+    // The folders were made before the copy failed.
+    EXPECT_TRUE(fs.FolderExists("C:\\Programme\\NOVALUX Trackforge\\Tools"));
+}
+
+TEST_F(InstallRun, LockedTargetOrFailingCopyGivesTheNotCopiedLine) {
+    PutMediumFiles();
+    fs.WriteFile("c:\\windows\\System32\\MSJET35.dll", "in use");
+    fs.SetLastModified("c:\\windows\\System32\\MSJET35.dll", {2001, 1, 1, 0, 0, 0});
+    fs.SetLocked("c:\\windows\\System32\\MSJET35.dll");
+    fs.fail_when = [](const std::string& member, const std::string& argument) {
+        return member == "CopyFile" && argument.starts_with("Trackforge.exe");
+    };
+    Fenster2& f2 = LoadInstallWindow();
+    f2.Installation_ausfuehren();
+    const std::string log = f2.LOG_txt.text();
+    EXPECT_NE(log.find("MSJTER35.dll wurde registriert\r\n\r\nMSJET35.dll" + kNotCopied + "\r\n"
+                       "CMDLGDE.dll wurde nach"),
+              std::string::npos);
+    EXPECT_TRUE(log.ends_with("\r\nTrackforge.exe" + kNotCopied + "\r\n"));
+    EXPECT_EQ(fs.ReadFile("c:\\windows\\System32\\MSJET35.dll"), "in use");
+    EXPECT_EQ(f2.Kopiert_Anzahl, 21);
+    // The boxes show the entry whose copy was tried last.
+    EXPECT_EQ(f2.Quelle_txt.text(), "Trackforge.exe");
+}
+
+TEST_F(InstallRun, RegistrationThatCannotStartIsLoggedButTheFileCounts) {
+    PutMediumFiles();
+    processes.result = false;
+    Fenster2& f2 = LoadInstallWindow();
+    f2.Installation_ausfuehren();
+    EXPECT_TRUE(f2.LOG_txt.text().starts_with(
+        "VB6STKIT.dll wurde nach c:/windows/System32/VB6STKIT.dll kopiert\r\n"
+        "VB6STKIT.dll konnte nicht registriert werden!\r\n"
+        "MSVCRT40.dll wurde nach"));
+    EXPECT_EQ(f2.LOG_txt.text().find(kNotCopied), std::string::npos);
+    EXPECT_EQ(f2.Kopiert_Anzahl, 23);
+}
+
+TEST_F(InstallRun, RegistrationMatchesLowerCaseEndingsOnly) {
+    fs.WriteFile("d:\\medium\\VB6STKIT.dll", "x");
+    Fenster2& f2 = LoadInstallWindow();
+    f2.Dateien[1] = {"UPPER.DLL", "c:/windows/System32"};
+    f2.Dateien[2] = {"ocx", "c:/windows/System32"};
+    fs.WriteFile("d:\\medium\\UPPER.DLL", "x");
+    fs.WriteFile("d:\\medium\\ocx", "x");
+    for (std::int16_t n = 1; n <= 3; ++n)
+        f2.Kopieren(n);
+    EXPECT_EQ(processes.command_lines,
+              (std::vector<std::string>{"c:/windows/system32\\regsvr32.exe /s VB6STKIT.dll",
+                                        "c:/windows/system32\\regsvr32.exe /s ocx"}));
+    EXPECT_EQ(f2.Kopiert_Anzahl, 3);
+}
+
+TEST_F(InstallRun, NoWindowsFolderInstallsIntoARelativeSystem32) {
+    fs.RemoveDrive("c:");
+    fs.AddDrive("c:", kDriveFixed);
+    PutMediumFiles();
+    Fenster2& f2 = LoadInstallWindow();
+    EXPECT_EQ(f2.Windows_Ordner, "");
+    EXPECT_EQ(f2.Status_txt.text(), "");
+    f2.Installation_ausfuehren();
+    EXPECT_TRUE(f2.LOG_txt.text().starts_with(
+        "VB6STKIT.dll wurde nach System32/VB6STKIT.dll kopiert\r\n"));
+    EXPECT_EQ(fs.ReadFile("d:\\medium\\System32\\VB6STKIT.dll"), "content of VB6STKIT.dll");
+    EXPECT_EQ(processes.command_lines.front(), "system32\\regsvr32.exe /s VB6STKIT.dll");
+}
+
+TEST_F(InstallRun, WindowsFolderIsLookedUpInOrderAndTheSecondWins) {
+    Fenster2& f2 = LoadInstallWindow();
+    EXPECT_EQ(f2.Windows_Ordner, "c:/windows/");
+    EXPECT_EQ(f2.Status_txt.text(), "Windows");
+    EXPECT_EQ(f2.Dateien[0].Zielordner, "c:/windows/System32");
+
+    fs.MakeFolders("c:\\winnt");
+    NewProgram();
+    Fenster2& again = LoadInstallWindow();
+    EXPECT_EQ(again.Windows_Ordner, "c:/winnt/");
+    EXPECT_EQ(again.Status_txt.text(), "WinNT");
+    EXPECT_EQ(again.Dateien[0].Zielordner, "c:/winnt/System32");
+    EXPECT_EQ(again.Verzeichnis_txt.caption(), "C:\\Programme\\NOVALUX Trackforge");
+}
+
+TEST_F(InstallRun, CreatePathMakesEachMissingLevel) {
+    Fenster2& f2 = LoadInstallWindow();
+    fs.ClearCalls();
+    f2.CreatePath("C:\\Programme\\NOVALUX Trackforge/Tools");
+    std::vector<std::string> created;
+    for (const std::string& c : fs.calls())
+        if (c.starts_with("CreateFolder("))
+            created.push_back(c);
+    EXPECT_EQ(created, (std::vector<std::string>{
+                           "CreateFolder(C:\\Programme\\)",
+                           "CreateFolder(C:\\Programme\\NOVALUX Trackforge/)",
+                           "CreateFolder(C:\\Programme\\NOVALUX Trackforge/Tools)"}));
+    EXPECT_TRUE(fs.FolderExists("c:\\programme\\novalux trackforge\\tools"));
+
+    fs.ClearCalls();
+    f2.CreatePath("c:/windows/System32");
+    f2.CreatePath("");
+    EXPECT_EQ(fs.CallCount("CreateFolder"), 0);
+
+    // A folder that cannot be made abandons the entry.
+    fs.WriteFile("d:\\medium\\Trackforge.exe", "x");
+    fs.RemoveDrive("c:");
+    fs.AddDrive("c:", kDriveFixed);
+    fs.FailAlways("CreateFolder");
+    f2.Kopieren(28);
+    EXPECT_EQ(f2.LOG_txt.text(), "Trackforge.exe" + kNotCopied + "\r\n");
+    EXPECT_EQ(f2.Kopiert_Anzahl, 0);
+}
+
+TEST_F(InstallRun, ShortcutFailureIsLoggedAndTheLogStillSaved) {
+    PutMediumFiles();
+    shell.shortcut_result = false;
+    Fenster2& f2 = LoadInstallWindow();
+    f2.Installation_ausfuehren();
+    EXPECT_TRUE(f2.LOG_txt.text().ends_with("Trackforge.exe kopiert\r\n"
+                                            "Trackforge.lnk konnte nicht erstellt werden!\r\n"));
+    EXPECT_EQ(fs.ReadFile(kLogFile), f2.LOG_txt.text());
+}
+
+TEST_F(InstallRun, UnresolvedDesktopPutsTheShortcutAtTheRoot) {
+    shell.special_folders.clear();
+    LoadInstallWindow().Installation_ausfuehren();
+    ASSERT_EQ(shell.shortcuts.size(), 1u);
+    EXPECT_EQ(shell.shortcuts[0].link_file, "\\Trackforge.lnk");
+}
+
+TEST_F(InstallRun, LogFileFailuresAreSwallowed) {
+    PutMediumFiles();
+    Fenster2& f2 = LoadInstallWindow();
+    fs.FailAlways("CreateTextFile");
+    EXPECT_NO_THROW(f2.Installation_ausfuehren());
+    EXPECT_FALSE(fs.FileExists(kLogFile));
+    EXPECT_EQ(f2.Kopiert_Anzahl, 23);
+
+    fs.ClearFailures();
+    fs.WriteFile(kLogFile, "from an older run");
+    fs.SetLocked(kLogFile);
+    EXPECT_NO_THROW(f2.Log_TXT_Speichern());
+    EXPECT_EQ(fs.ReadFile(kLogFile), "from an older run");
+}
+
+TEST_F(InstallRun, UnattendedInstallShowsNoWindow) {
+    PutMediumFiles();
+    EXPECT_EQ(program->Unbeaufsichtigt_installieren(), 0);
+    EXPECT_TRUE(windows.events.empty());
+    EXPECT_FALSE(windows.ended);
+    EXPECT_TRUE(fs.FileExists("C:\\Programme\\NOVALUX Trackforge\\Trackforge.exe"));
+    const std::string log = fs.ReadFile(kLogFile);
+    EXPECT_TRUE(log.starts_with("VB6STKIT.dll wurde nach c:/windows/System32/VB6STKIT.dll kopiert"));
+    EXPECT_EQ(shell.shortcuts.size(), 1u);
+}
+
+} // namespace
+} // namespace tf::setup::test

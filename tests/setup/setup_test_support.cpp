@@ -1,0 +1,56 @@
+#include "setup_test_support.h"
+
+namespace tf::setup::test {
+
+std::vector<std::string> TableFiles() {
+    return {"VB6STKIT.dll", "MSVCRT40.dll", "COMCAT.dll",       "VB6DE.dll",    "STDOLE2.tlb",
+            "asycfilt.dll", "olepro32.dll", "OLEAUT32.dll",     "msvbvm60.dll", "SHELLLNK.tlb",
+            "cdex_140_deu.zip", "VB5DB.dll", "MSREPL35.dll",   "MSRD2X35.dll", "expsrv.dll",
+            "vbajet32.dll", "MSJINT35.dll", "MSJTER35.dll",     "MSJET35.dll",  "CMDLGDE.dll",
+            "Comdlg32.ocx", "Sonwerk_Projekt.dll", "Trackforge.exe"};
+}
+
+std::vector<std::string> RegisteredFiles() {
+    std::vector<std::string> r;
+    for (const std::string& f : TableFiles())
+        if (f.ends_with(".dll") || f.ends_with(".ocx"))
+            r.push_back(f);
+    return r;
+}
+
+SetupMachine::SetupMachine() {
+    fs.AddDrive("c:", kDriveFixed);
+    fs.MakeFolders("c:\\windows\\System32");
+    fs.MakeFolders(kDesktop);
+    fs.AddDrive("d:", kDriveCdRom);
+    fs.SetCurrentDrive("d:");
+    fs.MakeFolders("d:\\medium");
+    fs.SetCurrentFolder("d:", "\\medium");
+    clock.SetTime(12, 0, 0);
+    shell.special_folders[0] = kDesktop;
+    shell.fs = &fs;
+    NewProgram();
+}
+
+void SetupMachine::PutMediumFiles(const DateTime& when) {
+    for (const std::string& f : TableFiles()) {
+        fs.WriteFile("d:\\medium\\" + f, "content of " + f);
+        fs.SetLastModified("d:\\medium\\" + f, when);
+    }
+}
+
+void SetupMachine::NewProgram() {
+    program.reset();
+    program = std::make_unique<SetupProgramm>(
+        SetupServices{fs, clock, events, processes, shell, windows});
+}
+
+Fenster2& SetupMachine::LoadInstallWindow(bool english) {
+    program->fenster1.Form_Load();
+    if (english)
+        program->fenster1.Englisch.Click();
+    program->fenster2.Form_Load();
+    return program->fenster2;
+}
+
+} // namespace tf::setup::test

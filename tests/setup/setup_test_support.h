@@ -1,0 +1,46 @@
+#pragma once
+// A machine for the installer to run on: drive C with its Windows folder, the
+// install medium on D (the working folder), a desktop, and recording doubles.
+
+#include "platform/fake/fake_file_system.h"
+#include "platform/fake/fake_services.h"
+#include "platform/fake/fake_window_system.h"
+#include "setup/fenster.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tf::setup::test {
+
+// The table's files, in table order.
+std::vector<std::string> TableFiles();
+// The names the table registers after a copy.
+std::vector<std::string> RegisteredFiles();
+
+inline constexpr const char* kDesktop = "c:\\Users\\Test\\Desktop";
+inline constexpr const char* kLogFile = "C:\\Programme\\NOVALUX Trackforge\\TF_log.txt";
+
+class SetupMachine : public ::testing::Test {
+  protected:
+    SetupMachine();
+
+    // Puts every file of the table on the medium, dated `when`.
+    void PutMediumFiles(const DateTime& when = {2004, 5, 6, 7, 8, 9});
+    // A fresh installer process (the windows and their state start anew).
+    void NewProgram();
+    // Loads the install window as after the welcome window with the given language.
+    Fenster2& LoadInstallWindow(bool english = false);
+
+    fake::FakeFileSystem fs;
+    fake::FakeClock clock;
+    fake::RecordingEventPump events{&clock, 0.25};
+    fake::FakeProcessStarter processes;
+    fake::FakeShellApi shell;
+    fake::FakeWindowSystem windows;
+    std::unique_ptr<SetupProgramm> program;
+};
+
+} // namespace tf::setup::test
