@@ -41,10 +41,10 @@ bool read_some(std::FILE* f, std::uint8_t* out, std::size_t size, std::size_t& g
 
 enum class Walk { Found, NotFound, Failed };
 
-// Looks for the `data` chunk from offset 12 on and fills `layout` when found.
+// Looks for the `data` chunk from offset 12 on; when found, fills `layout`
+// and leaves the stream at the chunk's first byte.
 Walk walk_chunks(std::FILE* src, SourceLayout& layout) {
-    std::uint64_t pos = 12;
-    if (!seek_to(src, pos)) {
+    if (!seek_to(src, 12)) {
         return Walk::Failed;
     }
     for (;;) {
@@ -57,19 +57,15 @@ Walk walk_chunks(std::FILE* src, SourceLayout& layout) {
             return Walk::NotFound;
         }
         const std::uint32_t size = le32(chunk + 4);
-        pos += 8;
         if (std::memcmp(chunk, "data", 4) == 0) {
-            layout.audio_offset = pos;
             // A declared size past the end simply ends at the end; 0 is what
             // recorders leave when they never came back to fill it in.
             layout.audio_length = size == 0 ? std::nullopt : std::optional<std::uint64_t>{size};
             return Walk::Found;
         }
-        const std::uint64_t skip = std::uint64_t{size} + (size & 1);
-        if (!seek_forward(src, skip)) {
+        if (!seek_forward(src, std::uint64_t{size} + (size & 1))) {
             return Walk::Failed;
         }
-        pos += skip;
     }
 }
 
@@ -148,7 +144,7 @@ std::optional<SourceLayout> read_source_layout(std::FILE* src) {
     if (!read_some(src, header.data(), header.size(), got)) {
         return std::nullopt;
     }
-    SourceLayout fallback{le32(header.data() + 4), kSourceHeaderSize, std::nullopt};
+    SourceLayout fallback{le32(header.data() + 4), std::nullopt};
     if (got < header.size() || !is_riff_wave(header)) {
         return fallback; // the stream already stands at byte 44 or at the end
     }

@@ -18,10 +18,10 @@ enum class Result : std::int32_t {
     IoError = -5, // read or write failure midway; the incomplete target is removed
 };
 
-// Where the audio sits in the source.
+// What the writer takes from the source's header; the stream itself is left
+// standing at the first audio byte.
 struct SourceLayout {
-    std::uint32_t riff_size = 0;     // bytes 4 to 7; missing bytes count as 0
-    std::uint64_t audio_offset = 44; // first audio byte
+    std::uint32_t riff_size = 0;               // bytes 4 to 7; missing bytes count as 0
     std::optional<std::uint64_t> audio_length; // none: up to the end of the file
 };
 
