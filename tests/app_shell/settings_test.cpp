@@ -110,10 +110,14 @@ TEST_F(Activation, LowerCaseDriveIsReadBackUpperCase) {
 }
 
 TEST_F(Activation, BlankDriveLineKeepsTheSavedLanguage) {
-    WriteSettings(ProgramSettings(), {"", "c:\\a.wav", "", "0"});
-    windows.Show(*window);
-    EXPECT_TRUE(window->Englisch.value());
-    EXPECT_EQ(window->CommonDialog1.InitDir, "c:\\a.wav");
+    // No drive chosen last time, or the last one was refused.
+    for (const std::string& drive : {std::string(), kNoCardDrive}) {
+        window->Deutsch.set_value(true);
+        WriteSettings(ProgramSettings(), {drive, "c:\\a.wav", "", "0"});
+        window->Form_Activate();
+        EXPECT_TRUE(window->Englisch.value()) << '"' << drive << '"';
+        EXPECT_EQ(window->CommonDialog1.InitDir, "c:\\a.wav");
+    }
 }
 
 TEST_F(Activation, WaitsHalfASecondWhileEventsRun) {
