@@ -2,12 +2,12 @@
 // scripted message boxes and dialogs, the settings file in a temporary folder.
 // Everything is read back from the windows themselves.
 #include "app/shell/projekt.h"
-#include "platform/fake/fake_services.h"
 #include "platform/win32/services_win32.h"
 #include "platform/win32/ui/window_system_win32.h"
 #include "wine_ui/win32_probe.h"
 
 #include <windows.h>
+#undef LoadCursorFromFile // the interface member of that name
 
 #include <gtest/gtest.h>
 
@@ -25,6 +25,47 @@ namespace {
 using test::WindowText;
 namespace fs = std::filesystem;
 
+// Doubles for what the window tests must not do for real: message boxes would
+// wait for a user, dialogs likewise; no sound, no cursor files, no library.
+struct RecordedBoxes : MessageBoxes {
+    std::vector<std::string> texts;
+    MsgAnswer Show(const std::string& text, MsgButtons, MsgIcon, const std::string&) override {
+        texts.push_back(text);
+        return MsgAnswer::No;
+    }
+};
+struct CancelledDialogs : ui::FileDialogService {
+    std::string Show(const ui::FileDialogRequest&) override { return ""; }
+};
+struct SilentMci : MciApi {
+    std::uint32_t SendString(const std::string&, std::string& reply, unsigned) override {
+        reply.clear();
+        return 0;
+    }
+};
+struct NoCursor : CursorApi {
+    std::uintptr_t LoadCursorFromFile(const std::string&) override { return 0; }
+    std::uintptr_t StandardWaitCursor() override { return 0; }
+    std::uintptr_t SetCursor(std::uintptr_t) override { return 0; }
+    void SetCapture(std::uintptr_t) override {}
+    void ReleaseCapture() override {}
+};
+struct NoLibrary : ConversionLibrary {
+    LoadResult Load() override { return LoadResult::NotFound; }
+    std::int32_t Projektdatei_erstellen(const std::string&, const std::string&, std::string&,
+                                        const std::string&) override {
+        return -1;
+    }
+};
+struct FolderPaths : AppPaths {
+    std::string folder;
+    std::string ProgramFolder() override { return folder; }
+    std::string UserDataFolder() override { return folder; }
+};
+struct PlainLocale : Locale {
+    std::string GroupDigits(long long n) override { return std::to_string(n); }
+};
+
 class ProjektWindowTest : public ::testing::Test {
   protected:
     ProjektWindowTest() {
@@ -33,7 +74,7 @@ class ProjektWindowTest : public ::testing::Test {
                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder);
         fs::create_directories(folder);
-        paths.program_folder = folder.string();
+        paths.folder = folder.string();
     }
     ~ProjektWindowTest() override {
         ws.Unload(projekt);
@@ -69,13 +110,13 @@ class ProjektWindowTest : public ::testing::Test {
     std::unique_ptr<FileSystem> files = win32::MakeFileSystem();
     std::unique_ptr<Clock> clock = win32::MakeClock();
     std::unique_ptr<EventPump> events = win32::MakeEventPump();
-    fake::ScriptedMessageBoxes msg;
-    fake::ScriptedFileDialogs dialogs;
-    fake::RecordingMci mci;
-    fake::FakeCursorApi cursor;
-    fake::FakeConversionLibrary library;
-    fake::FakeAppPaths paths;
-    fake::FakeLocale locale;
+    RecordedBoxes msg;
+    CancelledDialogs dialogs;
+    SilentMci mci;
+    NoCursor cursor;
+    NoLibrary library;
+    FolderPaths paths;
+    PlainLocale locale;
     std::vector<int> exit_codes;
     win32::Win32WindowSystem ws{win32::WindowSystemOptions{
         [this](int code) { exit_codes.push_back(code); },
@@ -112,7 +153,7 @@ TEST_F(ProjektWindowTest, WindowsShowGermanAndFollowTheFlagClicks) {
     EXPECT_EQ(WindowText(H(projekt.Frame2)), "Wave-Datei in Project-Datei umwandeln");
     EXPECT_EQ(WindowText(H(projekt.Command3)), "Schließen");
     EXPECT_EQ(WindowText(H(projekt.Projektname_txt)), "unknown");
-    EXPECT_TRUE(msg.calls.empty());
+    EXPECT_TRUE(msg.texts.empty());
 }
 
 TEST_F(ProjektWindowTest, TypedProjectNameReachesTheProgramUpToTwelveCharacters) {
@@ -127,7 +168,7 @@ TEST_F(ProjektWindowTest, CloseBoxWritesTheSettingsLikeTheCloseButton) {
     ws.Show(projekt);
     test::Click(H(projekt.Englisch));
     test::Close(Main());
-    EXPECT_EQ(ws.Handle(projekt), 0u);
+    ASSERT_EQ(ws.Handle(projekt), 0u) << "the close box left the window open";
     EXPECT_EQ(Settings(), "\r\n\r\n\r\n0\r\n");
     EXPECT_EQ(ws.Run(), 0);
 
@@ -198,9 +239,10 @@ TEST_F(ProjektWindowTest, EveryControlFitsTheClientAreaAndTextsDoNotOverlap) {
     }
     for (size_t i = 0; i < placed.size(); ++i)
         for (size_t j = i + 1; j < placed.size(); ++j)
-            if (!placed[i].behind && !placed[j].behind)
+            if (!placed[i].behind && !placed[j].behind) {
                 EXPECT_FALSE(Overlap(placed[i].rect, placed[j].rect))
                     << placed[i].control->name() << " overlaps " << placed[j].control->name();
+            }
 }
 
 } // namespace

@@ -174,8 +174,8 @@ TEST_F(WindowSystemTest, CloseBoxUnloadsOnceAndEndsTheLoop) {
     ws.Show(form);
     test::Close(ws.Handle(form));
     EXPECT_EQ(form.log, (std::vector<std::string>{"load", "activate", "unload"}));
-    EXPECT_EQ(ws.Handle(form), 0u);
-    EXPECT_EQ(ws.OpenForms(), 0);
+    ASSERT_EQ(ws.Handle(form), 0u);
+    ASSERT_EQ(ws.OpenForms(), 0);
     EXPECT_EQ(ws.Run(), 0); // nothing open: returns at once
     // A control changed after the unload no longer has a window to touch.
     form.Title.set_caption("nachher");

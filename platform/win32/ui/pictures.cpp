@@ -282,7 +282,7 @@ Rgb BackdropPixel(int x, int y, int w, int h) {
         c = {c.r + 5, c.g + 7, c.b + 12};
 
     // Level bars around the meter's centre line.
-    const double cy = 0.80 * h;
+    const double cy = 0.87 * h;
     const double bar = 8 * s, gap = 3 * s;
     const int index = static_cast<int>(x / (bar + gap));
     const double in_bar = std::fmod(x, bar + gap);
@@ -290,7 +290,7 @@ Rgb BackdropPixel(int x, int y, int w, int h) {
     const double env = std::pow(std::sin(kPi * Clamp01(bx)), 0.7);
     const double level = std::fabs(0.55 * std::sin(bx * 23.0) + 0.3 * std::sin(bx * 61.0 + 1.3) +
                                    0.15 * std::sin(bx * 131.0 + 0.4));
-    const double height = (0.015 + 0.11 * env * (0.35 + level)) * h;
+    const double height = (0.012 + 0.06 * env * (0.35 + level)) * h;
     const double d = std::fabs(y - cy);
     Rgb tint{0 + 170 * bx, 200 - 110 * bx, 255};
     double a = 0;
@@ -304,7 +304,7 @@ Rgb BackdropPixel(int x, int y, int w, int h) {
     c = {c.r + (tint.r - c.r) * a, c.g + (tint.g - c.g) * a, c.b + (tint.b - c.b) * a};
 
     // A thin glowing wave line across the whole width.
-    const double wy = cy - 0.06 * h * env * std::sin(xn * 2 * kPi * 3.5) * (0.6 + 0.4 * std::sin(xn * 9));
+    const double wy = cy - 0.045 * h * env * std::sin(xn * 2 * kPi * 3.5) * (0.6 + 0.4 * std::sin(xn * 9));
     const double wd = std::fabs(y - wy) / s;
     const double line = std::exp(-wd * wd / 2.2) + 0.25 * std::exp(-wd / 6);
     c = {c.r + 160 * line * env, c.g + 235 * line * env, c.b + 255 * line * env};
