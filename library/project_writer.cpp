@@ -104,34 +104,29 @@ bool write_silence(Sink& dst, std::uint64_t bytes, std::span<std::uint8_t> buffe
     return true;
 }
 
-// Converts the audio block by block; a lone last byte is dropped.
+// Converts the audio block by block. fread comes back short only at the end of
+// the file or on an error, so an odd byte count can only be the last block: its
+// lone last byte is dropped.
 Result convert_audio(std::FILE* src, const SourceLayout& layout, Sink& dst,
                      std::span<std::uint8_t> buffer, const Progress& progress) {
     std::uint64_t remaining = layout.audio_length.value_or(UINT64_MAX);
     std::uint64_t converted = 0;
-    std::size_t carried = 0; // 0 or 1: the first byte of a pair split by a short read
     while (remaining > 0) {
-        const std::size_t want =
-            static_cast<std::size_t>(std::min<std::uint64_t>(dst.room() - carried, remaining));
-        const std::size_t got = std::fread(buffer.data() + carried, 1, want, src);
-        if (got == 0) {
-            break;
-        }
-        remaining -= got;
-        const std::size_t total = carried + got;
-        const std::size_t pairs = total & ~std::size_t{1};
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(dst.room(), remaining));
+        const std::size_t got = std::fread(buffer.data(), 1, want, src);
+        const std::size_t pairs = got & ~std::size_t{1};
         convert_samples(buffer.data(), pairs);
         if (!dst.write(buffer.data(), pairs)) {
             return Result::IoError;
-        }
-        carried = total - pairs;
-        if (carried) {
-            buffer[0] = buffer[pairs];
         }
         converted += pairs;
         if (progress) {
             progress(converted);
         }
+        if (got < want) {
+            break;
+        }
+        remaining -= got;
     }
     return std::ferror(src) ? Result::IoError : Result::Done;
 }

@@ -134,9 +134,9 @@ TEST_F(ProjectWriter, TargetNamingTheSourceIsRefusedAndTheWaveSurvives) {
     EXPECT_EQ(convert_paths(wave, dir.file("copy.kpf")), Result::Done);
 }
 
-TEST_F(ProjectWriter, ShortOddReadsGiveTheSameBytes) {
+TEST_F(ProjectWriter, PiecewiseReadsGiveTheSameBytes) {
     FaultyStream in{source_bytes};
-    in.piece = 7; // pairs split across reads
+    in.piece = 7; // the stream delivers odd pieces, as pipes and networks do
     FaultyStream out;
     std::FILE* src = in.open("r");
     std::FILE* dst = out.open("w");
