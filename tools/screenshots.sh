@@ -29,22 +29,30 @@ rm -rf "$prog"; mkdir -p "$prog"
 cp "$exe" "$prog/"
 dll=$(find "$build" -name Sonwerk_Projekt.dll -print -quit || true)
 [ -n "$dll" ] && cp "$dll" "$prog/"
+[ -f "$build/setup/Setup.exe" ] && cp "$build/setup/Setup.exe" "$prog/"
 
 inner=$work/inner.sh
 cat > "$inner" <<'INNER'
 #!/usr/bin/env bash
 # Runs on the virtual display: start, wait for the window, grab it, stop.
 set -uo pipefail
-shot() { # shot <window title> <png> [program arguments...]
-  local title=$1 png=$2; shift 2
-  xdotool mousemove 1279 1023 # no tooltip in the picture
-  wine "$PROG/Trackforge.exe" "$@" >/dev/null 2>&1 &
+find_window() { # find_window name:<title> | class:<X class> (the last visible one)
+  case $1 in
+    name:*) xdotool search --onlyvisible --name "^${1#name:}\$" 2>/dev/null | tail -1 ;;
+    class:*) xdotool search --onlyvisible --class "${1#class:}" 2>/dev/null | tail -1 ;;
+  esac
+}
+shot() { # shot <exe> <window> <png> [program arguments...]
+  local exe=$1 window=$2 png=$3; shift 3
+  xdotool mousemove 0 0
+  wine "$exe" "$@" >/dev/null 2>&1 &
   local pid=$! id="" i
   for i in $(seq 1 150); do
-    id=$(xdotool search --name "^${title}\$" 2>/dev/null | tail -1) && [ -n "$id" ] && break
+    id=$(find_window "$window") && [ -n "$id" ] && break
     sleep 0.2
   done
-  if [ -z "$id" ]; then echo "window '$title' did not appear" >&2; kill "$pid" 2>/dev/null; return 1; fi
+  if [ -z "$id" ]; then echo "window $window did not appear" >&2; kill "$pid" 2>/dev/null; return 1; fi
+  xdotool mousemove 0 0 # away from the window, so no tooltip shows
   sleep 2 # activation waits and the first paint
   eval "$(xdotool getwindowgeometry --shell "$id")"
   import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$png"
@@ -54,11 +62,20 @@ shot() { # shot <window title> <png> [program arguments...]
 }
 settings() { printf '\r\n\r\n\r\n%s\r\n' "$1" > "$PROG/Trackforge.kps"; }
 rc=0
+tf=$PROG/Trackforge.exe
 main_title="Korvant NOVALUX                                              V2.1.0.7"
-settings -1; shot "$main_title" "$OUT/main-de.png" || rc=1
-settings 0;  shot "$main_title" "$OUT/main-en.png" || rc=1
-settings -1; shot "Info über Trackforge" "$OUT/about-de.png" /info || rc=1
-settings 0;  shot "Info about Trackforge" "$OUT/about-en.png" /info || rc=1
+settings -1; shot "$tf" "name:$main_title" "$OUT/main-de.png" || rc=1
+settings 0;  shot "$tf" "name:$main_title" "$OUT/main-en.png" || rc=1
+settings -1; shot "$tf" "name:Info über Trackforge" "$OUT/about-de.png" /info || rc=1
+settings 0;  shot "$tf" "name:Info about Trackforge" "$OUT/about-en.png" /info || rc=1
+if [ -f "$PROG/Setup.exe" ]; then
+  for lang in de en; do
+    for n in 1 2 4; do
+      shot "$PROG/Setup.exe" "name:Setup Trackforge" "$OUT/setup$n-$lang.png" "/ansicht:$n:$lang" || rc=1
+    done
+    shot "$PROG/Setup.exe" "class:setup.exe" "$OUT/setup3-$lang.png" "/ansicht:3:$lang" || rc=1
+  done
+fi
 exit $rc
 INNER
 chmod +x "$inner"

@@ -394,9 +394,15 @@ void Win32WindowSystem::Impl::CreateControl(FormWindow& fw, ui::Control& c, int 
         text = Widen(static_cast<ui::Label&>(c).caption());
         break;
     case Kind::Frame:
-        cls = WC_BUTTONW;
-        style |= BS_GROUPBOX;
         text = Widen(static_cast<ui::Frame&>(c).caption());
+        if (Px(c.rect().height, fw.dpi) < 8 && text.empty()) {
+            // A frame too flat for a group box is a separator line.
+            cls = WC_STATICW;
+            style |= SS_ETCHEDHORZ;
+        } else {
+            cls = WC_BUTTONW;
+            style |= BS_GROUPBOX;
+        }
         break;
     case Kind::TextBox: {
         auto& t = static_cast<ui::TextBox&>(c);
