@@ -31,14 +31,14 @@ Fenster1::Fenster1(SetupKontext& kontext, ui::Form& fenster2)
 
 void Fenster1::Layout() {
     client_width = 7200;
-    client_height = 3780;
+    client_height = 3330;
     centered = true;
     icon = ui::Picture::SetupIcon;
 
     imgMsg.picture = ui::Picture::SetupIcon;
     imgMsg.set_rect({300, 300, 480, 480});
     // The rectangle around the texts.
-    const int l = 1020, t = 180, r = 6960, b = 2520;
+    const int l = 1020, t = 180, r = 6960, b = 2280;
     auto linie = [](ui::Line& x, int x1, int y1, int x2, int y2) {
         x.x1 = x1, x.y1 = y1, x.x2 = x2, x.y2 = y2;
         x.set_rect({std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1) + 15,
@@ -49,20 +49,21 @@ void Fenster1::Layout() {
     linie(Shape1_links, l, t, l, b);
     linie(Shape1_rechts, r, t, r, b);
 
-    Willkommen_txt.set_rect({1200, 360, 5580, 420});
+    // The German welcome takes two lines at this size.
+    Willkommen_txt.set_rect({1200, 330, 5580, 660});
     Willkommen_txt.set_font({"MS Sans Serif", 12, true});
-    Label2.set_rect({1200, 1020, 5580, 1320});
+    Label2.set_rect({1200, 1080, 5580, 1080});
     Label2.set_font({"MS Sans Serif", 9.75, false});
 
-    Frame1.set_rect({240, 2700, 6720, 45});
+    Frame1.set_rect({240, 2400, 6720, 90});
     Deutsch.picture = ui::Picture::FlagGerman;
     Deutsch.group = 1;
-    Deutsch.set_rect({300, 2940, 660, 435});
+    Deutsch.set_rect({300, 2700, 660, 435});
     Englisch.picture = ui::Picture::FlagBritish;
     Englisch.group = 1;
-    Englisch.set_rect({1080, 2940, 660, 435});
-    OK_Button.set_rect({4020, 2970, 1335, 375});
-    Abbrechen_Button.set_rect({5505, 2970, 1455, 375});
+    Englisch.set_rect({1080, 2700, 660, 435});
+    OK_Button.set_rect({4020, 2730, 1335, 375});
+    Abbrechen_Button.set_rect({5505, 2730, 1455, 375});
 }
 
 void Fenster1::Form_Load() {
