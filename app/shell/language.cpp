@@ -53,12 +53,10 @@ constexpr std::array kTexts{
     WindowText{"Status_txt", K::ToolTip, "Zeigt aktuellen Status an", "Status information"},
     WindowText{"OK_Button", K::ToolTip, "Wandelt Wave-Datei (*.wav) in Project-Datei (*.kpf) um",
                "Converts Wave-file (*.wav) to Project-file (*.kpf)"},
-    WindowText{"Ziel_Projekt_Button_2", K::ToolTip, "Project - Datei öffnen",
-               "Open Project-file"},
+    WindowText{"Ziel_Projekt_Button_2", K::ToolTip, "Project - Datei öffnen", "Open Project-file"},
     WindowText{"Ziel_Projekt_txt_2", K::ToolTip, "Speicherort der Project-Datei",
                "Path of project file"},
-    WindowText{"Drive1", K::ToolTip, "Auswahl des Compact Flash Laufwerks",
-               "Select the CF drive"},
+    WindowText{"Drive1", K::ToolTip, "Auswahl des Compact Flash Laufwerks", "Select the CF drive"},
     WindowText{"Dir1", K::ToolTip, "Inhalt des Datenträgers",
                "Shows the content of the storage medium"},
     WindowText{"File1", K::ToolTip, "Inhalt des Datenträgers",
@@ -77,40 +75,42 @@ constexpr std::array kTexts{
 
 // The default name each language replaces: German turns the English
 // "Unnamed" into its own, English turns the German default into "unknown".
-constexpr const char* kReplacedByGerman = "Unnamed";
-constexpr const char* kReplacedByEnglish = "Unbenannt";
+constexpr const char *kReplacedByGerman = "Unnamed";
+constexpr const char *kReplacedByEnglish = "Unbenannt";
 
-ui::Control& ControlNamed(Projekt& window, const std::string& name) {
-    for (ui::Control* c : window.controls())
+ui::Control &ControlNamed(Projekt &window, const std::string &name) {
+    for (ui::Control *c : window.controls())
         if (c->name() == name)
             return *c;
     throw std::logic_error("no control named " + name);
 }
 
-void SetCaption(ui::Control& control, const std::string& text) {
-    if (auto* label = dynamic_cast<ui::Label*>(&control))
+void SetCaption(ui::Control &control, const std::string &text) {
+    if (auto *label = dynamic_cast<ui::Label *>(&control))
         label->set_caption(text);
-    else if (auto* button = dynamic_cast<ui::Button*>(&control))
+    else if (auto *button = dynamic_cast<ui::Button *>(&control))
         button->set_caption(text);
     else
         throw std::logic_error(control.name() + " has no caption");
 }
 
-void ReplaceDefaultName(ui::Control& control, bool german, const WindowText& row) {
-    auto& box = dynamic_cast<ui::TextBox&>(control);
-    const char* replaced = german ? kReplacedByGerman : kReplacedByEnglish;
+void ReplaceDefaultName(ui::Control &control, bool german, const WindowText &row) {
+    auto &box = dynamic_cast<ui::TextBox &>(control);
+    const char *replaced = german ? kReplacedByGerman : kReplacedByEnglish;
     if (box.text() == replaced)
         box.set_text(german ? row.german : row.english);
 }
 
 } // namespace
 
-std::span<const WindowText> MainWindowTexts() { return kTexts; }
+std::span<const WindowText> MainWindowTexts() {
+    return kTexts;
+}
 
-void ApplyWindowTexts(Projekt& window, bool german) {
-    for (const WindowText& row : kTexts) {
-        ui::Control& control = ControlNamed(window, row.control);
-        const char* text = german ? row.german : row.english;
+void ApplyWindowTexts(Projekt &window, bool german) {
+    for (const WindowText &row : kTexts) {
+        ui::Control &control = ControlNamed(window, row.control);
+        const char *text = german ? row.german : row.english;
         switch (row.kind) {
         case K::Caption:
             SetCaption(control, text);
@@ -134,8 +134,12 @@ void Projekt::Sprache_aktualisieren() {
         ApplyWindowTexts(*this, false);
 }
 
-void Projekt::Deutsch_Click() { Sprache_aktualisieren(); }
+void Projekt::Deutsch_Click() {
+    Sprache_aktualisieren();
+}
 
-void Projekt::Englisch_Click() { Sprache_aktualisieren(); }
+void Projekt::Englisch_Click() {
+    Sprache_aktualisieren();
+}
 
 } // namespace tf

@@ -14,16 +14,16 @@ namespace {
 constexpr unsigned kReplyLength = 255;
 
 std::string UpperAscii(std::string s) {
-    for (char& c : s)
+    for (char &c : s)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
 
 // The device type for a file ending, "" when the ending is not one we play.
-std::string DeviceType(const std::string& ending) {
+std::string DeviceType(const std::string &ending) {
     struct Known {
-        const char* ending;
-        const char* type;
+        const char *ending;
+        const char *type;
     };
     static constexpr std::array<Known, 3> kKnown{{
         {"WAV", "Waveaudio"},
@@ -31,7 +31,7 @@ std::string DeviceType(const std::string& ending) {
         {"MID", "Sequencer"},
     }};
     const std::string upper = UpperAscii(ending);
-    for (const Known& k : kKnown)
+    for (const Known &k : kKnown)
         if (upper == k.ending)
             return k.type;
     return {};
@@ -46,7 +46,9 @@ std::string NumberText(float n) {
     return std::string(buf.data(), end);
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // The leading numeric part of a reply ("1234 ms" gives 1234); 0 when there is none.
 float LeadingNumber(std::string_view s) {
@@ -93,12 +95,12 @@ float LeadingNumber(std::string_view s) {
 
 } // namespace
 
-void Mmedia::Send(const std::string& command) {
+void Mmedia::Send(const std::string &command) {
     std::string unused;
     mci_.SendString(command, unused, 0);
 }
 
-std::string Mmedia::Query(const std::string& what) {
+std::string Mmedia::Query(const std::string &what) {
     std::string reply;
     mci_.SendString("Status " + alias_ + " " + what, reply, kReplyLength);
     const auto nul = reply.find('\0');
@@ -107,7 +109,7 @@ std::string Mmedia::Query(const std::string& what) {
     return reply;
 }
 
-void Mmedia::mmOpen(const std::string& sTheFile) {
+void Mmedia::mmOpen(const std::string &sTheFile) {
     if (!alias_.empty())
         mmClose();
     if (sTheFile.size() < 3)
@@ -148,12 +150,20 @@ void Mmedia::mmStop() {
         Send("Stop " + alias_);
 }
 
-void Mmedia::mmSeek(float nPosition) { Send("Seek " + alias_ + " to " + NumberText(nPosition)); }
+void Mmedia::mmSeek(float nPosition) {
+    Send("Seek " + alias_ + " to " + NumberText(nPosition));
+}
 
-float Mmedia::Length() { return alias_.empty() ? 0.0f : LeadingNumber(Query("length")); }
+float Mmedia::Length() {
+    return alias_.empty() ? 0.0f : LeadingNumber(Query("length"));
+}
 
-float Mmedia::Position() { return alias_.empty() ? 0.0f : LeadingNumber(Query("position")); }
+float Mmedia::Position() {
+    return alias_.empty() ? 0.0f : LeadingNumber(Query("position"));
+}
 
-std::string Mmedia::Status() { return alias_.empty() ? std::string() : Query("mode"); }
+std::string Mmedia::Status() {
+    return alias_.empty() ? std::string() : Query("mode");
+}
 
 } // namespace tf

@@ -12,18 +12,18 @@ namespace tf {
 namespace {
 
 const std::string kCaption = "Korvant NOVALUX" + std::string(46, ' ') + "V2.1.0.7";
-constexpr int kClientWidth = 7635;  // twips
+constexpr int kClientWidth = 7635;   // twips
 constexpr int kClientHeight = 10065; // twips
 
 // Seconds in a day: the clock starts again from 0 at midnight.
 constexpr double kSecondsPerDay = 86400.0;
 
-constexpr const char* kFreeSpaceTip = "Freier Speicherplatz auf dem Datenträgers";
-constexpr const char* kProjectSizeTip = "Größe der Project-Datei";
+constexpr const char *kFreeSpaceTip = "Freier Speicherplatz auf dem Datenträgers";
+constexpr const char *kProjectSizeTip = "Größe der Project-Datei";
 
 // Cursor files of the animated hourglass, in the order they are looked for.
-constexpr const char* kHourglass1 = "c:\\windows\\cursors\\Hourglas.ani";
-constexpr const char* kHourglass2 = "c:\\winnt\\cursors\\Hourglas.ani";
+constexpr const char *kHourglass1 = "c:\\windows\\cursors\\Hourglas.ani";
+constexpr const char *kHourglass2 = "c:\\winnt\\cursors\\Hourglas.ani";
 
 // Columns and row sizes of both frames (twips). Labels sit in the left column,
 // their boxes in the right one; picture buttons take the left column.
@@ -37,29 +37,29 @@ constexpr int kButtonHeight = 375;
 constexpr int kPictureButtonHeight = 675;
 constexpr int kNumberBoxWidth = 1935;
 
-void Place(ui::Control& c, int left, int top, int width, int height) {
+void Place(ui::Control &c, int left, int top, int width, int height) {
     c.set_rect(ui::Rect{left, top, width, height});
 }
 
 // A label left of the box in the row whose box starts at `box_top`.
-void PlaceRowLabel(ui::Label& label, int box_top) {
+void PlaceRowLabel(ui::Label &label, int box_top) {
     Place(label, kLeftCol, box_top + (kBoxHeight - kLabelHeight) / 2, kLeftWidth, kLabelHeight);
     label.alignment = ui::Align::Right;
 }
 
-void ReadOnly(ui::TextBox& box, ui::Align alignment = ui::Align::Left) {
+void ReadOnly(ui::TextBox &box, ui::Align alignment = ui::Align::Left) {
     box.locked = true;
     box.alignment = alignment;
 }
 
-void Bold(ui::Control& c, double size) {
+void Bold(ui::Control &c, double size) {
     ui::Font f;
     f.size = size;
     f.bold = true;
     c.set_font(f);
 }
 
-void VerticalLine(ui::Line& line, int x, int top, int bottom) {
+void VerticalLine(ui::Line &line, int x, int top, int bottom) {
     line.x1 = line.x2 = x;
     line.y1 = top;
     line.y2 = bottom;
@@ -87,16 +87,19 @@ void Projekt::Layout() {
     client_height = kClientHeight;
     centered = true;
 
-    for (ui::Control* c : std::initializer_list<ui::Control*>{
-             &Label1, &Deutsch, &Englisch, &Label15, &Label11, &Label12, &Label13, &Label14,
-             &Label16, &Line1, &Line2, &Line3, &Line4, &Line5, &Image1, &Image2, &Frame2,
-             &Quell_Wave_Button, &Quell_Wave_txt, &Label2, &Wave_Größe_txt, &Play_Button,
-             &Pause_Button, &Stop_Button, &Label8, &Projektname_txt, &Ziel_Projekt_Button,
-             &Ziel_Projekt_txt, &Label10, &Freier_Speicherplatz_txt, &OK_Button, &Label6,
-             &Status_txt, &Frame1, &Ziel_Projekt_Button_2, &Ziel_Projekt_txt_2, &Label3,
-             &Projekt_Größe_txt, &Label5, &Drive1, &Drive_txt, &Label7, &CF_Größe_txt, &Label9,
-             &Dir1, &File1, &Karte_löschen, &Karte_schreiben, &Label4, &Status2_txt,
-             &Info_Button, &Command3, &Timer1})
+    // clang-format off
+    ui::Control* const creation_order[] = {
+        &Label1, &Deutsch, &Englisch, &Label15, &Label11, &Label12, &Label13, &Label14,
+        &Label16, &Line1, &Line2, &Line3, &Line4, &Line5, &Image1, &Image2, &Frame2,
+        &Quell_Wave_Button, &Quell_Wave_txt, &Label2, &Wave_Größe_txt, &Play_Button,
+        &Pause_Button, &Stop_Button, &Label8, &Projektname_txt, &Ziel_Projekt_Button,
+        &Ziel_Projekt_txt, &Label10, &Freier_Speicherplatz_txt, &OK_Button, &Label6,
+        &Status_txt, &Frame1, &Ziel_Projekt_Button_2, &Ziel_Projekt_txt_2, &Label3,
+        &Projekt_Größe_txt, &Label5, &Drive1, &Drive_txt, &Label7, &CF_Größe_txt, &Label9,
+        &Dir1, &File1, &Karte_löschen, &Karte_schreiben, &Label4, &Status2_txt,
+        &Info_Button, &Command3, &Timer1};
+    // clang-format on
+    for (ui::Control *c : creation_order)
         Add(*c);
 
     // Title line across the window; below it the card-size legend and the two flags.
@@ -114,8 +117,8 @@ void Projekt::Layout() {
     // The card sizes the device takes, separated by lines.
     constexpr int kLegendTop = 540;
     struct LegendEntry {
-        ui::Label* label;
-        const char* text;
+        ui::Label *label;
+        const char *text;
         int left, width;
     };
     const LegendEntry legend[] = {
@@ -123,15 +126,15 @@ void Projekt::Layout() {
         {&Label12, "128 MB", 2160, 720},        {&Label13, "256 MB", 2940, 720},
         {&Label14, "512 MB", 3720, 720},        {&Label16, "1024 MB (1GB)", 4500, 1320},
     };
-    for (const LegendEntry& e : legend) {
+    for (const LegendEntry &e : legend) {
         Place(*e.label, e.left, kLegendTop, e.width, kLabelHeight);
         e.label->set_caption(e.text);
         e.label->alignment = ui::Align::Center;
         Bold(*e.label, 8.25);
     }
-    ui::Line* lines[] = {&Line1, &Line2, &Line3, &Line4, &Line5};
+    ui::Line *lines[] = {&Line1, &Line2, &Line3, &Line4, &Line5};
     for (int i = 0; i < 5; ++i) {
-        const ui::Rect& r = legend[i].label->rect();
+        const ui::Rect &r = legend[i].label->rect();
         const int gap_middle = (r.left + r.width + legend[i + 1].left) / 2;
         VerticalLine(*lines[i], gap_middle, kLegendTop - 15, kLegendTop + kLabelHeight + 15);
     }
@@ -151,11 +154,11 @@ void Projekt::Layout() {
     Place(Wave_Größe_txt, kRightCol, 1905, kNumberBoxWidth, kBoxHeight);
     ReadOnly(Wave_Größe_txt, ui::Align::Right);
     struct Symbol {
-        ui::Button* button;
-        const char* glyph;
+        ui::Button *button;
+        const char *glyph;
         int left;
     };
-    for (const Symbol& s : {Symbol{&Play_Button, "4", 5835}, Symbol{&Pause_Button, ";", 6375},
+    for (const Symbol &s : {Symbol{&Play_Button, "4", 5835}, Symbol{&Pause_Button, ";", 6375},
                             Symbol{&Stop_Button, "<", 6915}}) {
         Place(*s.button, s.left, 1875, 480, kButtonHeight);
         s.button->set_caption(s.glyph);
@@ -261,7 +264,9 @@ void Projekt::Timer1_Timer() {
     });
 }
 
-void Projekt::Command3_Click() { s_.windows.Unload(*this); }
+void Projekt::Command3_Click() {
+    s_.windows.Unload(*this);
+}
 
 void Projekt::Form_Unload() {
     player.mmStop();
@@ -283,9 +288,13 @@ void Projekt::Play_Button_Click() {
     player.mmPlay();
 }
 
-void Projekt::Pause_Button_Click() { player.mmPause(); }
+void Projekt::Pause_Button_Click() {
+    player.mmPause();
+}
 
-void Projekt::Stop_Button_Click() { player.mmStop(); }
+void Projekt::Stop_Button_Click() {
+    player.mmStop();
+}
 
 void Projekt::InitAniCursor() {
     // Every step that fails is skipped; the busy period runs regardless.
@@ -315,7 +324,9 @@ void Projekt::ExitAniCursor() {
     AniCursorHandle = 0;
 }
 
-std::string Projekt::KbText(std::int32_t kb) const { return s_.locale.GroupDigits(kb) + " kByte"; }
+std::string Projekt::KbText(std::int32_t kb) const {
+    return s_.locale.GroupDigits(kb) + " kByte";
+}
 
 void Projekt::WaitProcessingEvents(double seconds) {
     const double start = s_.clock.SecondsSinceMidnight();

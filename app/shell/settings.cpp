@@ -20,16 +20,16 @@ namespace tf {
 
 namespace {
 
-constexpr const char* kFileName = "Trackforge.kps";
-constexpr const char* kUserFolderName = "Trackforge";
+constexpr const char *kFileName = "Trackforge.kps";
+constexpr const char *kUserFolderName = "Trackforge";
 
 std::string UpperAscii(std::string s) {
-    for (char& c : s)
+    for (char &c : s)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
 
-std::string Trimmed(const std::string& s) {
+std::string Trimmed(const std::string &s) {
     const auto first = s.find_first_not_of(" \t");
     if (first == std::string::npos)
         return {};
@@ -38,7 +38,7 @@ std::string Trimmed(const std::string& s) {
 }
 
 // Line 4 as written ("-1", "0") or as a Boolean word in either language.
-bool ParseBoolean(const std::string& line) {
+bool ParseBoolean(const std::string &line) {
     const std::string v = UpperAscii(Trimmed(line));
     if (v == "-1" || v == "TRUE" || v == "WAHR")
         return true;
@@ -47,21 +47,21 @@ bool ParseBoolean(const std::string& line) {
     throw std::invalid_argument("not a Boolean: " + line);
 }
 
-std::string ProgramSettingsPath(AppPaths& paths) {
+std::string ProgramSettingsPath(AppPaths &paths) {
     return paths.ProgramFolder() + "\\" + kFileName;
 }
 
-std::string UserSettingsFolder(AppPaths& paths) {
+std::string UserSettingsFolder(AppPaths &paths) {
     const std::string base = paths.UserDataFolder();
     return base.empty() ? std::string() : base + "\\" + kUserFolderName;
 }
 
-std::string UserSettingsPath(AppPaths& paths) {
+std::string UserSettingsPath(AppPaths &paths) {
     const std::string folder = UserSettingsFolder(paths);
     return folder.empty() ? std::string() : folder + "\\" + kFileName;
 }
 
-bool Exists(FileSystem& fs, const std::string& path) {
+bool Exists(FileSystem &fs, const std::string &path) {
     bool exists = false;
     steps::Skippable([&] { exists = !path.empty() && fs.FileExists(path); });
     return exists;
@@ -69,22 +69,24 @@ bool Exists(FileSystem& fs, const std::string& path) {
 
 // Creates, writes and closes the file; each failing step is skipped and the
 // next one tried. True only when every step went through.
-bool WriteFourLines(FileSystem& fs, const std::string& path, const std::string (&lines)[4]) {
+bool WriteFourLines(FileSystem &fs, const std::string &path, const std::string (&lines)[4]) {
     std::unique_ptr<TextWriter> out;
     bool ok = steps::Skippable([&] { out = fs.CreateTextFile(path); }) && out != nullptr;
-    for (const std::string& line : lines)
+    for (const std::string &line : lines)
         ok = steps::Skippable([&] {
                  if (out)
                      out->WriteLine(line);
-             }) && ok;
+             }) &&
+             ok;
     ok = steps::Skippable([&] {
              if (out)
                  out->Close();
-         }) && ok;
+         }) &&
+         ok;
     return ok;
 }
 
-void EnsureFolder(FileSystem& fs, const std::string& folder) {
+void EnsureFolder(FileSystem &fs, const std::string &folder) {
     bool exists = false;
     steps::Skippable([&] { exists = fs.FolderExists(folder); });
     if (!exists)

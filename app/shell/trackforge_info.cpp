@@ -9,11 +9,11 @@ namespace {
 
 constexpr unsigned kWhite = 0xFFFFFF;
 
-void Place(ui::Control& c, int left, int top, int width, int height) {
+void Place(ui::Control &c, int left, int top, int width, int height) {
     c.set_rect(ui::Rect{left, top, width, height});
 }
 
-void WhiteOverPicture(ui::Label& label, double size) {
+void WhiteOverPicture(ui::Label &label, double size) {
     label.transparent = true;
     label.color = kWhite;
     ui::Font f;
@@ -23,7 +23,7 @@ void WhiteOverPicture(ui::Label& label, double size) {
 
 } // namespace
 
-Trackforge_Info::Trackforge_Info(Projekt& owner) : ui::Form("Trackforge_Info"), owner_(owner) {
+Trackforge_Info::Trackforge_Info(Projekt &owner) : ui::Form("Trackforge_Info"), owner_(owner) {
     set_caption("Info über Trackforge");
     client_width = 12015;
     client_height = 9015;
@@ -34,13 +34,13 @@ Trackforge_Info::Trackforge_Info(Projekt& owner) : ui::Form("Trackforge_Info"), 
     Picture1.picture = ui::Picture::AboutBackground;
 
     struct Title {
-        ui::Label* label;
-        const char* text;
+        ui::Label *label;
+        const char *text;
         int top;
     };
-    for (const Title& t : {Title{&Label3, "Trackforge", 720}, Title{&Label1, "für", 1440},
-                           Title{&Label2, "Tarvolin Audio", 2160},
-                           Title{&Label4, "V 2.1.0.7", 2880}}) {
+    for (const Title &t :
+         {Title{&Label3, "Trackforge", 720}, Title{&Label1, "für", 1440},
+          Title{&Label2, "Tarvolin Audio", 2160}, Title{&Label4, "V 2.1.0.7", 2880}}) {
         Add(*t.label);
         Place(*t.label, 720, t.top, 6000, 600);
         t.label->set_caption(t.text);
@@ -77,6 +77,8 @@ void Trackforge_Info::Form_Load() {
     }
 }
 
-void Trackforge_Info::Beenden_Button_Click() { owner_.services().windows.Unload(*this); }
+void Trackforge_Info::Beenden_Button_Click() {
+    owner_.services().windows.Unload(*this);
+}
 
 } // namespace tf

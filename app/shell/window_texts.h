@@ -12,16 +12,16 @@ class Projekt;
 
 struct WindowText {
     enum class Kind { Caption, ToolTip, DefaultName };
-    const char* control; // the control's name
+    const char *control; // the control's name
     Kind kind;
-    const char* german;
-    const char* english;
+    const char *german;
+    const char *english;
 };
 
 // Every row, in the order the texts are set.
 std::span<const WindowText> MainWindowTexts();
 
 // Sets every row's text of one language, in the table's order.
-void ApplyWindowTexts(Projekt& window, bool german);
+void ApplyWindowTexts(Projekt &window, bool german);
 
 } // namespace tf

@@ -16,7 +16,7 @@ using Change = std::pair<std::string, ui::Prop>;
 class RecordingPeer : public ui::Peer {
   public:
     std::vector<Change> changes;
-    void Changed(ui::Control& control, ui::Prop what) override {
+    void Changed(ui::Control &control, ui::Prop what) override {
         if (what == ui::Prop::Caption || what == ui::Prop::ToolTip || what == ui::Prop::Text)
             changes.emplace_back(control.name(), what);
     }
@@ -67,10 +67,10 @@ const std::vector<Change> kOrder = {
     {"Drive_txt", T},
 };
 
-std::string CaptionOf(ui::Control& c) {
-    if (auto* l = dynamic_cast<ui::Label*>(&c))
+std::string CaptionOf(ui::Control &c) {
+    if (auto *l = dynamic_cast<ui::Label *>(&c))
         return l->caption();
-    if (auto* b = dynamic_cast<ui::Button*>(&c))
+    if (auto *b = dynamic_cast<ui::Button *>(&c))
         return b->caption();
     return {};
 }
@@ -79,31 +79,31 @@ class LanguageTest : public ShellTest {
   protected:
     // Every caption and tooltip overwritten, so each text set afterwards shows.
     void Scramble() {
-        for (ui::Control* c : window->controls()) {
+        for (ui::Control *c : window->controls()) {
             c->set_tooltip("#");
-            if (auto* l = dynamic_cast<ui::Label*>(c))
+            if (auto *l = dynamic_cast<ui::Label *>(c))
                 l->set_caption("#");
-            if (auto* b = dynamic_cast<ui::Button*>(c))
+            if (auto *b = dynamic_cast<ui::Button *>(c))
                 b->set_caption("#");
         }
     }
     void Record() {
-        for (ui::Control* c : window->controls())
+        for (ui::Control *c : window->controls())
             c->set_peer(&peer);
     }
-    ui::Control& Named(const std::string& name) {
-        for (ui::Control* c : window->controls())
+    ui::Control &Named(const std::string &name) {
+        for (ui::Control *c : window->controls())
             if (c->name() == name)
                 return *c;
         throw std::out_of_range(name);
     }
     void ExpectEveryTextSet() {
         EXPECT_EQ(peer.changes, kOrder);
-        for (const auto& [name, prop] : kOrder) {
-            ui::Control& c = Named(name);
+        for (const auto &[name, prop] : kOrder) {
+            ui::Control &c = Named(name);
             const std::string text = prop == C   ? CaptionOf(c)
                                      : prop == T ? c.tooltip()
-                                                 : dynamic_cast<ui::TextBox&>(c).text();
+                                                 : dynamic_cast<ui::TextBox &>(c).text();
             EXPECT_FALSE(text.empty()) << name;
             EXPECT_NE(text, "#") << name;
         }
@@ -118,8 +118,7 @@ TEST_F(LanguageTest, GermanSetsEveryTextInOrder) {
     Record();
     window->Deutsch.Click();
     ExpectEveryTextSet();
-    EXPECT_EQ(window->Label1.caption(),
-              "  Trackforge             für           Tarvolin  Audio ");
+    EXPECT_EQ(window->Label1.caption(), "  Trackforge             für           Tarvolin  Audio ");
     EXPECT_EQ(window->Karte_schreiben.caption(), "Project-Datei auf CF-Karte schreiben");
     EXPECT_EQ(window->Projektname_txt.text(), "Unbenannt");
     EXPECT_EQ(window->OK_Button.tooltip(),
@@ -133,8 +132,7 @@ TEST_F(LanguageTest, EnglishSetsEveryTextInOrder) {
     Record();
     window->Englisch.Click();
     ExpectEveryTextSet();
-    EXPECT_EQ(window->Label1.caption(),
-              "  Trackforge             for           Tarvolin  Audio ");
+    EXPECT_EQ(window->Label1.caption(), "  Trackforge             for           Tarvolin  Audio ");
     EXPECT_EQ(window->Label7.caption(), "Remaining disc space:");
     EXPECT_EQ(window->Projektname_txt.text(), "unknown");
     EXPECT_EQ(window->Ziel_Projekt_txt_2.tooltip(), "Path of project file");
@@ -174,8 +172,7 @@ TEST_F(LanguageTest, SwitchLeavesFixedTextsAndTheDriveTypeAlone) {
     window->Drive_txt.set_text("Wechseldatenträger");
     window->Englisch.Click();
     EXPECT_EQ(window->Drive_txt.text(), "Wechseldatenträger");
-    EXPECT_EQ(window->caption(),
-              "Korvant NOVALUX" + std::string(46, ' ') + "V2.1.0.7");
+    EXPECT_EQ(window->caption(), "Korvant NOVALUX" + std::string(46, ' ') + "V2.1.0.7");
     EXPECT_EQ(window->OK_Button.caption(), "Start");
     EXPECT_EQ(window->Info_Button.caption(), "Info");
     EXPECT_EQ(window->Label8.caption(), "Project Name:");
@@ -199,12 +196,12 @@ TEST_F(LanguageTest, WindowIsCreatedInGerman) {
 }
 
 TEST_F(LanguageTest, AboutWindowFollowsTheLanguageWhenItOpens) {
-    const char* german_text =
+    const char *german_text =
         "Mit diesem Programm ist es möglich, eine WAV-Datei in eine Project-Datei "
         "umzuwandeln, die dann vom Tarvolin Audio abgespielt werden kann.    Außerdem können "
         "Dateien und Verzeichnisse auf der CF-Karte gelöscht werden. Anschließend kann die "
         "Project-Datei auf die Karte geschrieben werden.";
-    const char* english_text =
+    const char *english_text =
         "This program is used to convert a Wave-file into a Project-file, which can be played "
         "by the Tarvolin Audio. In addition you can delete and save files and directories on "
         "the CF card.";
@@ -232,9 +229,9 @@ TEST_F(LanguageTest, AboutWindowFollowsTheLanguageWhenItOpens) {
 TEST_F(LanguageTest, AboutWindowOpensModallyAndClosesWithOk) {
     windows.Show(*window);
     bool was_loaded = false;
-    windows.on_modal = [&](ui::Form& about) {
+    windows.on_modal = [&](ui::Form &about) {
         was_loaded = windows.IsLoaded(about);
-        static_cast<Trackforge_Info&>(about).Beenden_Button.Click();
+        static_cast<Trackforge_Info &>(about).Beenden_Button.Click();
         EXPECT_FALSE(windows.IsLoaded(about));
     };
     window->Info_Button.Click();

@@ -41,7 +41,7 @@ TEST_F(MmediaTest, PathWithBlankIsQuoted) {
 }
 
 TEST_F(MmediaTest, EndingsAreComparedInUpperCaseButTheAliasKeepsTheirCase) {
-    const std::pair<const char*, const char*> cases[] = {
+    const std::pair<const char *, const char *> cases[] = {
         {"a.Wav", "Open a.Wav ALIAS Wav7 TYPE Waveaudio wait"},
         {"b.avi", "Open b.avi ALIAS avi7 TYPE AviVideo wait"},
         {"c.MID", "Open c.MID ALIAS MID7 TYPE Sequencer wait"},
@@ -57,7 +57,7 @@ TEST_F(MmediaTest, EndingsAreComparedInUpperCaseButTheAliasKeepsTheirCase) {
 
 TEST_F(MmediaTest, UnknownOrShortEndingLeavesNothingOpen) {
     player.mmOpen("a.wav");
-    for (const char* path : {"c:\\x.mp3", "wa", ""}) {
+    for (const char *path : {"c:\\x.mp3", "wa", ""}) {
         mci.calls.clear();
         player.mmOpen(path);
         EXPECT_EQ(player.alias(), "") << path;
@@ -92,9 +92,8 @@ TEST_F(MmediaTest, CommandsOnAnOpenFile) {
     player.mmClose();
     player.mmClose();
     EXPECT_EQ(mci.Commands(),
-              (Commands{"Open x.wav ALIAS wav7 TYPE Waveaudio wait", "Play wav7",
-                        "Play wav7 wait", "Pause wav7", "Seek wav7 to 0.25", "Stop wav7",
-                        "Close wav7"}));
+              (Commands{"Open x.wav ALIAS wav7 TYPE Waveaudio wait", "Play wav7", "Play wav7 wait",
+                        "Pause wav7", "Seek wav7 to 0.25", "Stop wav7", "Close wav7"}));
     EXPECT_EQ(player.Filename(), "");
 }
 
@@ -107,7 +106,7 @@ TEST_F(MmediaTest, StatusQueriesNeedAnOpenFile) {
 
 TEST_F(MmediaTest, StatusRepliesAreCutAtNulAndParsedByTheirLeadingNumber) {
     std::string length_reply, position_reply, mode_reply;
-    mci.responder = [&](const std::string& command) -> std::pair<std::uint32_t, std::string> {
+    mci.responder = [&](const std::string &command) -> std::pair<std::uint32_t, std::string> {
         if (command.ends_with("length"))
             return {0, length_reply};
         if (command.ends_with("position"))
@@ -125,7 +124,7 @@ TEST_F(MmediaTest, StatusRepliesAreCutAtNulAndParsedByTheirLeadingNumber) {
     EXPECT_EQ(player.Status(), "playing");
     EXPECT_EQ(mci.Commands(),
               (Commands{"Status wav7 length", "Status wav7 position", "Status wav7 mode"}));
-    for (const auto& call : mci.calls)
+    for (const auto &call : mci.calls)
         EXPECT_EQ(call.reply_length, 255u);
 
     length_reply = "";
@@ -145,11 +144,10 @@ TEST_F(PreviewButtons, PlayPausePlayStartsAgainFromTheBeginning) {
     clock.SetTime(14, 8, 0);
     window->Play_Button.Click();
     window->Stop_Button.Click();
-    EXPECT_EQ(mci.Commands(),
-              (Commands{"Open c:\\Musik\\Show.wav ALIAS wav7 TYPE Waveaudio wait", "Play wav7",
-                        "Pause wav7", "Close wav7",
-                        "Open c:\\Musik\\Show.wav ALIAS wav8 TYPE Waveaudio wait", "Play wav8",
-                        "Stop wav8"}));
+    EXPECT_EQ(mci.Commands(), (Commands{"Open c:\\Musik\\Show.wav ALIAS wav7 TYPE Waveaudio wait",
+                                        "Play wav7", "Pause wav7", "Close wav7",
+                                        "Open c:\\Musik\\Show.wav ALIAS wav8 TYPE Waveaudio wait",
+                                        "Play wav8", "Stop wav8"}));
 }
 
 TEST_F(PreviewButtons, PlayNeverWaitsForTheEnd) {

@@ -69,9 +69,9 @@ TEST_F(Activation, LineFourThatIsNoBooleanFallsBackToGerman) {
 }
 
 TEST_F(Activation, LineFourAcceptsNumbersAndBooleanWordsInAnyCase) {
-    const std::pair<const char*, bool> forms[] = {{"-1", true},    {"0", false},
-                                                  {"True", true},  {"FALSE", false},
-                                                  {"wahr", true},  {"Falsch", false}};
+    const std::pair<const char *, bool> forms[] = {{"-1", true},   {"0", false},
+                                                   {"True", true}, {"FALSE", false},
+                                                   {"wahr", true}, {"Falsch", false}};
     for (auto [text, german] : forms) {
         // Start from the other language so each form has to switch it.
         (german ? window->Englisch : window->Deutsch).set_value(true);
@@ -111,7 +111,7 @@ TEST_F(Activation, LowerCaseDriveIsReadBackUpperCase) {
 
 TEST_F(Activation, BlankDriveLineKeepsTheSavedLanguage) {
     // No drive chosen last time, or the last one was refused.
-    for (const std::string& drive : {std::string(), kNoCardDrive}) {
+    for (const std::string &drive : {std::string(), kNoCardDrive}) {
         window->Deutsch.set_value(true);
         WriteSettings(ProgramSettings(), {drive, "c:\\a.wav", "", "0"});
         window->Form_Activate();
@@ -150,9 +150,9 @@ TEST_F(Activation, ClosingTheAboutWindowRestoresTheSavedLanguage) {
     window->Englisch.Click();
     ASSERT_EQ(window->Command3.caption(), "Close");
     std::string about_caption;
-    windows.on_modal = [&](ui::Form& about) {
+    windows.on_modal = [&](ui::Form &about) {
         about_caption = about.caption();
-        static_cast<Trackforge_Info&>(about).Beenden_Button.Click();
+        static_cast<Trackforge_Info &>(about).Beenden_Button.Click();
     };
     window->Info_Button.Click();
     EXPECT_EQ(about_caption, "Info about Trackforge");
@@ -173,9 +173,9 @@ TEST_F(Activation, PerUserSettingsAreReadBeforeTheProgramFolders) {
 
 using Timer = ShellTest;
 
-std::ptrdiff_t FirstCall(const std::vector<std::string>& calls, const std::string& member) {
+std::ptrdiff_t FirstCall(const std::vector<std::string> &calls, const std::string &member) {
     auto it = std::find_if(calls.begin(), calls.end(),
-                           [&](const std::string& c) { return c.rfind(member + "(", 0) == 0; });
+                           [&](const std::string &c) { return c.rfind(member + "(", 0) == 0; });
     return it == calls.end() ? -1 : it - calls.begin();
 }
 
@@ -241,7 +241,7 @@ TEST_F(Closing, EnglishIsWrittenAsZeroAndReadBackByTheNextRun) {
 }
 
 TEST_F(Closing, ReadOnlyProgramFolderSendsTheFileToTheUsersFolder) {
-    fs.fail_when = [](const std::string& member, const std::string& arg) {
+    fs.fail_when = [](const std::string &member, const std::string &arg) {
         return member == "CreateTextFile" && arg.find("Programme") != std::string::npos;
     };
     windows.Show(*window);

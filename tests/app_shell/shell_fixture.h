@@ -24,9 +24,8 @@ class ShellTest : public ::testing::Test {
         // Every DoEvents lets a quarter of a second pass, so the waits end.
         events = std::make_unique<fake::RecordingEventPump>(&clock, 0.25);
         clock.SetTime(14, 7, 0);
-        window = std::make_unique<Projekt>(ProjektServices{fs, msg, dialogs, clock, *events, mci,
-                                                           cursor, library, paths, locale,
-                                                           windows});
+        window = std::make_unique<Projekt>(ProjektServices{
+            fs, msg, dialogs, clock, *events, mci, cursor, library, paths, locale, windows});
     }
 
     std::string ProgramSettings() const { return paths.program_folder + "\\Trackforge.kps"; }
@@ -34,9 +33,9 @@ class ShellTest : public ::testing::Test {
         return paths.user_data_folder + "\\Trackforge\\Trackforge.kps";
     }
     // A settings file as the program writes it: lines ended by CR LF.
-    void WriteSettings(const std::string& path, std::initializer_list<std::string> lines) {
+    void WriteSettings(const std::string &path, std::initializer_list<std::string> lines) {
         std::string bytes;
-        for (const std::string& l : lines)
+        for (const std::string &l : lines)
             bytes += l + "\r\n";
         fs.WriteFile(path, bytes);
     }

@@ -12,17 +12,17 @@ namespace {
 
 using Layout = ShellTest;
 
-bool IsBackdrop(const ui::Control& c) {
-    return dynamic_cast<const ui::Frame*>(&c) || dynamic_cast<const ui::PictureBox*>(&c) ||
-           dynamic_cast<const ui::Line*>(&c) || dynamic_cast<const ui::Timer*>(&c);
+bool IsBackdrop(const ui::Control &c) {
+    return dynamic_cast<const ui::Frame *>(&c) || dynamic_cast<const ui::PictureBox *>(&c) ||
+           dynamic_cast<const ui::Line *>(&c) || dynamic_cast<const ui::Timer *>(&c);
 }
 
-bool Overlap(const ui::Rect& a, const ui::Rect& b) {
+bool Overlap(const ui::Rect &a, const ui::Rect &b) {
     return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
            b.top < a.top + a.height;
 }
 
-std::size_t Characters(const std::string& utf8) {
+std::size_t Characters(const std::string &utf8) {
     std::size_t n = 0;
     for (unsigned char c : utf8)
         n += (c & 0xC0) != 0x80;
@@ -37,12 +37,12 @@ TEST_F(Layout, WindowFrame) {
 }
 
 TEST_F(Layout, ControlsLieInsideTheClientAreaWithoutOverlapping) {
-    const auto& controls = window->controls();
+    const auto &controls = window->controls();
     EXPECT_EQ(controls.size(), 53u); // every control of the window, the timer included
-    for (const ui::Control* c : controls) {
-        if (dynamic_cast<const ui::Timer*>(c))
+    for (const ui::Control *c : controls) {
+        if (dynamic_cast<const ui::Timer *>(c))
             continue;
-        const ui::Rect& r = c->rect();
+        const ui::Rect &r = c->rect();
         EXPECT_GT(r.width, 0) << c->name();
         EXPECT_GT(r.height, 0) << c->name();
         EXPECT_GE(r.left, 0) << c->name();
@@ -61,19 +61,19 @@ TEST_F(Layout, ControlsLieInsideTheClientAreaWithoutOverlapping) {
 }
 
 TEST_F(Layout, EachGroupSitsInsideItsFrame) {
-    auto inside = [](const ui::Control& c, const ui::Frame& f) {
+    auto inside = [](const ui::Control &c, const ui::Frame &f) {
         const ui::Rect &r = c.rect(), &o = f.rect();
         return r.left > o.left && r.top > o.top && r.left + r.width < o.left + o.width &&
                r.top + r.height < o.top + o.height;
     };
-    Projekt& w = *window;
-    for (const ui::Control* c : std::initializer_list<const ui::Control*>{
+    Projekt &w = *window;
+    for (const ui::Control *c : std::initializer_list<const ui::Control *>{
              &w.Quell_Wave_Button, &w.Quell_Wave_txt, &w.Label2, &w.Wave_Größe_txt, &w.Play_Button,
-             &w.Pause_Button, &w.Stop_Button, &w.Label8, &w.Projektname_txt,
-             &w.Ziel_Projekt_Button, &w.Ziel_Projekt_txt, &w.Label10,
-             &w.Freier_Speicherplatz_txt, &w.OK_Button, &w.Label6, &w.Status_txt})
+             &w.Pause_Button, &w.Stop_Button, &w.Label8, &w.Projektname_txt, &w.Ziel_Projekt_Button,
+             &w.Ziel_Projekt_txt, &w.Label10, &w.Freier_Speicherplatz_txt, &w.OK_Button, &w.Label6,
+             &w.Status_txt})
         EXPECT_TRUE(inside(*c, w.Frame2)) << c->name();
-    for (const ui::Control* c : std::initializer_list<const ui::Control*>{
+    for (const ui::Control *c : std::initializer_list<const ui::Control *>{
              &w.Ziel_Projekt_Button_2, &w.Ziel_Projekt_txt_2, &w.Label3, &w.Projekt_Größe_txt,
              &w.Label5, &w.Drive1, &w.Drive_txt, &w.Label7, &w.CF_Größe_txt, &w.Label9, &w.Dir1,
              &w.File1, &w.Karte_löschen, &w.Karte_schreiben, &w.Label4, &w.Status2_txt})
@@ -82,22 +82,23 @@ TEST_F(Layout, EachGroupSitsInsideItsFrame) {
 
 // About 90 twips a character at 8.25 pt (a blank half that), wider for bold
 // and larger fonts.
-void ExpectFits(const ui::Control& c, const std::string& text) {
+void ExpectFits(const ui::Control &c, const std::string &text) {
     const double scale = c.font().size / 8.25 * (c.font().bold ? 1.1 : 1.0);
     const auto blanks = static_cast<std::size_t>(std::count(text.begin(), text.end(), ' '));
-    const double width = (static_cast<double>(Characters(text) - blanks) * 90 + blanks * 45) * scale;
+    const double width =
+        (static_cast<double>(Characters(text) - blanks) * 90 + blanks * 45) * scale;
     EXPECT_LE(width, c.rect().width) << c.name() << ": " << text;
 }
 
 TEST_F(Layout, CaptionsFitInBothLanguages) {
-    for (ui::OptionButton* language : {&window->Deutsch, &window->Englisch}) {
+    for (ui::OptionButton *language : {&window->Deutsch, &window->Englisch}) {
         language->Click();
-        for (const ui::Control* c : window->controls()) {
-            if (auto* frame = dynamic_cast<const ui::Frame*>(c))
+        for (const ui::Control *c : window->controls()) {
+            if (auto *frame = dynamic_cast<const ui::Frame *>(c))
                 ExpectFits(*frame, frame->caption());
-            else if (auto* label = dynamic_cast<const ui::Label*>(c))
+            else if (auto *label = dynamic_cast<const ui::Label *>(c))
                 ExpectFits(*label, label->caption());
-            else if (auto* button = dynamic_cast<const ui::Button*>(c))
+            else if (auto *button = dynamic_cast<const ui::Button *>(c))
                 ExpectFits(*button, button->caption());
         }
     }
@@ -107,7 +108,7 @@ TEST_F(Layout, FixedPropertiesOfTheControls) {
     EXPECT_TRUE(window->Label1.font().bold);
     EXPECT_EQ(window->Label1.font().size, 13.5);
     EXPECT_EQ(window->Label1.alignment, ui::Align::Center);
-    for (const ui::Label* l : {&window->Label15, &window->Label11, &window->Label12,
+    for (const ui::Label *l : {&window->Label15, &window->Label11, &window->Label12,
                                &window->Label13, &window->Label14, &window->Label16}) {
         EXPECT_TRUE(l->font().bold) << l->name();
         EXPECT_EQ(l->font().size, 8.25) << l->name();
@@ -116,16 +117,16 @@ TEST_F(Layout, FixedPropertiesOfTheControls) {
     EXPECT_EQ(window->Label11.caption(), "64 MB");
     EXPECT_EQ(window->Projektname_txt.max_length, 12);
     EXPECT_FALSE(window->Projektname_txt.locked);
-    for (const ui::TextBox* b : {&window->Wave_Größe_txt, &window->Freier_Speicherplatz_txt,
+    for (const ui::TextBox *b : {&window->Wave_Größe_txt, &window->Freier_Speicherplatz_txt,
                                  &window->Projekt_Größe_txt, &window->CF_Größe_txt}) {
         EXPECT_TRUE(b->locked) << b->name();
         EXPECT_EQ(b->alignment, ui::Align::Right) << b->name();
     }
-    for (const ui::TextBox* b : {&window->Quell_Wave_txt, &window->Ziel_Projekt_txt,
-                                 &window->Ziel_Projekt_txt_2, &window->Status_txt,
-                                 &window->Status2_txt})
+    for (const ui::TextBox *b :
+         {&window->Quell_Wave_txt, &window->Ziel_Projekt_txt, &window->Ziel_Projekt_txt_2,
+          &window->Status_txt, &window->Status2_txt})
         EXPECT_TRUE(b->locked) << b->name();
-    for (const ui::Button* b : {&window->Play_Button, &window->Pause_Button, &window->Stop_Button})
+    for (const ui::Button *b : {&window->Play_Button, &window->Pause_Button, &window->Stop_Button})
         EXPECT_TRUE(b->symbol_font) << b->name();
     EXPECT_EQ(window->Deutsch.picture, ui::Picture::FlagGerman);
     EXPECT_EQ(window->Englisch.picture, ui::Picture::FlagBritish);
@@ -141,7 +142,7 @@ TEST_F(Layout, AboutWindowGeometry) {
     EXPECT_EQ(about.controls().front(), &about.Picture1); // drawn behind the rest
     EXPECT_EQ(about.Picture1.picture, ui::Picture::AboutBackground);
     EXPECT_EQ(about.Picture1.rect().width, 12015);
-    for (const ui::Label* l : {&about.Label1, &about.Label2, &about.Label3, &about.Label4}) {
+    for (const ui::Label *l : {&about.Label1, &about.Label2, &about.Label3, &about.Label4}) {
         EXPECT_EQ(l->font().size, 24) << l->name();
         EXPECT_TRUE(l->transparent) << l->name();
         EXPECT_EQ(l->color, 0xFFFFFFu) << l->name();
@@ -170,10 +171,10 @@ TEST_F(BusyCursor, FirstFolderIsPreferred) {
     fs.WriteFile("c:\\windows\\cursors\\Hourglas.ani", "ani");
     fs.WriteFile("c:\\winnt\\cursors\\Hourglas.ani", "ani");
     window->InitAniCursor();
-    EXPECT_EQ(cursor.calls,
-              (std::vector<std::string>{"LoadCursorFromFile(c:\\windows\\cursors\\Hourglas.ani)",
-                                        "SetCapture(" + Handle() + ")",
-                                        "SetCursor(" + std::to_string(cursor.loaded_cursor) + ")"}));
+    EXPECT_EQ(cursor.calls, (std::vector<std::string>{
+                                "LoadCursorFromFile(c:\\windows\\cursors\\Hourglas.ani)",
+                                "SetCapture(" + Handle() + ")",
+                                "SetCursor(" + std::to_string(cursor.loaded_cursor) + ")"}));
     EXPECT_EQ(window->AniCursorHandle, cursor.loaded_cursor);
     EXPECT_EQ(window->PreviousCursorHandle, 0xC3u);
     EXPECT_TRUE(cursor.captured);
