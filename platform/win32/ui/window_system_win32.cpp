@@ -265,7 +265,7 @@ struct Win32WindowSystem::Impl {
     void CreateControl(FormWindow& fw, ui::Control& c, int index);
     void Place(FormWindow& fw);
     void PlaceControl(FormWindow& fw, ControlPeer& p);
-    void PlaceForm(FormWindow& fw);
+    void PlaceForm(FormWindow& fw, bool keep_position = false);
     void SetIcons(FormWindow& fw);
     void Sync(ControlPeer& p, ui::Prop what);
     void SyncList(ControlPeer& p);
@@ -480,7 +480,7 @@ void Win32WindowSystem::Impl::CreateControl(FormWindow& fw, ui::Control& c, int 
     SyncTip(ref);
 }
 
-void Win32WindowSystem::Impl::PlaceForm(FormWindow& fw) {
+void Win32WindowSystem::Impl::PlaceForm(FormWindow& fw, bool keep_position) {
     RECT r{0, 0, Px(fw.form->client_width, fw.dpi), Px(fw.form->client_height, fw.dpi)};
     DWORD style = static_cast<DWORD>(GetWindowLongPtrW(fw.hwnd, GWL_STYLE));
     DWORD ex = static_cast<DWORD>(GetWindowLongPtrW(fw.hwnd, GWL_EXSTYLE));
@@ -488,19 +488,12 @@ void Win32WindowSystem::Impl::PlaceForm(FormWindow& fw) {
     const int w = r.right - r.left, h = r.bottom - r.top;
     UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
     int x = 0, y = 0;
-    if (fw.form->centered) {
+    // A popup has no default place of its own: it is centred like a notice.
+    if (!keep_position && (fw.form->centered || !fw.form->has_title_bar)) {
         MONITORINFO mi{sizeof(mi), {}, {}, 0};
         GetMonitorInfoW(MonitorFromWindow(fw.hwnd, MONITOR_DEFAULTTOPRIMARY), &mi);
-        x = mi.rcWork.left + (mi.rcWork.right - mi.rcWork.left - w) / 2;
-        y = mi.rcWork.top + (mi.rcWork.bottom - mi.rcWork.top - h) / 2;
-        x = std::max<int>(x, mi.rcWork.left);
-        y = std::max<int>(y, mi.rcWork.top);
-    } else if (!fw.form->has_title_bar) {
-        // A popup has no default place of its own: centre it like a notice.
-        MONITORINFO mi{sizeof(mi), {}, {}, 0};
-        GetMonitorInfoW(MonitorFromWindow(fw.hwnd, MONITOR_DEFAULTTOPRIMARY), &mi);
-        x = mi.rcWork.left + (mi.rcWork.right - mi.rcWork.left - w) / 2;
-        y = mi.rcWork.top + (mi.rcWork.bottom - mi.rcWork.top - h) / 2;
+        x = std::max<int>(mi.rcWork.left, mi.rcWork.left + (mi.rcWork.right - mi.rcWork.left - w) / 2);
+        y = std::max<int>(mi.rcWork.top, mi.rcWork.top + (mi.rcWork.bottom - mi.rcWork.top - h) / 2);
     } else {
         flags |= SWP_NOMOVE;
     }
@@ -943,10 +936,7 @@ LRESULT Win32WindowSystem::Impl::Handle(FormWindow& fw, UINT msg, WPARAM wp, LPA
         SetWindowPos(h, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         // The suggested rectangle may round differently; the client size is what counts.
-        bool centered = fw.form->centered;
-        fw.form->centered = false;
-        PlaceForm(fw);
-        fw.form->centered = centered;
+        PlaceForm(fw, true);
         Place(fw);
         SetIcons(fw);
         return 0;
