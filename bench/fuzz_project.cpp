@@ -10,28 +10,28 @@
 #include <cstdlib>
 #include <cstring>
 
-tf::test::Bytes fuzz_reference(const tf::test::Bytes& wave, const std::string& name,
-                               const std::string& code);
+tf::test::Bytes fuzz_reference(const tf::test::Bytes &wave, const std::string &name,
+                               const std::string &code);
 
 namespace {
 
 // A read-only stream over the input that, like a real file, lets the reader
 // seek past its end.
 struct MemoryStream {
-    const std::uint8_t* data;
+    const std::uint8_t *data;
     std::size_t size;
     std::size_t pos = 0;
 
-    static ssize_t read(void* c, char* buf, size_t n) {
-        auto& s = *static_cast<MemoryStream*>(c);
+    static ssize_t read(void *c, char *buf, size_t n) {
+        auto &s = *static_cast<MemoryStream *>(c);
         const std::size_t left = s.pos < s.size ? s.size - s.pos : 0;
         const std::size_t k = n < left ? n : left;
         std::memcpy(buf, s.data + s.pos, k);
         s.pos += k;
         return static_cast<ssize_t>(k);
     }
-    static int seek(void* c, off64_t* offset, int whence) {
-        auto& s = *static_cast<MemoryStream*>(c);
+    static int seek(void *c, off64_t *offset, int whence) {
+        auto &s = *static_cast<MemoryStream *>(c);
         const off64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? s.pos : s.size;
         if (base + *offset < 0) {
             return -1;
@@ -44,7 +44,7 @@ struct MemoryStream {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     tf::WaveHeaderBytes header{};
     std::memcpy(header.data(), data, size < header.size() ? size : header.size());
     const tf::WaveCheck check = tf::check_wave_header(header);
@@ -61,26 +61,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string code = "0120";
 
     MemoryStream in{data, size};
-    std::FILE* src = fopencookie(&in, "r", cookie_io_functions_t{MemoryStream::read, nullptr,
-                                                                 MemoryStream::seek, nullptr});
-    char* out_data = nullptr;
+    std::FILE *src = fopencookie(
+        &in, "r", cookie_io_functions_t{MemoryStream::read, nullptr, MemoryStream::seek, nullptr});
+    char *out_data = nullptr;
     std::size_t out_size = 0;
-    std::FILE* dst = open_memstream(&out_data, &out_size);
+    std::FILE *dst = open_memstream(&out_data, &out_size);
     const auto layout = tf::read_source_layout(src);
     if (!layout) {
         std::abort(); // a memory source never fails to read
     }
     std::vector<std::uint8_t> buffer(4096); // small blocks: many block boundaries
     std::string ruled = name;
-    for (auto& c : ruled) {
+    for (auto &c : ruled) {
         c = static_cast<char>(tf::name_byte(static_cast<std::uint8_t>(c)));
     }
-    const tf::Result r = tf::write_project(src, *layout, dst, ruled.data(), code.data(), buffer, {});
+    const tf::Result r =
+        tf::write_project(src, *layout, dst, ruled.data(), code.data(), buffer, {});
     std::fclose(src);
     std::fclose(dst);
 
-    const tf::test::Bytes expected =
-        fuzz_reference(tf::test::Bytes(data, data + size), name, code);
+    const tf::test::Bytes expected = fuzz_reference(tf::test::Bytes(data, data + size), name, code);
     if (r != tf::Result::Done || out_size != expected.size() ||
         std::memcmp(out_data, expected.data(), out_size) != 0) {
         std::fprintf(stderr, "mismatch: result %d, %zu bytes, expected %zu\n", static_cast<int>(r),

@@ -20,7 +20,7 @@ extern "C" {
 // (4 bytes) goes into the header unchanged. Returns −4 on success, −1 source not
 // opened, −2 target not created or refused, −3 source close failed (file
 // complete), −5 read or write failure (incomplete target removed).
-int32_t SONWERK_CALL Projektdatei_erstellen(char* source, char* target, char* name, char* code);
+int32_t SONWERK_CALL Projektdatei_erstellen(char *source, char *target, char *name, char *code);
 
 #ifdef __cplusplus
 }

@@ -5,13 +5,13 @@
 
 namespace tf {
 
-void apply_name_rule(char* name) {
+void apply_name_rule(char *name) {
     for (std::size_t i = 0; i < kNameSize; ++i) {
         name[i] = static_cast<char>(name_byte(static_cast<std::uint8_t>(name[i])));
     }
 }
 
-void convert_samples(std::uint8_t* data, std::size_t bytes) {
+void convert_samples(std::uint8_t *data, std::size_t bytes) {
     // Whole 64-bit words first: four samples per XOR keeps the conversion far
     // below the cost of the file I/O around it.
     static_assert(std::endian::native == std::endian::little,
@@ -29,7 +29,7 @@ void convert_samples(std::uint8_t* data, std::size_t bytes) {
     }
 }
 
-std::array<std::uint8_t, kHeaderSize> make_header(const char* code, const char* name,
+std::array<std::uint8_t, kHeaderSize> make_header(const char *code, const char *name,
                                                   std::uint16_t count) {
     std::array<std::uint8_t, kHeaderSize> header{};
     std::memcpy(header.data(), kMagic.data(), kMagic.size());

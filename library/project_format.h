@@ -19,8 +19,8 @@ inline constexpr std::uint64_t kLeadInSamples = 255744;
 inline constexpr std::uint64_t kTailSamples = 441510;
 inline constexpr std::uint64_t kLeadInBytes = kLeadInSamples * 2;
 inline constexpr std::uint64_t kTailBytes = kTailSamples * 2;
-inline constexpr std::uint64_t kAudioOffset = kHeaderSize + kLeadInBytes;       // 519168
-inline constexpr std::uint64_t kFixedBytes = kAudioOffset + kTailBytes;         // 1402188
+inline constexpr std::uint64_t kAudioOffset = kHeaderSize + kLeadInBytes; // 519168
+inline constexpr std::uint64_t kFixedBytes = kAudioOffset + kTailBytes;   // 1402188
 inline constexpr std::size_t kSourceHeaderSize = 44;
 
 // One count unit is 176604 source bytes, not the 176400 of a second of audio:
@@ -38,7 +38,8 @@ constexpr std::uint16_t length_count(std::uint32_t riff_size) {
     if (riff_size < kSourceHeaderSize) {
         return 1;
     }
-    const std::uint64_t count = (std::uint64_t{riff_size} - kSourceHeaderSize) / kBytesPerCountUnit + 1;
+    const std::uint64_t count =
+        (std::uint64_t{riff_size} - kSourceHeaderSize) / kBytesPerCountUnit + 1;
     return static_cast<std::uint16_t>(count & 0xFFFF);
 }
 
@@ -61,14 +62,14 @@ constexpr std::uint8_t name_byte(std::uint8_t in) {
 }
 
 // Rewrites exactly 30 bytes in place; no terminator is looked for.
-void apply_name_rule(char* name);
+void apply_name_rule(char *name);
 
 // Signed little-endian samples to offset-binary: the low byte passes, the high
 // byte's top bit flips. `bytes` must be even; works in place.
-void convert_samples(std::uint8_t* data, std::size_t bytes);
+void convert_samples(std::uint8_t *data, std::size_t bytes);
 
 // The complete 7680-byte header.
-std::array<std::uint8_t, kHeaderSize> make_header(const char* code, const char* name,
+std::array<std::uint8_t, kHeaderSize> make_header(const char *code, const char *name,
                                                   std::uint16_t count);
 
 } // namespace tf

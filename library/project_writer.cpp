@@ -19,22 +19,22 @@ namespace {
 constexpr std::size_t kBlockSize = 128 * 1024;
 
 struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
+    void operator()(std::FILE *f) const { std::fclose(f); }
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-std::uint32_t le32(const std::uint8_t* p) {
+std::uint32_t le32(const std::uint8_t *p) {
     return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
            std::uint32_t{p[3]} << 24;
 }
 
-bool is_riff_wave(const std::array<std::uint8_t, kSourceHeaderSize>& h) {
+bool is_riff_wave(const std::array<std::uint8_t, kSourceHeaderSize> &h) {
     return std::memcmp(h.data(), "RIFF", 4) == 0 && std::memcmp(h.data() + 8, "WAVE", 4) == 0;
 }
 
 // Reads up to `size` bytes; a short read is fine at the end of the file but not
 // on an error.
-bool read_some(std::FILE* f, std::uint8_t* out, std::size_t size, std::size_t& got) {
+bool read_some(std::FILE *f, std::uint8_t *out, std::size_t size, std::size_t &got) {
     got = std::fread(out, 1, size, f);
     return got == size || !std::ferror(f);
 }
@@ -43,7 +43,7 @@ enum class Walk { Found, NotFound, Failed };
 
 // Looks for the `data` chunk from offset 12 on; when found, fills `layout`
 // and leaves the stream at the chunk's first byte.
-Walk walk_chunks(std::FILE* src, SourceLayout& layout) {
+Walk walk_chunks(std::FILE *src, SourceLayout &layout) {
     if (!seek_to(src, 12)) {
         return Walk::Failed;
     }
@@ -74,9 +74,9 @@ Walk walk_chunks(std::FILE* src, SourceLayout& layout) {
 // page at both ends of every write.
 class Sink {
   public:
-    Sink(std::FILE* file, std::size_t block) : file_(file), block_(block) {}
+    Sink(std::FILE *file, std::size_t block) : file_(file), block_(block) {}
 
-    bool write(const void* data, std::size_t size) {
+    bool write(const void *data, std::size_t size) {
         pos_ += size;
         return std::fwrite(data, 1, size, file_) == size;
     }
@@ -84,12 +84,12 @@ class Sink {
     std::size_t room() const { return block_ - static_cast<std::size_t>(pos_ % block_); }
 
   private:
-    std::FILE* file_;
+    std::FILE *file_;
     std::size_t block_;
     std::uint64_t pos_ = 0;
 };
 
-bool write_silence(Sink& dst, std::uint64_t bytes, std::span<std::uint8_t> buffer) {
+bool write_silence(Sink &dst, std::uint64_t bytes, std::span<std::uint8_t> buffer) {
     for (std::size_t i = 0; i + 1 < buffer.size(); i += 2) {
         buffer[i] = kSilenceLow;
         buffer[i + 1] = kSilenceHigh;
@@ -107,12 +107,13 @@ bool write_silence(Sink& dst, std::uint64_t bytes, std::span<std::uint8_t> buffe
 // Converts the audio block by block. fread comes back short only at the end of
 // the file or on an error, so an odd byte count can only be the last block: its
 // lone last byte is dropped.
-Result convert_audio(std::FILE* src, const SourceLayout& layout, Sink& dst,
-                     std::span<std::uint8_t> buffer, const Progress& progress) {
+Result convert_audio(std::FILE *src, const SourceLayout &layout, Sink &dst,
+                     std::span<std::uint8_t> buffer, const Progress &progress) {
     std::uint64_t remaining = layout.audio_length.value_or(UINT64_MAX);
     std::uint64_t converted = 0;
     while (remaining > 0) {
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(dst.room(), remaining));
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(dst.room(), remaining));
         const std::size_t got = std::fread(buffer.data(), 1, want, src);
         const std::size_t pairs = got & ~std::size_t{1};
         convert_samples(buffer.data(), pairs);
@@ -133,7 +134,7 @@ Result convert_audio(std::FILE* src, const SourceLayout& layout, Sink& dst,
 
 } // namespace
 
-std::optional<SourceLayout> read_source_layout(std::FILE* src) {
+std::optional<SourceLayout> read_source_layout(std::FILE *src) {
     std::array<std::uint8_t, kSourceHeaderSize> header{};
     std::size_t got = 0;
     if (!read_some(src, header.data(), header.size(), got)) {
@@ -158,8 +159,8 @@ std::optional<SourceLayout> read_source_layout(std::FILE* src) {
     return fallback;
 }
 
-Result write_project(std::FILE* src, const SourceLayout& layout, std::FILE* dst, const char* name,
-                     const char* code, std::span<std::uint8_t> buffer, const Progress& progress) {
+Result write_project(std::FILE *src, const SourceLayout &layout, std::FILE *dst, const char *name,
+                     const char *code, std::span<std::uint8_t> buffer, const Progress &progress) {
     Sink sink(dst, buffer.size());
     const auto header = make_header(code, name, length_count(layout.riff_size));
     if (!sink.write(header.data(), header.size()) || !write_silence(sink, kLeadInBytes, buffer)) {
@@ -171,7 +172,7 @@ Result write_project(std::FILE* src, const SourceLayout& layout, std::FILE* dst,
     return write_silence(sink, kTailBytes, buffer) ? Result::Done : Result::IoError;
 }
 
-Result finish_files(std::FILE* src, std::FILE* dst, Result written, const char* target,
+Result finish_files(std::FILE *src, std::FILE *dst, Result written, const char *target,
                     bool may_remove) {
     const bool source_closed = std::fclose(src) == 0;
     const bool target_closed = std::fclose(dst) == 0;
@@ -184,8 +185,8 @@ Result finish_files(std::FILE* src, std::FILE* dst, Result written, const char* 
     return source_closed ? Result::Done : Result::SourceCloseFailed;
 }
 
-Result create_project_file(const char* source, const char* target, char* name, const char* code,
-                           const Progress& progress) noexcept {
+Result create_project_file(const char *source, const char *target, char *name, const char *code,
+                           const Progress &progress) noexcept {
     if (source == nullptr) {
         return Result::SourceNotOpened;
     }

@@ -32,22 +32,22 @@ using Progress = std::function<void(std::uint64_t converted)>;
 // metadata chunks around the audio are not played as noise. Without a `data`
 // chunk the audio is everything behind the first 44 bytes. Leaves `src` at the
 // audio. None on a read or seek failure.
-std::optional<SourceLayout> read_source_layout(std::FILE* src);
+std::optional<SourceLayout> read_source_layout(std::FILE *src);
 
 // Writes header, lead-in, audio and tail to `dst`. `name` holds the 30 bytes
 // after the name rule, `code` 4 bytes. `buffer` is the working block (even size,
 // at least 2 bytes); nothing else is allocated. Returns Done or IoError.
-Result write_project(std::FILE* src, const SourceLayout& layout, std::FILE* dst, const char* name,
-                     const char* code, std::span<std::uint8_t> buffer, const Progress& progress);
+Result write_project(std::FILE *src, const SourceLayout &layout, std::FILE *dst, const char *name,
+                     const char *code, std::span<std::uint8_t> buffer, const Progress &progress);
 
 // Closes both streams and settles the result: a failed write or close of the
 // target gives IoError and, when `may_remove`, deletes `target`; a failed close
 // of the source alone gives SourceCloseFailed.
-Result finish_files(std::FILE* src, std::FILE* dst, Result written, const char* target,
+Result finish_files(std::FILE *src, std::FILE *dst, Result written, const char *target,
                     bool may_remove);
 
 // The whole conversion behind the exported function. Never throws.
-Result create_project_file(const char* source, const char* target, char* name, const char* code,
-                           const Progress& progress = {}) noexcept;
+Result create_project_file(const char *source, const char *target, char *name, const char *code,
+                           const Progress &progress = {}) noexcept;
 
 } // namespace tf

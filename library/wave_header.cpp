@@ -6,7 +6,7 @@ namespace tf {
 
 namespace {
 
-std::uint32_t field(const WaveHeaderBytes& h, std::size_t offset, std::size_t width) {
+std::uint32_t field(const WaveHeaderBytes &h, std::size_t offset, std::size_t width) {
     std::uint32_t value = 0;
     for (std::size_t i = width; i-- > 0;) {
         value = value << 8 | h[offset + i];
@@ -16,7 +16,7 @@ std::uint32_t field(const WaveHeaderBytes& h, std::size_t offset, std::size_t wi
 
 } // namespace
 
-WaveCheck check_wave_header(const WaveHeaderBytes& header) {
+WaveCheck check_wave_header(const WaveHeaderBytes &header) {
     if (field(header, 20, 2) != 1) {
         return WaveCheck::InvalidFormat;
     }
@@ -32,9 +32,9 @@ WaveCheck check_wave_header(const WaveHeaderBytes& header) {
     return WaveCheck::Accepted;
 }
 
-WaveHeaderRead read_wave_header(const char* path) {
+WaveHeaderRead read_wave_header(const char *path) {
     WaveHeaderRead result;
-    std::FILE* f = path ? std::fopen(path, "rb") : nullptr;
+    std::FILE *f = path ? std::fopen(path, "rb") : nullptr;
     if (f) {
         result.opened = true;
         // A short or failing read leaves the rest at 0 on purpose.
@@ -52,7 +52,8 @@ std::string_view wave_check_message(WaveCheck check, Language language) {
     case WaveCheck::InvalidFormat:
         return german ? "Kein gültiges WAVE-Format" : "Invalid wave format";
     case WaveCheck::NotStereo:
-        return german ? "Mono-Waves können nicht verarbeitet werden." : "Mono waves cannot be used.";
+        return german ? "Mono-Waves können nicht verarbeitet werden."
+                      : "Mono waves cannot be used.";
     case WaveCheck::Not44100Hz:
         return german ? "Nur Waves mit 44.1 kHz können verwendet werden."
                       : "Only waves with 44.1 kHz can be used.";

@@ -18,7 +18,7 @@ enum class Language { German, English };
 
 // Format tag 1, channels 2, 44100 samples per second, 16 bits per sample (bytes
 // 20 to 35); identifiers and chunk sizes are deliberately not looked at.
-WaveCheck check_wave_header(const WaveHeaderBytes& header);
+WaveCheck check_wave_header(const WaveHeaderBytes &header);
 
 // The first 44 bytes of the file; bytes the file does not have (or a file that
 // cannot be opened) stay 0, which the check refuses as an invalid format.
@@ -26,7 +26,7 @@ struct WaveHeaderRead {
     WaveHeaderBytes bytes{};
     bool opened = false;
 };
-WaveHeaderRead read_wave_header(const char* path);
+WaveHeaderRead read_wave_header(const char *path);
 
 // The refusal shown to the user; empty for Accepted. UTF-8.
 std::string_view wave_check_message(WaveCheck check, Language language);

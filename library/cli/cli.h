@@ -12,12 +12,12 @@ namespace tf::cli {
 enum Exit : int {
     kOk = 0,
     kUsage = 2,
-    kSourceNotOpened = 3,  // result −1
-    kTargetNotCreated = 4, // result −2
+    kSourceNotOpened = 3,   // result −1
+    kTargetNotCreated = 4,  // result −2
     kSourceCloseFailed = 5, // result −3 (project file complete)
-    kIoError = 6,          // result −5
+    kIoError = 6,           // result −5
     kBrokenProjectFile = 7, // info: the structure does not hold
-    kInvalidFormat = 10,   // wave header refusals, in check order
+    kInvalidFormat = 10,    // wave header refusals, in check order
     kNotStereo = 11,
     kNot44100Hz = 12,
     kNot16Bit = 13,
@@ -37,10 +37,10 @@ struct ConvertOptions {
     std::string code = "0120";
 };
 
-int run_convert(const ConvertOptions& options);
-int run_info(const std::string& path);
+int run_convert(const ConvertOptions &options);
+int run_info(const std::string &path);
 
 bool stderr_is_terminal();
-bool is_folder(const std::string& path);
+bool is_folder(const std::string &path);
 
 } // namespace tf::cli

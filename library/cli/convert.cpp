@@ -33,7 +33,7 @@ int exit_for_check(WaveCheck check) {
 
 struct Outcome {
     int exit;
-    const char* message;
+    const char *message;
 };
 
 Outcome outcome_for(Result result) {
@@ -58,14 +58,14 @@ Outcome outcome_for(Result result) {
     return {kIoError, "unexpected result"};
 }
 
-std::string stem_of(const std::string& path) {
+std::string stem_of(const std::string &path) {
     const auto slash = path.find_last_of("/\\");
     std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
     const auto dot = base.find_last_of('.');
     return dot == std::string::npos || dot == 0 ? base : base.substr(0, dot);
 }
 
-std::string join(const std::string& folder, const std::string& file) {
+std::string join(const std::string &folder, const std::string &file) {
     if (folder.empty() || folder.back() == '/' || folder.back() == '\\') {
         return folder + file;
     }
@@ -89,8 +89,8 @@ class ProgressBar {
     // Chunks behind the audio are not converted, so the count may stop short
     // of the total; a finished conversion still shows 100 %.
     void finish() { update(total_); }
-    ProgressBar(const ProgressBar&) = delete;
-    ProgressBar& operator=(const ProgressBar&) = delete;
+    ProgressBar(const ProgressBar &) = delete;
+    ProgressBar &operator=(const ProgressBar &) = delete;
 
     void update(std::uint64_t done) {
         const int percent = static_cast<int>(std::min<std::uint64_t>(100, done * 100 / total_));
@@ -115,7 +115,8 @@ class ProgressBar {
     bool shown_ = false;
 };
 
-int convert_one(const std::string& input, const std::string& output, const ConvertOptions& options) {
+int convert_one(const std::string &input, const std::string &output,
+                const ConvertOptions &options) {
     const WaveHeaderRead header = read_wave_header(input.c_str());
     if (!header.opened) {
         std::cerr << input << ": " << outcome_for(Result::SourceNotOpened).message << "\n";
@@ -157,7 +158,7 @@ int convert_one(const std::string& input, const std::string& output, const Conve
 
 } // namespace
 
-int run_convert(const ConvertOptions& options) {
+int run_convert(const ConvertOptions &options) {
     if (options.code.size() != kCodeSize) {
         std::cerr << "--code takes exactly 4 characters, e.g. --code 0120\n";
         return kUsage;
@@ -169,7 +170,7 @@ int run_convert(const ConvertOptions& options) {
         return kUsage;
     }
     int first_failure = kOk;
-    for (const std::string& input : options.inputs) {
+    for (const std::string &input : options.inputs) {
         const std::string output =
             into_folder ? join(options.output, stem_of(input) + ".kpf") : options.output;
         const int status = convert_one(input, output, options);

@@ -15,12 +15,12 @@ namespace tf::cli {
 namespace {
 
 struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
+    void operator()(std::FILE *f) const { std::fclose(f); }
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // Shows a byte string with the non-printable bytes as \xNN.
-std::string printable(const std::uint8_t* bytes, std::size_t size) {
+std::string printable(const std::uint8_t *bytes, std::size_t size) {
     std::string out;
     for (std::size_t i = 0; i < size; ++i) {
         const auto c = bytes[i];
@@ -36,13 +36,14 @@ std::string printable(const std::uint8_t* bytes, std::size_t size) {
 }
 
 // True when `bytes` bytes from `offset` are all the silence pair.
-bool is_silence(std::FILE* f, std::uint64_t offset, std::uint64_t bytes) {
+bool is_silence(std::FILE *f, std::uint64_t offset, std::uint64_t bytes) {
     if (!seek_to(f, offset)) {
         return false;
     }
     std::vector<std::uint8_t> block(64 * 1024);
     while (bytes > 0) {
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(bytes, block.size()));
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(bytes, block.size()));
         if (std::fread(block.data(), 1, want, f) != want) {
             return false;
         }
@@ -58,7 +59,7 @@ bool is_silence(std::FILE* f, std::uint64_t offset, std::uint64_t bytes) {
 
 } // namespace
 
-int run_info(const std::string& path) {
+int run_info(const std::string &path) {
     const auto size = file_size(path.c_str());
     FilePtr f{std::fopen(path.c_str(), "rb")};
     if (!f || !size) {
@@ -101,14 +102,15 @@ int run_info(const std::string& path) {
               << "Name:          \"" << printable(header.data() + kNameOffset, kNameSize) << "\"\n"
               << "Length count:  " << count << "\n"
               << "Audio:         " << audio << " bytes (" << audio / 4 << " sample frames, "
-              << audio / 176400 << "." << (audio % 176400) * 10 / 176400 << " s at 44.1 kHz stereo)\n"
+              << audio / 176400 << "." << (audio % 176400) * 10 / 176400
+              << " s at 44.1 kHz stereo)\n"
               << "Size:          " << *size << " bytes (1402188 + " << audio << ")\n";
     if (problems.empty()) {
         std::cout << "Structure:     holds (header zeros, lead-in and tail silence, size)\n";
         return kOk;
     }
     std::cout << "Structure:     broken\n";
-    for (const auto& p : problems) {
+    for (const auto &p : problems) {
         std::cout << "  - " << p << "\n";
     }
     return kBrokenProjectFile;

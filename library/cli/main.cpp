@@ -23,7 +23,7 @@ bool stderr_is_terminal() {
 #endif
 }
 
-bool is_folder(const std::string& path) {
+bool is_folder(const std::string &path) {
     struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
@@ -32,7 +32,8 @@ bool is_folder(const std::string& path) {
 
 namespace {
 
-constexpr std::string_view kHelp = R"(trackforge-convert - wave files to project files (.kpf) for the playback device
+constexpr std::string_view kHelp =
+    R"(trackforge-convert - wave files to project files (.kpf) for the playback device
 
 Usage:
   trackforge-convert convert IN.wav OUT.kpf [--name NAME] [--code CODE]
@@ -70,7 +71,7 @@ int usage(std::string_view problem) {
     return tf::cli::kUsage;
 }
 
-int convert_command(int argc, char** argv) {
+int convert_command(int argc, char **argv) {
     tf::cli::ConvertOptions options;
     std::vector<std::string> paths;
     for (int i = 2; i < argc; ++i) {
@@ -102,7 +103,7 @@ int convert_command(int argc, char** argv) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     const std::string_view command = argc > 1 ? argv[1] : "";
     if (command == "--help" || command == "-h" || command == "help") {
         std::cout << kHelp;
@@ -112,7 +113,8 @@ int main(int argc, char** argv) {
         return convert_command(argc, argv);
     }
     if (command == "info") {
-        return argc == 3 ? tf::cli::run_info(argv[2]) : usage("info needs exactly one project file");
+        return argc == 3 ? tf::cli::run_info(argv[2])
+                         : usage("info needs exactly one project file");
     }
     return usage(command.empty() ? "no command given" : "unknown command " + std::string(command));
 }

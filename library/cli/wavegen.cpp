@@ -14,7 +14,7 @@
 namespace {
 
 struct Options {
-    const char* path = nullptr;
+    const char *path = nullptr;
     std::uint64_t frames = 44100;
     double freq = 440.0;
     bool list = false;
@@ -25,18 +25,20 @@ struct Options {
 };
 
 struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
+    void operator()(std::FILE *f) const { std::fclose(f); }
 };
 
-void put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
+void put16(std::vector<std::uint8_t> &out, std::uint32_t v) {
     out.push_back(static_cast<std::uint8_t>(v));
     out.push_back(static_cast<std::uint8_t>(v >> 8));
 }
-void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+void put32(std::vector<std::uint8_t> &out, std::uint32_t v) {
     put16(out, v & 0xFFFF);
     put16(out, v >> 16);
 }
-void put_id(std::vector<std::uint8_t>& out, const char* id) { out.insert(out.end(), id, id + 4); }
+void put_id(std::vector<std::uint8_t> &out, const char *id) {
+    out.insert(out.end(), id, id + 4);
+}
 
 // A LIST/INFO chunk as editors append it behind the audio.
 std::vector<std::uint8_t> list_chunk() {
@@ -58,7 +60,7 @@ int usage() {
     return 2;
 }
 
-bool parse(int argc, char** argv, Options& o) {
+bool parse(int argc, char **argv, Options &o) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view a = argv[i];
         const bool has_value = i + 1 < argc;
@@ -93,7 +95,7 @@ bool parse(int argc, char** argv, Options& o) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     Options o;
     if (!parse(argc, argv, o)) {
         return usage();

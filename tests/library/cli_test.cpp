@@ -17,9 +17,9 @@ struct CliRun {
     std::string output; // stdout and stderr together
 };
 
-CliRun run(const std::string& args) {
+CliRun run(const std::string &args) {
     const std::string command = std::string(TF_CONVERT_EXE) + " " + args + " 2>&1";
-    std::FILE* p = popen(command.c_str(), "r");
+    std::FILE *p = popen(command.c_str(), "r");
     std::string out;
     std::array<char, 4096> buf;
     for (std::size_t n; (n = std::fread(buf.data(), 1, buf.size(), p)) > 0;) {
@@ -29,15 +29,17 @@ CliRun run(const std::string& args) {
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, out};
 }
 
-std::string quoted(const std::string& s) { return "'" + s + "'"; }
+std::string quoted(const std::string &s) {
+    return "'" + s + "'";
+}
 
 class Cli : public ::testing::Test {
   protected:
-    std::string name_in(const std::string& kpf) {
+    std::string name_in(const std::string &kpf) {
         const Bytes b = read_bytes(kpf);
         return std::string(b.begin() + 11, b.begin() + 41);
     }
-    CliRun convert_named(const std::string& name) {
+    CliRun convert_named(const std::string &name) {
         return run("convert " + wave + " " + target + " --name " + quoted(name));
     }
     TempDir dir;
@@ -58,12 +60,13 @@ TEST_F(Cli, NameIsPreparedLikeTheDesktopProgram) {
     struct Case {
         std::string typed, expected;
     };
-    for (const Case& c : {Case{"Show 2003!", "Show 2003"}, Case{"Grüße", "Gr  e"},
-                          Case{"a~b\"c}d", "a b\"c}d"}, Case{std::string(35, 'x'), std::string(30, 'x')},
-                          Case{"", ""}}) {
+    for (const Case &c :
+         {Case{"Show 2003!", "Show 2003"}, Case{"Grüße", "Gr  e"}, Case{"a~b\"c}d", "a b\"c}d"},
+          Case{std::string(35, 'x'), std::string(30, 'x')}, Case{"", ""}}) {
         const CliRun r = convert_named(c.typed);
         ASSERT_EQ(r.status, 0) << r.output;
-        EXPECT_EQ(name_in(target), c.expected + std::string(30 - c.expected.size(), ' ')) << c.typed;
+        EXPECT_EQ(name_in(target), c.expected + std::string(30 - c.expected.size(), ' '))
+            << c.typed;
     }
 }
 
@@ -78,10 +81,11 @@ TEST_F(Cli, RefusesWhatTheHeaderCheckRefuses) {
         int status;
         std::string message;
     };
-    for (const Case& c : {Case{fmt_body(3, 2, 44100, 32), 10, "Invalid wave format"},
-                          Case{fmt_body(1, 1, 22050, 16), 11, "Mono waves cannot be used."},
-                          Case{fmt_body(1, 2, 48000, 16), 12, "Only waves with 44.1 kHz can be used."},
-                          Case{fmt_body(1, 2, 44100, 8), 13, "Only waves with 16 Bit can be used."}}) {
+    for (const Case &c :
+         {Case{fmt_body(3, 2, 44100, 32), 10, "Invalid wave format"},
+          Case{fmt_body(1, 1, 22050, 16), 11, "Mono waves cannot be used."},
+          Case{fmt_body(1, 2, 48000, 16), 12, "Only waves with 44.1 kHz can be used."},
+          Case{fmt_body(1, 2, 44100, 8), 13, "Only waves with 16 Bit can be used."}}) {
         Bytes w = make_wave(Bytes(100, 0));
         std::copy(c.fmt.begin(), c.fmt.end(), w.begin() + 20);
         write_bytes(wave, w);
@@ -106,8 +110,8 @@ TEST_F(Cli, EachFailureHasItsOwnStatus) {
 TEST_F(Cli, BatchIntoAFolder) {
     write_bytes(dir.file("b.wav"), make_wave(Bytes(8, 0)));
     fs::create_directory(dir.file("out"));
-    const CliRun r = run("convert " + wave + " " + dir.file("b.wav") + " " + dir.file("missing.wav") +
-                      " " + dir.file("out"));
+    const CliRun r = run("convert " + wave + " " + dir.file("b.wav") + " " +
+                         dir.file("missing.wav") + " " + dir.file("out"));
     EXPECT_EQ(r.status, 3) << "the first failure decides: " << r.output;
     EXPECT_EQ(fs::file_size(dir.file("out/in.kpf")), 1402188u + 4000u);
     EXPECT_EQ(fs::file_size(dir.file("out/b.kpf")), 1402188u + 8u);
@@ -120,8 +124,8 @@ TEST_F(Cli, InfoReadsAProjectFileBack) {
     ASSERT_EQ(run("convert " + wave + " " + target + " --name Demo").status, 0);
     const CliRun ok = run("info " + target);
     EXPECT_EQ(ok.status, 0) << ok.output;
-    for (const char* expected : {"KORVANT", "0120", "\"Demo        ", "Length count:  1",
-                                 "4000 bytes", "holds"}) {
+    for (const char *expected :
+         {"KORVANT", "0120", "\"Demo        ", "Length count:  1", "4000 bytes", "holds"}) {
         EXPECT_NE(ok.output.find(expected), std::string::npos) << expected << "\n" << ok.output;
     }
     // One byte of the tail changed.
@@ -140,8 +144,8 @@ TEST_F(Cli, InfoReadsAProjectFileBack) {
 TEST_F(Cli, HelpExplainsTheCommands) {
     const CliRun r = run("--help");
     EXPECT_EQ(r.status, 0);
-    for (const char* expected : {"convert IN.wav OUT.kpf", "info FILE.kpf", "--name", "--code",
-                                 "Exit status"}) {
+    for (const char *expected :
+         {"convert IN.wav OUT.kpf", "info FILE.kpf", "--name", "--code", "Exit status"}) {
         EXPECT_NE(r.output.find(expected), std::string::npos) << expected;
     }
 }

@@ -14,7 +14,7 @@
 namespace tf::test {
 namespace {
 
-using Entry = int32_t(SONWERK_CALL*)(char*, char*, char*, char*);
+using Entry = int32_t(SONWERK_CALL *)(char *, char *, char *, char *);
 
 // Loads the library the way the desktop program does (by file name through the
 // ordinary search) and keeps it loaded for the whole test program.
@@ -22,10 +22,10 @@ Entry load_entry() {
 #ifdef _WIN32
     static HMODULE module = LoadLibraryA("Sonwerk_Projekt.dll");
     return module ? reinterpret_cast<Entry>(
-                        reinterpret_cast<void*>(GetProcAddress(module, "Projektdatei_erstellen")))
+                        reinterpret_cast<void *>(GetProcAddress(module, "Projektdatei_erstellen")))
                   : nullptr;
 #else
-    static void* module = dlopen(TF_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
+    static void *module = dlopen(TF_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
     return module ? reinterpret_cast<Entry>(dlsym(module, "Projektdatei_erstellen")) : nullptr;
 #endif
 }
@@ -49,7 +49,9 @@ TEST_F(Export, WritesTheSameBytesAsTheReference) {
     const Bytes wave = make_wave(pattern(600'001, 11), list);
     write_bytes(wave_path, wave);
     std::string source = wave_path, target = target_path;
-    std::string name = "Gr\xFC\xDF" "e\t" + std::string(24, 'x');
+    std::string name = "Gr\xFC\xDF"
+                       "e\t" +
+                       std::string(24, 'x');
     const std::string name_before = name;
     std::string code = "0120";
 

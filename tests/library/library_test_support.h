@@ -28,45 +28,48 @@ class TempDir {
         std::error_code ec;
         std::filesystem::remove_all(path_, ec);
     }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
 
-    const std::filesystem::path& path() const { return path_; }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    const std::filesystem::path &path() const { return path_; }
+    std::string file(const std::string &name) const { return (path_ / name).string(); }
 
   private:
     std::filesystem::path path_;
 };
 
-inline void write_bytes(const std::string& path, const Bytes& bytes) {
+inline void write_bytes(const std::string &path, const Bytes &bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char *>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
-inline Bytes read_bytes(const std::string& path) {
+inline Bytes read_bytes(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // Element-wise on purpose: GCC 12 at -O3 misreads vector::insert of small
 // ranges as an overflow (-Wstringop-overflow) in the MinGW build.
-template <typename It> void append(Bytes& b, It first, It last) {
+template <typename It> void append(Bytes &b, It first, It last) {
     for (; first != last; ++first) {
         b.push_back(static_cast<std::uint8_t>(*first));
     }
 }
 
-inline void put16(Bytes& b, std::uint32_t v) {
+inline void put16(Bytes &b, std::uint32_t v) {
     b.push_back(static_cast<std::uint8_t>(v));
     b.push_back(static_cast<std::uint8_t>(v >> 8));
 }
-inline void put32(Bytes& b, std::uint32_t v) {
+inline void put32(Bytes &b, std::uint32_t v) {
     put16(b, v & 0xFFFF);
     put16(b, v >> 16);
 }
-inline void put_id(Bytes& b, const char* id) { append(b, id, id + 4); }
+inline void put_id(Bytes &b, const char *id) {
+    append(b, id, id + 4);
+}
 
-inline void put_chunk(Bytes& b, const char* id, const Bytes& body) {
+inline void put_chunk(Bytes &b, const char *id, const Bytes &body) {
     put_id(b, id);
     put32(b, static_cast<std::uint32_t>(body.size()));
     append(b, body.begin(), body.end());
@@ -78,7 +81,7 @@ inline void put_chunk(Bytes& b, const char* id, const Bytes& body) {
 inline Bytes pattern(std::size_t size, std::uint32_t seed = 1) {
     Bytes b(size);
     std::mt19937 gen(seed);
-    for (auto& x : b) {
+    for (auto &x : b) {
         x = static_cast<std::uint8_t>(gen());
     }
     return b;
@@ -97,7 +100,7 @@ inline Bytes fmt_body(std::uint16_t format = 1, std::uint16_t channels = 2,
 }
 
 // A canonical 44-byte-header wave around `audio`, followed by `trailer`.
-inline Bytes make_wave(const Bytes& audio, const Bytes& trailer = {}) {
+inline Bytes make_wave(const Bytes &audio, const Bytes &trailer = {}) {
     Bytes w;
     put_id(w, "RIFF");
     put32(w, static_cast<std::uint32_t>(36 + audio.size() + trailer.size()));
@@ -111,7 +114,7 @@ inline Bytes make_wave(const Bytes& audio, const Bytes& trailer = {}) {
 }
 
 // Where the audio of `wave` lies, found the slow and obvious way.
-inline void reference_audio(const Bytes& wave, std::size_t& begin, std::size_t& end) {
+inline void reference_audio(const Bytes &wave, std::size_t &begin, std::size_t &end) {
     auto le32 = [&](std::size_t p) {
         return std::uint32_t{wave[p]} | std::uint32_t{wave[p + 1]} << 8 |
                std::uint32_t{wave[p + 2]} << 16 | std::uint32_t{wave[p + 3]} << 24;
@@ -136,8 +139,8 @@ inline void reference_audio(const Bytes& wave, std::size_t& begin, std::size_t& 
 }
 
 // The project file for `wave`, one byte at a time as the format describes it.
-inline Bytes reference_project(const Bytes& wave, const std::string& name30,
-                               const std::string& code4) {
+inline Bytes reference_project(const Bytes &wave, const std::string &name30,
+                               const std::string &code4) {
     std::size_t begin = 0, end = 0;
     reference_audio(wave, begin, end);
     const std::size_t audio = end > begin ? (end - begin) / 2 * 2 : 0;
@@ -149,9 +152,12 @@ inline Bytes reference_project(const Bytes& wave, const std::string& name30,
     for (int i = 0; i < 30; ++i) {
         const auto c = static_cast<std::uint8_t>(name30[i]);
         std::uint8_t w = (c >= 0x20 && c <= 0x7E) ? c : 0x20;
-        if (c == 0xFC || c == 0xDC) w = 0xF5;
-        if (c == 0xF6 || c == 0xD6) w = 0xEF;
-        if (c == 0xE4 || c == 0xC4) w = 0xE1;
+        if (c == 0xFC || c == 0xDC)
+            w = 0xF5;
+        if (c == 0xF6 || c == 0xD6)
+            w = 0xEF;
+        if (c == 0xE4 || c == 0xC4)
+            w = 0xE1;
         out[at++] = w;
     }
     std::uint64_t s = 0;

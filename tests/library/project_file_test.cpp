@@ -13,14 +13,14 @@ const std::string kName = "Probe                         ";
 class ProjectFile : public ::testing::Test {
   protected:
     // Converts `wave` through the file-level entry and returns the project file.
-    Bytes convert(const Bytes& wave, std::string name = kName, std::string code = "0120") {
+    Bytes convert(const Bytes &wave, std::string name = kName, std::string code = "0120") {
         write_bytes(dir.file("in.wav"), wave);
-        const Result r = create_project_file(dir.file("in.wav").c_str(), dir.file("out.kpf").c_str(),
-                                             name.data(), code.data());
+        const Result r = create_project_file(dir.file("in.wav").c_str(),
+                                             dir.file("out.kpf").c_str(), name.data(), code.data());
         EXPECT_EQ(r, Result::Done);
         return read_bytes(dir.file("out.kpf"));
     }
-    Bytes audio_of(const Bytes& project) {
+    Bytes audio_of(const Bytes &project) {
         return Bytes(project.begin() + kAudioOffset, project.end() - kTailBytes);
     }
     TempDir dir;
@@ -150,7 +150,8 @@ TEST_F(ProjectFile, OnlyThirtyNameBytesAreRead) {
 TEST_F(ProjectFile, ChunksAroundTheAudioAreNotConverted) {
     const Bytes audio = pattern(2000, 7);
     Bytes list;
-    put_chunk(list, "LIST", Bytes{'I', 'N', 'F', 'O', 'I', 'N', 'A', 'M', 3, 0, 0, 0, 'a', 'b', 'c'});
+    put_chunk(list, "LIST",
+              Bytes{'I', 'N', 'F', 'O', 'I', 'N', 'A', 'M', 3, 0, 0, 0, 'a', 'b', 'c'});
     const Bytes plain = convert(make_wave(audio));
 
     // Trailing LIST chunk after the audio.
@@ -207,7 +208,7 @@ TEST_F(ProjectFile, WithoutDataChunkEverythingBehind44IsAudio) {
 
 TEST_F(ProjectFile, ShortSourcesCountMissingBytesAsZero) {
     EXPECT_EQ(convert({}).size(), kFixedBytes);
-    const Bytes six = {1, 2, 3, 4, 0x30, 0xB1};  // S = 0xB130 = 45360 -> count 1
+    const Bytes six = {1, 2, 3, 4, 0x30, 0xB1}; // S = 0xB130 = 45360 -> count 1
     EXPECT_EQ(convert(six)[41], 1);
     const Bytes seven = {0, 0, 0, 0, 0x00, 0x00, 0x20}; // S = 0x200000 -> 12
     const Bytes project = convert(seven);

@@ -30,20 +30,20 @@ struct FaultyStream {
     std::size_t piece = SIZE_MAX;
     int close_result = 0;
 
-    static ssize_t read(void* c, char* buf, size_t size) {
-        auto& s = *static_cast<FaultyStream*>(c);
+    static ssize_t read(void *c, char *buf, size_t size) {
+        auto &s = *static_cast<FaultyStream *>(c);
         if (s.pos >= s.fail_after) {
             errno = EIO;
             return -1;
         }
-        const std::size_t n =
-            std::min({size, s.piece, s.data.size() - std::min(s.pos, s.data.size()), s.fail_after - s.pos});
+        const std::size_t n = std::min(
+            {size, s.piece, s.data.size() - std::min(s.pos, s.data.size()), s.fail_after - s.pos});
         std::memcpy(buf, s.data.data() + s.pos, n);
         s.pos += n;
         return static_cast<ssize_t>(n);
     }
-    static ssize_t write(void* c, const char* buf, size_t size) {
-        auto& s = *static_cast<FaultyStream*>(c);
+    static ssize_t write(void *c, const char *buf, size_t size) {
+        auto &s = *static_cast<FaultyStream *>(c);
         if (s.data.size() + size > s.fail_after) {
             errno = ENOSPC;
             return -1;
@@ -51,29 +51,29 @@ struct FaultyStream {
         s.data.insert(s.data.end(), buf, buf + size);
         return static_cast<ssize_t>(size);
     }
-    static int seek(void* c, off64_t* offset, int whence) {
-        auto& s = *static_cast<FaultyStream*>(c);
+    static int seek(void *c, off64_t *offset, int whence) {
+        auto &s = *static_cast<FaultyStream *>(c);
         const off64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? s.pos : s.data.size();
         s.pos = static_cast<std::size_t>(base + *offset);
         *offset = static_cast<off64_t>(s.pos);
         return 0;
     }
-    static int close(void* c) { return static_cast<FaultyStream*>(c)->close_result; }
+    static int close(void *c) { return static_cast<FaultyStream *>(c)->close_result; }
 
-    std::FILE* open(const char* mode) {
+    std::FILE *open(const char *mode) {
         return fopencookie(this, mode, cookie_io_functions_t{read, write, seek, close});
     }
 };
 
 class ProjectWriter : public ::testing::Test {
   protected:
-    Result convert_paths(const std::string& source, const std::string& target) {
+    Result convert_paths(const std::string &source, const std::string &target) {
         std::string name = kName;
         std::string code = "0120";
         return create_project_file(source.c_str(), target.c_str(), name.data(), code.data());
     }
     // Runs the stream writer on `src` into `dst`; the caller closes both.
-    Result write_streams(std::FILE* src, std::FILE* dst) {
+    Result write_streams(std::FILE *src, std::FILE *dst) {
         const auto layout = read_source_layout(src);
         if (!layout) {
             return Result::SourceNotOpened;
@@ -123,9 +123,8 @@ TEST_F(ProjectWriter, TargetNamingTheSourceIsRefusedAndTheWaveSurvives) {
     fs::create_directory(dir.file("sub"));
     fs::create_hard_link(wave, dir.file("hard.kpf"));
     fs::create_symlink(wave, dir.file("soft.kpf"));
-    for (const std::string& same :
-         {wave, dir.file("./in.wav"), dir.file("sub/../in.wav"), dir.file("hard.kpf"),
-          dir.file("soft.kpf")}) {
+    for (const std::string &same : {wave, dir.file("./in.wav"), dir.file("sub/../in.wav"),
+                                    dir.file("hard.kpf"), dir.file("soft.kpf")}) {
         EXPECT_EQ(convert_paths(wave, same), Result::TargetNotCreated) << same;
         ASSERT_EQ(read_bytes(wave), source_bytes) << same;
     }
@@ -138,8 +137,8 @@ TEST_F(ProjectWriter, PiecewiseReadsGiveTheSameBytes) {
     FaultyStream in{source_bytes};
     in.piece = 7; // the stream delivers odd pieces, as pipes and networks do
     FaultyStream out;
-    std::FILE* src = in.open("r");
-    std::FILE* dst = out.open("w");
+    std::FILE *src = in.open("r");
+    std::FILE *dst = out.open("w");
     std::setvbuf(src, nullptr, _IONBF, 0);
     EXPECT_EQ(write_streams(src, dst), Result::Done);
     std::fclose(src);
@@ -150,8 +149,8 @@ TEST_F(ProjectWriter, PiecewiseReadsGiveTheSameBytes) {
 TEST_F(ProjectWriter, ReadErrorMidwayFailsAndRemovesTheTarget) {
     FaultyStream in{source_bytes};
     in.fail_after = 50'000;
-    std::FILE* src = in.open("r");
-    std::FILE* dst = std::fopen(target.c_str(), "wb");
+    std::FILE *src = in.open("r");
+    std::FILE *dst = std::fopen(target.c_str(), "wb");
     const Result written = write_streams(src, dst);
     EXPECT_EQ(written, Result::IoError);
     EXPECT_EQ(finish_files(src, dst, written, target.c_str(), true), Result::IoError);
@@ -160,13 +159,14 @@ TEST_F(ProjectWriter, ReadErrorMidwayFailsAndRemovesTheTarget) {
 
 TEST_F(ProjectWriter, WriteErrorFailsWhereverItHappens) {
     // In the header, the lead-in, the audio and the tail.
-    for (std::size_t limit : {std::size_t{100}, std::size_t{300'000},
-                              std::size_t{kAudioOffset + 50'000}, std::size_t{kAudioOffset + 200'000}}) {
+    for (std::size_t limit :
+         {std::size_t{100}, std::size_t{300'000}, std::size_t{kAudioOffset + 50'000},
+          std::size_t{kAudioOffset + 200'000}}) {
         FaultyStream in{source_bytes};
         FaultyStream out;
         out.fail_after = limit;
-        std::FILE* src = in.open("r");
-        std::FILE* dst = out.open("w");
+        std::FILE *src = in.open("r");
+        std::FILE *dst = out.open("w");
         std::setvbuf(dst, nullptr, _IONBF, 0);
         EXPECT_EQ(write_streams(src, dst), Result::IoError) << limit;
         std::fclose(src);
@@ -177,8 +177,8 @@ TEST_F(ProjectWriter, WriteErrorFailsWhereverItHappens) {
 TEST_F(ProjectWriter, FailingSourceCloseKeepsTheCompleteFile) {
     FaultyStream in{source_bytes};
     in.close_result = -1;
-    std::FILE* src = in.open("r");
-    std::FILE* dst = std::fopen(target.c_str(), "wb");
+    std::FILE *src = in.open("r");
+    std::FILE *dst = std::fopen(target.c_str(), "wb");
     const Result written = write_streams(src, dst);
     ASSERT_EQ(written, Result::Done);
     EXPECT_EQ(finish_files(src, dst, written, target.c_str(), true), Result::SourceCloseFailed);
@@ -216,7 +216,7 @@ TEST_F(ProjectWriter, BrokenPipeTargetIsNotRemoved) {
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const auto old = std::signal(SIGPIPE, SIG_IGN);
     std::thread reader([&] {
-        std::FILE* f = std::fopen(fifo.c_str(), "rb");
+        std::FILE *f = std::fopen(fifo.c_str(), "rb");
         char buf[1000];
         (void)std::fread(buf, 1, sizeof buf, f);
         std::fclose(f);

@@ -81,7 +81,8 @@ TEST(WaveHeader, MessagesInBothLanguages) {
               "Only waves with 44.1 kHz can be used.");
     EXPECT_EQ(wave_check_message(Not16Bit, Language::German),
               "Nur Waves mit 16 Bit können verwendet werden.");
-    EXPECT_EQ(wave_check_message(Not16Bit, Language::English), "Only waves with 16 Bit can be used.");
+    EXPECT_EQ(wave_check_message(Not16Bit, Language::English),
+              "Only waves with 16 Bit can be used.");
     EXPECT_TRUE(wave_check_message(Accepted, Language::English).empty());
 }
 
