@@ -1,6 +1,6 @@
-// The Win32 file system on real drives of the Wine prefix, made by
-// tools/wine-drives.sh before this program runs (see that script for the
-// letters). What Wine reports for them is recorded in the test output.
+// The Win32 file system on real drives of the Wine prefix: tools/wine-drives.sh
+// prepares their folders (and a tmpfs card) before this program runs, and the
+// suite maps them to r: .. v:. What Wine reports is recorded in the output.
 #include "platform/codepage.h"
 #include "platform/win32/services_win32.h"
 
@@ -128,7 +128,7 @@ class Win32Drives : public ::testing::Test {
     std::unique_ptr<tf::FileSystem> fs = tf::win32::MakeFileSystem();
 };
 
-TEST_F(Win32Drives, TypeCodesFollowThePrefixRegistry) {
+TEST_F(Win32Drives, TypeCodesFollowTheDefinedDrives) {
     EXPECT_EQ(fs->DriveType("s:"), tf::kDriveFixed);
     EXPECT_EQ(fs->DriveType("U:"), tf::kDriveNetwork);
     EXPECT_EQ(fs->DriveType("v:\\"), tf::kDriveCdRom);
