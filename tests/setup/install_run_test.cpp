@@ -29,7 +29,7 @@ const std::string kIdentical = " - Datei ist identisch mit der Datei auf der Fes
 const std::string kOlder = " - Datei ist älter als die Datei auf der Festplatte";
 const std::string kNotCopied = " - Datei konnte nicht kopiert werden!";
 
-TEST(Dateiliste, HundredEntriesWithTheirTargets) {
+TEST(SetupDateiliste, HundredEntriesWithTheirTargets) {
     const Dateiliste liste = Dateiliste_fuellen("c:/windows/");
     ASSERT_EQ(liste.size(), 100u);
     std::vector<std::string> names;
@@ -53,9 +53,9 @@ TEST(Dateiliste, HundredEntriesWithTheirTargets) {
     EXPECT_EQ(Dateiliste_fuellen("")[1].Zielordner, "System32");
 }
 
-using InstallRun = SetupMachine;
+using SetupInstallRun = SetupMachine;
 
-TEST_F(InstallRun, FirstInstallCopiesRegistersAndLogs) {
+TEST_F(SetupInstallRun, FirstInstallCopiesRegistersAndLogs) {
     PutMediumFiles();
     Fenster2& f2 = LoadInstallWindow();
     f2.Installation_ausfuehren();
@@ -108,7 +108,7 @@ TEST_F(InstallRun, FirstInstallCopiesRegistersAndLogs) {
     EXPECT_EQ(fs.ReadFile(kLogFile), log);
 }
 
-TEST_F(InstallRun, StatusRunsThroughEveryEntryAndEndsWithTheCount) {
+TEST_F(SetupInstallRun, StatusRunsThroughEveryEntryAndEndsWithTheCount) {
     PutMediumFiles();
     fs.WriteFile("d:\\medium\\olepro32.dll", ""); // still copied: a plain file
     Fenster2& f2 = LoadInstallWindow(/*english=*/true);
@@ -123,7 +123,7 @@ TEST_F(InstallRun, StatusRunsThroughEveryEntryAndEndsWithTheCount) {
     EXPECT_TRUE(f2.LOG_txt.text().starts_with("VB6STKIT.dll wurde nach"));
 }
 
-TEST_F(InstallRun, SecondRunFindsEverythingIdenticalAndReplacesTheLogFile) {
+TEST_F(SetupInstallRun, SecondRunFindsEverythingIdenticalAndReplacesTheLogFile) {
     PutMediumFiles();
     LoadInstallWindow().Installation_ausfuehren();
     processes.command_lines.clear();
@@ -141,7 +141,7 @@ TEST_F(InstallRun, SecondRunFindsEverythingIdenticalAndReplacesTheLogFile) {
     EXPECT_EQ(fs.ReadFile(kLogFile), f2.LOG_txt.text());
 }
 
-TEST_F(InstallRun, DateRuleComparesFullYearsToTheSecond) {
+TEST_F(SetupInstallRun, DateRuleComparesFullYearsToTheSecond) {
     PutMediumFiles({2004, 3, 1, 10, 0, 0});
     const std::string sys = "c:\\windows\\System32\\";
     // A target from 1999 is older than a 2004 source although "99" sorts after "04".
@@ -181,7 +181,7 @@ TEST_F(InstallRun, DateRuleComparesFullYearsToTheSecond) {
     EXPECT_NE(saved.find("VB6DE.dll - Datei ist \xE4lter als"), std::string::npos);
 }
 
-TEST_F(InstallRun, MissingSourcesFailWithOrWithoutATarget) {
+TEST_F(SetupInstallRun, MissingSourcesFailWithOrWithoutATarget) {
     // An empty working folder: every entry fails, nothing counted, the log still saved.
     fs.WriteFile("c:\\windows\\System32\\OLEAUT32.dll", "the system's own");
     Fenster2& f2 = LoadInstallWindow();
@@ -199,7 +199,7 @@ TEST_F(InstallRun, MissingSourcesFailWithOrWithoutATarget) {
     EXPECT_TRUE(fs.FolderExists("C:\\Programme\\NOVALUX Trackforge\\Tools"));
 }
 
-TEST_F(InstallRun, LockedTargetOrFailingCopyGivesTheNotCopiedLine) {
+TEST_F(SetupInstallRun, LockedTargetOrFailingCopyGivesTheNotCopiedLine) {
     PutMediumFiles();
     fs.WriteFile("c:\\windows\\System32\\MSJET35.dll", "in use");
     fs.SetLastModified("c:\\windows\\System32\\MSJET35.dll", {2001, 1, 1, 0, 0, 0});
@@ -220,7 +220,7 @@ TEST_F(InstallRun, LockedTargetOrFailingCopyGivesTheNotCopiedLine) {
     EXPECT_EQ(f2.Quelle_txt.text(), "Trackforge.exe");
 }
 
-TEST_F(InstallRun, RegistrationThatCannotStartIsLoggedButTheFileCounts) {
+TEST_F(SetupInstallRun, RegistrationThatCannotStartIsLoggedButTheFileCounts) {
     PutMediumFiles();
     processes.result = false;
     Fenster2& f2 = LoadInstallWindow();
@@ -233,7 +233,7 @@ TEST_F(InstallRun, RegistrationThatCannotStartIsLoggedButTheFileCounts) {
     EXPECT_EQ(f2.Kopiert_Anzahl, 23);
 }
 
-TEST_F(InstallRun, RegistrationMatchesLowerCaseEndingsOnly) {
+TEST_F(SetupInstallRun, RegistrationMatchesLowerCaseEndingsOnly) {
     fs.WriteFile("d:\\medium\\VB6STKIT.dll", "x");
     Fenster2& f2 = LoadInstallWindow();
     f2.Dateien[1] = {"UPPER.DLL", "c:/windows/System32"};
@@ -248,7 +248,7 @@ TEST_F(InstallRun, RegistrationMatchesLowerCaseEndingsOnly) {
     EXPECT_EQ(f2.Kopiert_Anzahl, 3);
 }
 
-TEST_F(InstallRun, NoWindowsFolderInstallsIntoARelativeSystem32) {
+TEST_F(SetupInstallRun, NoWindowsFolderInstallsIntoARelativeSystem32) {
     fs.RemoveDrive("c:");
     fs.AddDrive("c:", kDriveFixed);
     PutMediumFiles();
@@ -262,7 +262,7 @@ TEST_F(InstallRun, NoWindowsFolderInstallsIntoARelativeSystem32) {
     EXPECT_EQ(processes.command_lines.front(), "system32\\regsvr32.exe /s VB6STKIT.dll");
 }
 
-TEST_F(InstallRun, WindowsFolderIsLookedUpInOrderAndTheSecondWins) {
+TEST_F(SetupInstallRun, WindowsFolderIsLookedUpInOrderAndTheSecondWins) {
     Fenster2& f2 = LoadInstallWindow();
     EXPECT_EQ(f2.Windows_Ordner, "c:/windows/");
     EXPECT_EQ(f2.Status_txt.text(), "Windows");
@@ -277,7 +277,7 @@ TEST_F(InstallRun, WindowsFolderIsLookedUpInOrderAndTheSecondWins) {
     EXPECT_EQ(again.Verzeichnis_txt.caption(), "C:\\Programme\\NOVALUX Trackforge");
 }
 
-TEST_F(InstallRun, CreatePathMakesEachMissingLevel) {
+TEST_F(SetupInstallRun, CreatePathMakesEachMissingLevel) {
     Fenster2& f2 = LoadInstallWindow();
     fs.ClearCalls();
     f2.CreatePath("C:\\Programme\\NOVALUX Trackforge/Tools");
@@ -306,7 +306,7 @@ TEST_F(InstallRun, CreatePathMakesEachMissingLevel) {
     EXPECT_EQ(f2.Kopiert_Anzahl, 0);
 }
 
-TEST_F(InstallRun, ShortcutFailureIsLoggedAndTheLogStillSaved) {
+TEST_F(SetupInstallRun, ShortcutFailureIsLoggedAndTheLogStillSaved) {
     PutMediumFiles();
     shell.shortcut_result = false;
     Fenster2& f2 = LoadInstallWindow();
@@ -316,14 +316,14 @@ TEST_F(InstallRun, ShortcutFailureIsLoggedAndTheLogStillSaved) {
     EXPECT_EQ(fs.ReadFile(kLogFile), f2.LOG_txt.text());
 }
 
-TEST_F(InstallRun, UnresolvedDesktopPutsTheShortcutAtTheRoot) {
+TEST_F(SetupInstallRun, UnresolvedDesktopPutsTheShortcutAtTheRoot) {
     shell.special_folders.clear();
     LoadInstallWindow().Installation_ausfuehren();
     ASSERT_EQ(shell.shortcuts.size(), 1u);
     EXPECT_EQ(shell.shortcuts[0].link_file, "\\Trackforge.lnk");
 }
 
-TEST_F(InstallRun, LogFileFailuresAreSwallowed) {
+TEST_F(SetupInstallRun, LogFileFailuresAreSwallowed) {
     PutMediumFiles();
     Fenster2& f2 = LoadInstallWindow();
     fs.FailAlways("CreateTextFile");
@@ -338,7 +338,7 @@ TEST_F(InstallRun, LogFileFailuresAreSwallowed) {
     EXPECT_EQ(fs.ReadFile(kLogFile), "from an older run");
 }
 
-TEST_F(InstallRun, UnattendedInstallShowsNoWindow) {
+TEST_F(SetupInstallRun, UnattendedInstallShowsNoWindow) {
     PutMediumFiles();
     EXPECT_EQ(program->Unbeaufsichtigt_installieren(), 0);
     EXPECT_TRUE(windows.events.empty());

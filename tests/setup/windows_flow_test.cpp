@@ -8,13 +8,13 @@
 namespace tf::setup::test {
 namespace {
 
-using Windows = SetupMachine;
+using SetupWindows = SetupMachine;
 
 bool Has(const std::vector<std::string>& v, const std::string& s) {
     return std::find(v.begin(), v.end(), s) != v.end();
 }
 
-TEST_F(Windows, WelcomeStartsGermanAndSwitchesBothWays) {
+TEST_F(SetupWindows, WelcomeStartsGermanAndSwitchesBothWays) {
     program->Starten();
     Fenster1& f1 = program->fenster1;
     EXPECT_EQ(f1.Sprache, 1);
@@ -54,7 +54,7 @@ void RunThrough(SetupProgramm& p, bool english) {
     p.fenster2.Install_Button.Click();
 }
 
-TEST_F(Windows, GermanTextsOfTheLaterWindows) {
+TEST_F(SetupWindows, GermanTextsOfTheLaterWindows) {
     std::vector<std::string> shown;
     events.on_do_events = [&] {
         if (program->fenster3.Label1.caption() != "" && shown.empty())
@@ -78,7 +78,7 @@ TEST_F(Windows, GermanTextsOfTheLaterWindows) {
     EXPECT_EQ(program->fenster4.Label1.caption(), "Das Setup wurde erfolgreich abgeschlossen.");
 }
 
-TEST_F(Windows, EnglishTextsOfTheLaterWindowsWithGermanLogLines) {
+TEST_F(SetupWindows, EnglishTextsOfTheLaterWindowsWithGermanLogLines) {
     PutMediumFiles();
     RunThrough(*program, true);
     Fenster2& f2 = program->fenster2;
@@ -98,7 +98,7 @@ TEST_F(Windows, EnglishTextsOfTheLaterWindowsWithGermanLogLines) {
     EXPECT_EQ(program->fenster1.Sprache, 2);
 }
 
-TEST_F(Windows, FlowClosesEachWindowBeforeTheNextAndWaits) {
+TEST_F(SetupWindows, FlowClosesEachWindowBeforeTheNextAndWaits) {
     PutMediumFiles();
     double install_done_at = -1, notice_shown_at = -1, done_shown_at = -1;
     events.on_do_events = [&] {
@@ -131,7 +131,7 @@ TEST_F(Windows, FlowClosesEachWindowBeforeTheNextAndWaits) {
     EXPECT_EQ(windows.exit_code, 0);
 }
 
-TEST_F(Windows, CancelInTheWelcomeWindowEndsAtOnce) {
+TEST_F(SetupWindows, CancelInTheWelcomeWindowEndsAtOnce) {
     PutMediumFiles();
     program->Starten();
     program->fenster1.Abbrechen_Button.Click();
@@ -142,7 +142,7 @@ TEST_F(Windows, CancelInTheWelcomeWindowEndsAtOnce) {
     EXPECT_FALSE(fs.FileExists(kLogFile));
 }
 
-TEST_F(Windows, CancelInTheInstallWindowBeforeInstallingEndsAtOnce) {
+TEST_F(SetupWindows, CancelInTheInstallWindowBeforeInstallingEndsAtOnce) {
     PutMediumFiles();
     program->Starten();
     program->fenster1.OK_Button.Click();
@@ -156,7 +156,7 @@ TEST_F(Windows, CancelInTheInstallWindowBeforeInstallingEndsAtOnce) {
     EXPECT_FALSE(Has(windows.events, "Show Fenster3"));
 }
 
-TEST_F(Windows, CancelDuringTheRunStopsBetweenEntriesAndKeepsWhatWasCopied) {
+TEST_F(SetupWindows, CancelDuringTheRunStopsBetweenEntriesAndKeepsWhatWasCopied) {
     PutMediumFiles();
     int entries = 0;
     events.on_do_events = [&] {
@@ -173,7 +173,7 @@ TEST_F(Windows, CancelDuringTheRunStopsBetweenEntriesAndKeepsWhatWasCopied) {
     EXPECT_FALSE(Has(windows.events, "Show Fenster3"));
 }
 
-TEST_F(Windows, CancelDuringThePauseAfterTheRun) {
+TEST_F(SetupWindows, CancelDuringThePauseAfterTheRun) {
     PutMediumFiles();
     events.on_do_events = [&] {
         if (fs.FileExists(kLogFile) && !windows.ended)
@@ -184,14 +184,14 @@ TEST_F(Windows, CancelDuringThePauseAfterTheRun) {
     EXPECT_FALSE(Has(windows.events, "Show Fenster3"));
 }
 
-TEST_F(Windows, ClosingAWindowByHandEndsTheProgram) {
+TEST_F(SetupWindows, ClosingAWindowByHandEndsTheProgram) {
     program->Starten();
     windows.Unload(program->fenster1);
     EXPECT_TRUE(windows.ended);
     EXPECT_FALSE(Has(windows.events, "Show Fenster2"));
 }
 
-TEST_F(Windows, SecondClickDuringTheRunIsIgnored) {
+TEST_F(SetupWindows, SecondClickDuringTheRunIsIgnored) {
     PutMediumFiles();
     events.on_do_events = [&] { program->fenster2.Install_Button.Click(); };
     RunThrough(*program, false);
@@ -200,7 +200,7 @@ TEST_F(Windows, SecondClickDuringTheRunIsIgnored) {
     EXPECT_EQ(std::count(windows.events.begin(), windows.events.end(), "Show Fenster3"), 1);
 }
 
-TEST_F(Windows, PausesRunAcrossMidnight) {
+TEST_F(SetupWindows, PausesRunAcrossMidnight) {
     PutMediumFiles();
     clock.SetTime(23, 59, 59);
     RunThrough(*program, false);
