@@ -25,20 +25,23 @@ echo "== generating a ${megabytes} MB wave ($wave)"
 ls -l "$wave"
 
 now() { date +%s.%N; }
-# Runs "$@" once and prints its wall time in seconds; the output is removed
-# afterwards so every run writes a fresh file.
+# Runs "$@" once and prints "wall cpu" in seconds (cpu = user + system, which a
+# busy machine disturbs less than the wall time). The output is removed after
+# each run so every run writes a fresh file.
 timed() {
-    local t0 t1
+    local t0 t1 cpu
     t0=$(now)
-    "$@" >/dev/null 2>&1
+    /usr/bin/time -f "%U %S" -o "$work/cpu.txt" "$@" >/dev/null 2>&1
     t1=$(now)
+    cpu=$(awk '{print $1 + $2}' "$work/cpu.txt")
     rm -f "$work"/out.*
     sync # write-back of one run must not land in the next one's time
-    echo "$t1 - $t0" | bc -l
+    echo "$(echo "$t1 - $t0" | bc -l) $cpu"
 }
 median() { sort -g | awk '{v[NR]=$1} END {if (NR%2) print v[(NR+1)/2]; else print (v[NR/2]+v[NR/2+1])/2}'; }
+column_median() { echo "$1" | tr ',' '\n' | grep . | awk -v c="$2" '{print $c}' | median; }
 
-declare -A times
+declare -A runs_of
 # Interleaved, so a slow phase of the machine hits every contender alike; one
 # warm-up round first so all three read the source from the page cache.
 for round in $(seq 0 "$runs"); do
@@ -46,22 +49,24 @@ for round in $(seq 0 "$runs"); do
     p=$(timed cp "$wave" "$work/out.copy")
     s=$(timed sox "$wave" -e unsigned-integer -b 16 -t raw "$work/out.raw")
     if [ "$round" -gt 0 ]; then
-        times[conv]+="$c "; times[cp]+="$p "; times[sox]+="$s "
-        printf '  run %d: converter %.3f s   cp %.3f s   sox %.3f s\n' "$round" "$c" "$p" "$s"
+        runs_of[conv]+="$c,"; runs_of[cp]+="$p,"; runs_of[sox]+="$s,"
+        printf '  run %d (wall/cpu s): converter %.3f/%.2f   cp %.3f/%.2f   sox %.3f/%.2f\n' \
+            "$round" $c $p $s
     fi
 done
 
-mc=$(echo "${times[conv]}" | tr ' ' '\n' | grep . | median)
-mp=$(echo "${times[cp]}" | tr ' ' '\n' | grep . | median)
-ms=$(echo "${times[sox]}" | tr ' ' '\n' | grep . | median)
+mc=$(column_median "${runs_of[conv]}" 1); cc=$(column_median "${runs_of[conv]}" 2)
+mp=$(column_median "${runs_of[cp]}" 1);   cp_=$(column_median "${runs_of[cp]}" 2)
+ms=$(column_median "${runs_of[sox]}" 1);  cs=$(column_median "${runs_of[sox]}" 2)
 peak=$( { /usr/bin/time -v "$bin/trackforge-convert" convert "$wave" "$work/out.kpf" --name Bench >/dev/null; } 2>&1 |
         awk -F: '/Maximum resident set size/ {gsub(/ /, "", $2); print $2}')
 rm -f "$work"/out.*
 
-echo "== medians of $runs runs (${megabytes} MB source)"
-printf '  converter        %.3f s\n' "$mc"
-printf '  cp               %.3f s\n' "$mp"
-printf '  sox              %.3f s\n' "$ms"
-printf '  converter/cp     %.2f   (goal <= 1.3)\n' "$(echo "$mc / $mp" | bc -l)"
-printf '  converter/sox    %.2f   (goal < 1)\n' "$(echo "$mc / $ms" | bc -l)"
+echo "== medians of $runs runs (${megabytes} MB source; load average: $(cut -d' ' -f1-3 /proc/loadavg))"
+printf '                   wall       cpu\n'
+printf '  converter        %.3f s    %.2f s\n' "$mc" "$cc"
+printf '  cp               %.3f s    %.2f s\n' "$mp" "$cp_"
+printf '  sox              %.3f s    %.2f s\n' "$ms" "$cs"
+printf '  converter/cp     %.2f       %.2f   (goal <= 1.3)\n' "$(echo "$mc / $mp" | bc -l)" "$(echo "$cc / $cp_" | bc -l)"
+printf '  converter/sox    %.2f       %.2f   (goal < 1)\n' "$(echo "$mc / $ms" | bc -l)" "$(echo "$cc / $cs" | bc -l)"
 printf '  converter peak memory  %d kB = %.1f MB   (goal < 8 MB)\n' "$peak" "$(echo "$peak / 1024" | bc -l)"

@@ -199,6 +199,9 @@ Result create_project_file(const char *source, const char *target, char *name, c
         if (!src) {
             return Result::SourceNotOpened;
         }
+        // The audio is read in whole blocks straight into `buffer`; with a
+        // stdio buffer every block would also take a second, partial read.
+        std::setvbuf(src.get(), nullptr, _IONBF, 0);
         // Opening the target truncates it, so the source must be ruled out first.
         if (same_file(source, target)) {
             return Result::TargetNotCreated;
