@@ -171,6 +171,41 @@ TEST_F(ProjectFile, ChunksAroundTheAudioAreNotConverted) {
     EXPECT_EQ(audio_of(convert(w)), audio_of(plain));
 }
 
+TEST_F(ProjectFile, ChunkWalkSeeksPastFourGibibytes) {
+    // A 4 GiB chunk (odd size, so with its pad byte) before the audio: the walk
+    // must seek beyond what a 32-bit `long` holds. The file is sparse, so cheap.
+    Bytes head;
+    put_id(head, "RIFF");
+    put32(head, 0xFFFFFFFF);
+    put_id(head, "WAVE");
+    put_id(head, "JUNK");
+    put32(head, 0xFFFFFFFF);
+    const std::string path = dir.file("huge.wav");
+    write_bytes(path, head);
+    std::error_code ec;
+    std::filesystem::resize_file(path, head.size() + 0x100000000ULL, ec);
+    if (ec) {
+        GTEST_SKIP() << "cannot make a 4 GiB sparse file here: " << ec.message();
+    }
+    const Bytes audio = pattern(1000, 8);
+    Bytes tail;
+    put_chunk(tail, "fmt ", fmt_body());
+    put_chunk(tail, "data", audio);
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::app);
+        out.write(reinterpret_cast<const char *>(tail.data()),
+                  static_cast<std::streamsize>(tail.size()));
+    }
+    std::string name = kName, code = "0120";
+    ASSERT_EQ(
+        create_project_file(path.c_str(), dir.file("out.kpf").c_str(), name.data(), code.data()),
+        Result::Done);
+    const Bytes project = read_bytes(dir.file("out.kpf"));
+    std::filesystem::remove(path);
+    EXPECT_EQ(audio_of(project), audio_of(convert(make_wave(audio))));
+    EXPECT_EQ(project[41] | project[42] << 8, ((0xFFFFFFFFu - 44) / 176604 + 1) & 0xFFFF);
+}
+
 TEST_F(ProjectFile, DataSizeZeroOrTooLargeRunsToTheEnd) {
     const Bytes audio = pattern(1000, 3);
     const Bytes expected = audio_of(convert(make_wave(audio)));
