@@ -1,24 +1,21 @@
 #!/usr/bin/env bash
-# The main job: makes a demo wave file, converts it with the native converter
-# and prints what the project file holds.
+# The main job: Trackforge.exe under Wine on the current display. Without a
+# display it says so and runs the command-line converter on a demo wave instead.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+exe="$here/build/windows/app/Trackforge.exe"
 
-bin=""
-for dir in "$here/build/native" "$here/build/lib-native"; do
-    if [ -x "$dir/library/cli/trackforge-convert" ]; then bin="$dir/library/cli"; break; fi
-done
-if [ -z "$bin" ]; then
-    echo "trackforge-convert is not built; run ./build.sh build first" >&2
-    exit 1
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    if [ ! -f "$exe" ]; then
+        echo "Trackforge.exe is not built; run ./build.sh build first" >&2
+        exit 1
+    fi
+    echo "== starting Trackforge.exe on display $DISPLAY (close its window to end)"
+    # The program keeps its settings file beside itself, so it runs from its own folder.
+    cd "$(dirname "$exe")"
+    exec "$here/cmake/wine-run.sh" "$exe"
 fi
 
-out="$here/build/demo"
-mkdir -p "$out"
-echo "== demo wave: 20 s stereo sine, 16 bit, 44.1 kHz, with a trailing LIST chunk"
-"$bin/tf-wavegen" "$out/demo.wav" --seconds 20 --freq 440 --list
-ls -l "$out/demo.wav"
-echo "== converting"
-"$bin/trackforge-convert" convert "$out/demo.wav" "$out/demo.kpf" --name "Trackforge Demo" --code 0120
-echo "== reading it back"
-"$bin/trackforge-convert" info "$out/demo.kpf"
+echo "== no display (DISPLAY is ${DISPLAY:-not set}): Trackforge.exe needs one to show its window."
+echo "== running the command-line converter on a demo wave instead."
+exec "$here/tools/demo-convert.sh"
