@@ -123,6 +123,28 @@ class FontCache {
     std::map<std::tuple<std::string, long, bool, UINT, bool>, GdiObject<HFONT>> fonts_;
 };
 
+// Every control's window carries its control's name as a global atom under
+// this property, so that a program outside (an automation or test driver)
+// can find a control by the name the program gives it.
+constexpr wchar_t kControlNameProp[] = L"TfControl";
+
+// One reference to a global atom, released with its owner.
+class GlobalAtom {
+  public:
+    GlobalAtom() = default;
+    explicit GlobalAtom(const std::wstring& name) : atom_(GlobalAddAtomW(name.c_str())) {}
+    ~GlobalAtom() {
+        if (atom_)
+            GlobalDeleteAtom(atom_);
+    }
+    GlobalAtom(const GlobalAtom&) = delete;
+    GlobalAtom& operator=(const GlobalAtom&) = delete;
+    ATOM get() const { return atom_; }
+
+  private:
+    ATOM atom_ = 0;
+};
+
 struct FormWindow;
 
 struct ControlPeer : ui::Peer {
@@ -134,6 +156,7 @@ struct ControlPeer : ui::Peer {
     UINT_PTR timer_id = 0;
     std::wstring tip;
     bool tool_added = false;
+    std::unique_ptr<GlobalAtom> name_atom;
     void Changed(ui::Control& c, ui::Prop what) override;
 };
 
@@ -461,6 +484,12 @@ void Win32WindowSystem::Impl::CreateControl(FormWindow& fw, ui::Control& c, int 
         p->hwnd = CreateWindowExW(ex, cls, text.c_str(), style, 0, 0, 0, 0, fw.hwnd,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(p->id)),
                                   GetModuleHandleW(nullptr), nullptr);
+    }
+    if (p->hwnd) {
+        p->name_atom = std::make_unique<GlobalAtom>(Widen(c.name()));
+        if (p->name_atom->get())
+            SetPropW(p->hwnd, kControlNameProp,
+                     reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(p->name_atom->get())));
     }
     ControlPeer& ref = *p;
     fw.peers.push_back(std::move(p));
@@ -962,6 +991,8 @@ void Win32WindowSystem::Impl::Destroy(FormWindow& fw) {
             p->control->set_peer(nullptr);
         if (p->timer_id && fw.hwnd)
             KillTimer(fw.hwnd, p->timer_id);
+        if (p->hwnd && IsWindow(p->hwnd))
+            RemovePropW(p->hwnd, kControlNameProp);
     }
     // Give the owner back its input before this window goes, so that Windows
     // activates the owner and not some other program.
