@@ -36,13 +36,14 @@ namespace {
 
 // ---------------------------------------------------------------- text
 
-std::string Utf8(const std::wstring& w) {
+std::string Utf8(const std::wstring &w) {
     if (w.empty())
         return {};
     const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
                                       nullptr, nullptr);
     std::string s(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
+                        nullptr);
     return s;
 }
 
@@ -52,7 +53,7 @@ std::wstring Upper(std::wstring s) {
 }
 
 // Shows CR and LF, so that the log tells line breaks apart.
-std::string Visible(const std::wstring& w) {
+std::string Visible(const std::wstring &w) {
     std::string out;
     for (char c : Utf8(w)) {
         if (c == '\r')
@@ -74,20 +75,21 @@ double Elapsed() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - g_start).count();
 }
 
-void Log(const std::string& line) {
+void Log(const std::string &line) {
     std::printf("[%6.2f] %s\n", Elapsed(), line.c_str());
     std::fflush(stdout);
 }
 
-void Check(bool ok, const std::string& what) {
+void Check(bool ok, const std::string &what) {
     Log(std::string(ok ? "ok   " : "FAIL ") + what);
     if (!ok)
         ++g_failures;
 }
 
-void CheckText(const std::wstring& actual, const std::wstring& expected, const std::string& what) {
+void CheckText(const std::wstring &actual, const std::wstring &expected, const std::string &what) {
     Check(actual == expected,
-          what + ": \"" + Visible(actual) + "\"" + (actual == expected ? "" : " expected \"" + Visible(expected) + "\""));
+          what + ": \"" + Visible(actual) + "\"" +
+              (actual == expected ? "" : " expected \"" + Visible(expected) + "\""));
 }
 
 // A step that cannot go on; ends the day with what has been found so far.
@@ -107,8 +109,8 @@ std::wstring TextOf(HWND h) {
         return L"<no answer>";
     std::wstring s(length + 1, L'\0');
     DWORD_PTR got = 0;
-    SendMessageTimeoutW(h, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(s.data()), SMTO_ABORTIFHUNG, 5000,
-                        &got);
+    SendMessageTimeoutW(h, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(s.data()),
+                        SMTO_ABORTIFHUNG, 5000, &got);
     s.resize(got);
     return s;
 }
@@ -130,7 +132,7 @@ std::vector<HWND> TopLevelWindows() {
     EnumWindows(
         [](HWND h, LPARAM p) -> BOOL {
             if (OfProgram(h) && IsWindowVisible(h))
-                reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
+                reinterpret_cast<std::vector<HWND> *>(p)->push_back(h);
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&all));
@@ -153,14 +155,21 @@ HWND FileNameEdit(HWND dialog) {
     return GetDlgItem(dialog, 0x480);
 }
 
-bool IsDialog(HWND h) { return ClassOf(h) == L"#32770"; }
-bool IsFileDialog(HWND h) { return IsDialog(h) && FileNameEdit(h) != nullptr; }
-bool IsMessageBox(HWND h) { return IsDialog(h) && !IsFileDialog(h); }
+bool IsDialog(HWND h) {
+    return ClassOf(h) == L"#32770";
+}
+bool IsFileDialog(HWND h) {
+    return IsDialog(h) && FileNameEdit(h) != nullptr;
+}
+bool IsMessageBox(HWND h) {
+    return IsDialog(h) && !IsFileDialog(h);
+}
 
 // A message box's text is its longest static text (the other one holds the icon).
 std::wstring MessageBoxText(HWND box) {
     std::wstring best;
-    for (HWND c = FindWindowExW(box, nullptr, L"Static", nullptr); c; c = FindWindowExW(box, c, L"Static", nullptr)) {
+    for (HWND c = FindWindowExW(box, nullptr, L"Static", nullptr); c;
+         c = FindWindowExW(box, c, L"Static", nullptr)) {
         std::wstring t = TextOf(c);
         if (t.size() > best.size())
             best = t;
@@ -170,7 +179,9 @@ std::wstring MessageBoxText(HWND box) {
 
 // What a user's click does, posted so that a modal box or dialog that the
 // click opens does not hold the driver.
-void PostClick(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+void PostClick(HWND button) {
+    PostMessageW(button, BM_CLICK, 0, 0);
+}
 
 // ---------------------------------------------------------------- message boxes
 
@@ -223,13 +234,13 @@ void ServiceBoxes() {
                               g_expected.front().text == seen.text;
         seen.expected = expected;
         g_seen.push_back(seen);
-        Log(std::string("message box ") + (expected ? "" : "(UNEXPECTED) ") + "\"" + Visible(seen.title) + "\": \"" +
-            Visible(seen.text) + "\"");
+        Log(std::string("message box ") + (expected ? "" : "(UNEXPECTED) ") + "\"" +
+            Visible(seen.title) + "\": \"" + Visible(seen.text) + "\"");
         if (expected) {
             const int answer = g_expected.front().answer;
             g_expected.pop_front();
             Answer(h, answer);
-            Log("answered");
+            Log(answer == IDYES ? "answered Yes" : answer == IDNO ? "answered No" : "answered OK");
         } else {
             ++g_failures;
             AnswerUnexpected(h);
@@ -238,7 +249,7 @@ void ServiceBoxes() {
 }
 
 // Waits until `done`, answering boxes meanwhile; false after the timeout.
-bool WaitFor(const std::function<bool()>& done, double seconds) {
+bool WaitFor(const std::function<bool()> &done, double seconds) {
     const double end = Elapsed() + seconds;
     while (true) {
         ServiceBoxes();
@@ -250,9 +261,11 @@ bool WaitFor(const std::function<bool()>& done, double seconds) {
     }
 }
 
-void Expect(ExpectedBox box) { g_expected.push_back(std::move(box)); }
+void Expect(ExpectedBox box) {
+    g_expected.push_back(std::move(box));
+}
 
-void CheckExpectedBoxesShown(const std::string& step) {
+void CheckExpectedBoxesShown(const std::string &step) {
     const bool none_left = WaitFor([] { return g_expected.empty(); }, 15);
     Check(none_left, step + ": the expected message boxes were shown");
     g_expected.clear();
@@ -262,7 +275,7 @@ void CheckExpectedBoxesShown(const std::string& step) {
 
 // Types the path into the open or save dialog that the click brought up, and
 // presses its OK button.
-void FillFileDialog(const std::wstring& path, const std::string& step) {
+void FillFileDialog(const std::wstring &path, const std::string &step) {
     HWND dialog = nullptr;
     if (!WaitFor(
             [&] {
@@ -292,7 +305,8 @@ void FindControls() {
     EnumChildWindows(
         g_main,
         [](HWND h, LPARAM) -> BOOL {
-            const auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropW(h, L"TfControl")));
+            const auto atom =
+                static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropW(h, L"TfControl")));
             wchar_t name[256] = {};
             if (atom && GlobalGetAtomNameW(atom, name, 256))
                 g_controls[name] = h;
@@ -301,20 +315,22 @@ void FindControls() {
         0);
 }
 
-HWND Control(const std::wstring& name) {
+HWND Control(const std::wstring &name) {
     auto it = g_controls.find(name);
     if (it == g_controls.end())
         throw Abort("no control named " + Utf8(name) + " on the main window");
     return it->second;
 }
 
-std::wstring Text(const std::wstring& control) { return TextOf(Control(control)); }
+std::wstring Text(const std::wstring &control) {
+    return TextOf(Control(control));
+}
 
-bool WaitForText(const std::wstring& control, const std::wstring& text, double seconds) {
+bool WaitForText(const std::wstring &control, const std::wstring &text, double seconds) {
     return WaitFor([&] { return Text(control) == text; }, seconds);
 }
 
-void CheckTextBecomes(const std::wstring& control, const std::wstring& expected, double seconds) {
+void CheckTextBecomes(const std::wstring &control, const std::wstring &expected, double seconds) {
     WaitForText(control, expected, seconds);
     CheckText(Text(control), expected, Utf8(control));
 }
@@ -324,7 +340,8 @@ std::vector<std::wstring> ListItems(HWND list) {
     std::vector<std::wstring> items;
     const auto count = SendMessageW(list, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        const auto n = SendMessageW(list, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+        const auto n =
+            SendMessageW(list, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
         std::wstring s(static_cast<size_t>(std::max<LRESULT>(n, 0)) + 1, L'\0');
         SendMessageW(list, combo ? CB_GETLBTEXT : LB_GETTEXT, static_cast<WPARAM>(i),
                      reinterpret_cast<LPARAM>(s.data()));
@@ -334,15 +351,15 @@ std::vector<std::wstring> ListItems(HWND list) {
     return items;
 }
 
-std::string Joined(const std::vector<std::wstring>& items) {
+std::string Joined(const std::vector<std::wstring> &items) {
     std::string out;
-    for (const auto& i : items)
+    for (const auto &i : items)
         out += (out.empty() ? "" : ", ") + Visible(i);
     return "[" + out + "]";
 }
 
-bool Contains(const std::vector<std::wstring>& items, const std::wstring& wanted) {
-    for (const auto& i : items)
+bool Contains(const std::vector<std::wstring> &items, const std::wstring &wanted) {
+    for (const auto &i : items)
         if (_wcsicmp(i.c_str(), wanted.c_str()) == 0)
             return true;
     return false;
@@ -351,12 +368,15 @@ bool Contains(const std::vector<std::wstring>& items, const std::wstring& wanted
 // ---------------------------------------------------------------- sizes in kB
 
 // Bytes to kB as the program counts them: nearest integer, halves to even.
-long long Kb(unsigned long long bytes) { return std::llrint(static_cast<double>(bytes) / 1024.0); }
+long long Kb(unsigned long long bytes) {
+    return std::llrint(static_cast<double>(bytes) / 1024.0);
+}
 
 // "1.541 kByte" -> 1541, whatever the digit grouping; -1 when not of that form.
-long long KbShown(const std::wstring& text) {
+long long KbShown(const std::wstring &text) {
     const std::wstring suffix = L" kByte";
-    if (text.size() <= suffix.size() || text.compare(text.size() - suffix.size(), suffix.size(), suffix) != 0)
+    if (text.size() <= suffix.size() ||
+        text.compare(text.size() - suffix.size(), suffix.size(), suffix) != 0)
         return -1;
     long long value = 0;
     bool digits = false;
@@ -371,13 +391,13 @@ long long KbShown(const std::wstring& text) {
     return digits ? value : -1;
 }
 
-void CheckKb(const std::wstring& control, long long expected) {
+void CheckKb(const std::wstring &control, long long expected) {
     const std::wstring shown = Text(control);
-    Check(KbShown(shown) == expected,
-          Utf8(control) + ": \"" + Utf8(shown) + "\" expected " + std::to_string(expected) + " kByte");
+    Check(KbShown(shown) == expected, Utf8(control) + ": \"" + Utf8(shown) + "\" expected " +
+                                          std::to_string(expected) + " kByte");
 }
 
-unsigned long long FileBytes(const std::wstring& path) {
+unsigned long long FileBytes(const std::wstring &path) {
     WIN32_FILE_ATTRIBUTE_DATA a{};
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &a))
         throw Abort("cannot read the size of " + Utf8(path));
@@ -388,14 +408,14 @@ struct DriveSpace {
     unsigned long long available = 0, total = 0;
 };
 
-DriveSpace SpaceOf(const std::wstring& root) {
+DriveSpace SpaceOf(const std::wstring &root) {
     ULARGE_INTEGER available{}, total{}, free_total{};
     if (!GetDiskFreeSpaceExW(root.c_str(), &available, &total, &free_total))
         throw Abort("no space figures for " + Utf8(root));
     return {available.QuadPart, total.QuadPart};
 }
 
-std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
+std::vector<std::wstring> FolderEntries(const std::wstring &folder) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW fd;
     HANDLE find = FindFirstFileW((folder + L"*").c_str(), &fd);
@@ -417,7 +437,7 @@ struct ComInit {
 };
 
 template <class I> struct Released {
-    I* p = nullptr;
+    I *p = nullptr;
     ~Released() {
         if (p)
             p->Release();
@@ -433,8 +453,8 @@ std::wstring ShortcutTarget() {
     Released<IShellLinkW> link;
     Released<IPersistFile> file;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&link.p))) ||
-        FAILED(link.p->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file.p))))
+                                reinterpret_cast<void **>(&link.p))) ||
+        FAILED(link.p->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file.p))))
         throw Abort("no shell link object");
     if (FAILED(file.p->Load((std::wstring(desktop) + L"\\Trackforge.lnk").c_str(), STGM_READ)))
         throw Abort("no Trackforge.lnk on the desktop");
@@ -456,23 +476,26 @@ struct WineUnixDrive {
     USHORT device_offset;
     USHORT label_offset;
 };
-constexpr DWORD kDefineUnixDrive = CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+constexpr DWORD kDefineUnixDrive =
+    CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
 
-bool DefineRemovableDrive(wchar_t letter, const std::string& unix_folder) {
+bool DefineRemovableDrive(wchar_t letter, const std::string &unix_folder) {
     std::vector<char> buffer(sizeof(WineUnixDrive) + unix_folder.size() + 1, '\0');
-    auto* d = reinterpret_cast<WineUnixDrive*>(buffer.data());
+    auto *d = reinterpret_cast<WineUnixDrive *>(buffer.data());
     d->size = static_cast<ULONG>(buffer.size());
     d->type = DRIVE_REMOVABLE;
     d->letter = static_cast<WCHAR>(towlower(letter));
     d->mount_point_offset = sizeof(WineUnixDrive);
     std::memcpy(buffer.data() + sizeof(WineUnixDrive), unix_folder.c_str(), unix_folder.size() + 1);
-    HANDLE manager = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE manager =
+        CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (manager == INVALID_HANDLE_VALUE)
         return false;
     DWORD returned = 0;
-    const BOOL ok = DeviceIoControl(manager, kDefineUnixDrive, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                    nullptr, 0, &returned, nullptr);
+    const BOOL ok =
+        DeviceIoControl(manager, kDefineUnixDrive, buffer.data(), static_cast<DWORD>(buffer.size()),
+                        nullptr, 0, &returned, nullptr);
     CloseHandle(manager);
     return ok;
 }
@@ -487,13 +510,13 @@ struct Process {
     }
 };
 
-void Start(const std::wstring& program, Process& p) {
+void Start(const std::wstring &program, Process &p) {
     const std::wstring folder = program.substr(0, program.find_last_of(L'\\'));
     std::wstring command = L"\"" + program + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
-                        &p.info))
+    if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &si, &p.info))
         throw Abort("cannot start " + Utf8(program));
     g_pid = p.info.dwProcessId;
     WaitForInputIdle(p.info.hProcess, 15000);
@@ -520,7 +543,7 @@ struct Options {
     std::wstring wave, target, name;
 };
 
-Options Parse(int argc, wchar_t** argv) {
+Options Parse(int argc, wchar_t **argv) {
     Options o;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::wstring key = argv[i], value = argv[i + 1];
@@ -535,8 +558,10 @@ Options Parse(int argc, wchar_t** argv) {
         else if (key == L"--name")
             o.name = value;
     }
-    if (o.card_letter.empty() || o.card_unix.empty() || o.wave.empty() || o.target.empty() || o.name.empty())
-        throw Abort("usage: e2e_driver --card R --card-unix DIR --wave PATH --target PATH --name NAME");
+    if (o.card_letter.empty() || o.card_unix.empty() || o.wave.empty() || o.target.empty() ||
+        o.name.empty())
+        throw Abort(
+            "usage: e2e_driver --card R --card-unix DIR --wave PATH --target PATH --name NAME");
     return o;
 }
 
@@ -550,7 +575,7 @@ void FirstLook() {
     CheckText(Text(L"Frame2"), L"Wave-Datei in Project-Datei umwandeln", "Frame2 in German");
 }
 
-void ChooseWave(const Options& o) {
+void ChooseWave(const Options &o) {
     PostClick(Control(L"Quell_Wave_Button"));
     FillFileDialog(o.wave, "wave dialog");
     WaitFor([&] { return _wcsicmp(Text(L"Quell_Wave_txt").c_str(), o.wave.c_str()) == 0; }, 10);
@@ -560,7 +585,7 @@ void ChooseWave(const Options& o) {
     CheckKb(L"Wave_Größe_txt", Kb(FileBytes(o.wave)));
 }
 
-void TypeName(const Options& o) {
+void TypeName(const Options &o) {
     HWND box = Control(L"Projektname_txt");
     SendMessageW(box, EM_SETSEL, 0, -1); // typing replaces the selected default name
     for (wchar_t c : o.name)
@@ -568,7 +593,7 @@ void TypeName(const Options& o) {
     CheckText(Text(L"Projektname_txt"), o.name, "typed project name");
 }
 
-void ChooseTarget(const Options& o) {
+void ChooseTarget(const Options &o) {
     PostClick(Control(L"Ziel_Projekt_Button"));
     FillFileDialog(o.target, "project file dialog");
     WaitFor([&] { return _wcsicmp(Text(L"Ziel_Projekt_txt").c_str(), o.target.c_str()) == 0; }, 10);
@@ -579,15 +604,16 @@ void ChooseTarget(const Options& o) {
           "Freier_Speicherplatz_txt: \"" + Utf8(Text(L"Freier_Speicherplatz_txt")) + "\"");
 }
 
-void Convert(const Options& o) {
+void Convert(const Options &o) {
     const double start = Elapsed();
     PostClick(Control(L"OK_Button"));
     CheckTextBecomes(L"Status_txt", L"Fertig", 120);
     Log("conversion took " + std::to_string(Elapsed() - start) + " s");
-    Check(FileBytes(o.target) > 0, "project file written: " + std::to_string(FileBytes(o.target)) + " bytes");
+    Check(FileBytes(o.target) > 0,
+          "project file written: " + std::to_string(FileBytes(o.target)) + " bytes");
 }
 
-void ChooseCard(const Options& o) {
+void ChooseCard(const Options &o) {
     HWND drives = Control(L"Drive1");
     const std::wstring prefix = Upper(o.card_letter) + L":";
     auto items = ListItems(drives);
@@ -600,7 +626,9 @@ void ChooseCard(const Options& o) {
         throw Abort("the card drive is not in Drive1");
     // The Wine drive reports NTFS, so the card gets the file-system warning.
     Expect({kNovalux,
-            L"Die Compact-Flash-Karte ist nicht richtig formatiert!\r\nRichtiges Dateisystem ist 'FAT'.", IDOK});
+            L"Die Compact-Flash-Karte ist nicht richtig formatiert!\r\nRichtiges Dateisystem ist "
+            L"'FAT'.",
+            IDOK});
     SendMessageW(drives, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     PostMessageW(g_main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(drives), CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(drives));
@@ -609,56 +637,63 @@ void ChooseCard(const Options& o) {
     const std::wstring root = prefix + L"\\";
     WaitFor([] { return KbShown(Text(L"CF_Größe_txt")) >= 0; }, 10);
     CheckKb(L"CF_Größe_txt", Kb(SpaceOf(root).available));
-    Check(IsWindowVisible(Control(L"Dir1")) && IsWindowVisible(Control(L"File1")), "Dir1 and File1 shown");
+    Check(IsWindowVisible(Control(L"Dir1")) && IsWindowVisible(Control(L"File1")),
+          "Dir1 and File1 shown");
     const auto files = ListItems(Control(L"File1"));
     const auto folders = ListItems(Control(L"Dir1"));
     Log("File1 lists " + Joined(files) + ", Dir1 lists " + Joined(folders));
     std::vector<std::wstring> on_card_files, on_card_folders;
-    for (const auto& name : FolderEntries(root))
-        (GetFileAttributesW((root + name).c_str()) & FILE_ATTRIBUTE_DIRECTORY ? on_card_folders : on_card_files)
+    for (const auto &name : FolderEntries(root))
+        (GetFileAttributesW((root + name).c_str()) & FILE_ATTRIBUTE_DIRECTORY ? on_card_folders
+                                                                              : on_card_files)
             .push_back(name);
     bool all_files = !on_card_files.empty() && files.size() == on_card_files.size();
-    for (const auto& f : on_card_files)
+    for (const auto &f : on_card_files)
         all_files = all_files && Contains(files, f);
     Check(all_files, "File1 lists exactly the card's files " + Joined(on_card_files));
     bool all_folders = !on_card_folders.empty();
-    for (const auto& f : on_card_folders) {
+    for (const auto &f : on_card_folders) {
         bool listed = false;
-        for (const auto& item : folders)
+        for (const auto &item : folders)
             listed = listed || item.find(f) != std::wstring::npos;
         all_folders = all_folders && listed;
     }
     Check(all_folders, "Dir1 shows the card's folders " + Joined(on_card_folders));
 }
 
-void ClearCard(const Options& o) {
+void ClearCard(const Options &o) {
     const std::wstring root = Upper(o.card_letter) + L":\\";
     Expect({kNovalux,
-            L"Sind Sie sicher, daß Sie alle Daten auf Laufwerk '" + Upper(o.card_letter) + L":' löschen wollen ?",
+            L"Sind Sie sicher, daß Sie alle Daten auf Laufwerk '" + Upper(o.card_letter) +
+                L":' löschen wollen ?",
             IDYES});
     PostClick(Control(L"Karte_löschen"));
     CheckExpectedBoxesShown("clearing the card");
     const bool emptied = WaitFor([&] { return FolderEntries(root).empty(); }, 15);
     Check(emptied, "card root empty after clearing: " + Joined(FolderEntries(root)));
     WaitFor([] { return ListItems(Control(L"File1")).empty(); }, 10);
-    Check(ListItems(Control(L"File1")).empty(), "File1 empty after clearing: " + Joined(ListItems(Control(L"File1"))));
+    Check(ListItems(Control(L"File1")).empty(),
+          "File1 empty after clearing: " + Joined(ListItems(Control(L"File1"))));
     WaitFor([&] { return KbShown(Text(L"CF_Größe_txt")) == Kb(SpaceOf(root).available); }, 10);
     CheckKb(L"CF_Größe_txt", Kb(SpaceOf(root).available));
 }
 
-void WriteCard(const Options& o) {
+void WriteCard(const Options &o) {
     PostClick(Control(L"Ziel_Projekt_Button_2"));
     FillFileDialog(o.target, "project file to write");
-    WaitFor([&] { return _wcsicmp(Text(L"Ziel_Projekt_txt_2").c_str(), o.target.c_str()) == 0; }, 10);
+    WaitFor([&] { return _wcsicmp(Text(L"Ziel_Projekt_txt_2").c_str(), o.target.c_str()) == 0; },
+            10);
     Check(_wcsicmp(Text(L"Ziel_Projekt_txt_2").c_str(), o.target.c_str()) == 0,
           "Ziel_Projekt_txt_2: \"" + Utf8(Text(L"Ziel_Projekt_txt_2")) + "\"");
     WaitFor([] { return KbShown(Text(L"Projekt_Größe_txt")) >= 0; }, 10);
     CheckKb(L"Projekt_Größe_txt", Kb(FileBytes(o.target)));
 
     PostClick(Control(L"Karte_schreiben"));
-    const bool writing = WaitForText(L"Status2_txt", L"Project-Datei wird geschrieben", 30);
+    const bool writing = WaitForText(L"Status2_txt", L"Project-Datei wird geschrieben", 15);
     const double writing_seen = Elapsed();
     Check(writing, "Status2_txt while writing: \"" + Utf8(Text(L"Status2_txt")) + "\"");
+    if (!writing)
+        throw Abort("the card write did not start");
     CheckTextBecomes(L"Status2_txt", L"Fertig", 90);
     const double waited = Elapsed() - writing_seen;
     Log("writing to the card took " + std::to_string(waited) + " s");
@@ -669,10 +704,11 @@ void WriteCard(const Options& o) {
           "File1 shows the written file: " + Joined(ListItems(Control(L"File1"))));
 }
 
-void SwitchToEnglish(const Options& o) {
+void SwitchToEnglish(const Options &o) {
     PostClick(Control(L"Englisch"));
     CheckTextBecomes(L"Karte_löschen", L"Clear CF card", 10);
-    CheckText(Text(L"Karte_schreiben"), L"Save Project-file to CF card", "Karte_schreiben in English");
+    CheckText(Text(L"Karte_schreiben"), L"Save Project-file to CF card",
+              "Karte_schreiben in English");
     CheckText(Text(L"Command3"), L"Close", "Command3 in English");
     CheckText(Text(L"Label5"), L"CF drive:", "Label5 in English");
     CheckText(Text(L"Frame2"), L"Convert Wave-file into Project-file", "Frame2 in English");
@@ -680,7 +716,7 @@ void SwitchToEnglish(const Options& o) {
     CheckText(Text(L"Status2_txt"), L"Fertig", "card status keeps its language");
 }
 
-void CloseWindow(Process& p) {
+void CloseWindow(Process &p) {
     PostMessageW(g_main, WM_CLOSE, 0, 0);
     DWORD ended = WAIT_TIMEOUT;
     WaitFor(
@@ -695,14 +731,15 @@ void CloseWindow(Process& p) {
     Check(code == 0, "exit code " + std::to_string(code));
 }
 
-int Day(const Options& o) {
+int Day(const Options &o) {
     const std::wstring program = ShortcutTarget();
     Log("the desktop shortcut starts " + Utf8(program));
     Check(_wcsicmp(program.c_str(), L"C:\\Programme\\NOVALUX Trackforge\\Trackforge.exe") == 0,
           "the shortcut points into the program folder");
     if (!DefineRemovableDrive(o.card_letter[0], o.card_unix))
         throw Abort("the card drive could not be mapped");
-    Check(GetDriveTypeW((o.card_letter + L":\\").c_str()) == DRIVE_REMOVABLE, "card drive is removable");
+    Check(GetDriveTypeW((o.card_letter + L":\\").c_str()) == DRIVE_REMOVABLE,
+          "card drive is removable");
 
     Process p;
     Start(program, p);
@@ -732,10 +769,10 @@ int Day(const Options& o) {
 
 int main() {
     int argc = 0;
-    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    wchar_t **argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     try {
         Day(Parse(argc, argv));
-    } catch (const Abort& e) {
+    } catch (const Abort &e) {
         Log(std::string("ABORT ") + e.what());
         ++g_failures;
         if (g_pid)
@@ -745,10 +782,11 @@ int main() {
             }
     }
     Log("message boxes seen: " + std::to_string(g_seen.size()));
-    for (const auto& b : g_seen)
-        Log(std::string(b.expected ? "  " : "  UNEXPECTED ") + "\"" + Visible(b.title) + "\": \"" + Visible(b.text) +
-            "\"");
+    for (const auto &b : g_seen)
+        Log(std::string(b.expected ? "  " : "  UNEXPECTED ") + "\"" + Visible(b.title) + "\": \"" +
+            Visible(b.text) + "\"");
     LocalFree(argv);
-    Log(g_failures == 0 ? "day complete, every check held" : std::to_string(g_failures) + " check(s) failed");
+    Log(g_failures == 0 ? "day complete, every check held"
+                        : std::to_string(g_failures) + " check(s) failed");
     return g_failures == 0 ? 0 : 1;
 }
