@@ -613,6 +613,38 @@ void Convert(const Options &o) {
           "project file written: " + std::to_string(FileBytes(o.target)) + " bytes");
 }
 
+// A fixed disk is refused as the card: the message names the entry as the list
+// shows it, the card's lists hide, and clearing then touches nothing on it.
+void RefuseFixedDrive() {
+    HWND drives = Control(L"Drive1");
+    const auto items = ListItems(drives);
+    int index = -1;
+    for (size_t i = 0; i < items.size(); ++i)
+        if (items[i].size() >= 2 && Upper(items[i].substr(0, 2)) == L"C:")
+            index = static_cast<int>(i);
+    if (index < 0)
+        throw Abort("drive c: is not in Drive1");
+    const auto root_before = FolderEntries(L"C:\\");
+    Expect({kNovalux,
+            L"Das Laufwerk " + items[static_cast<size_t>(index)] +
+                L" ist kein Wechseldatenträger!\r\nBitte wählen Sie bei 'CF-Laufwerk' ein "
+                L"anderes Laufwerk aus.",
+            IDOK});
+    SendMessageW(drives, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    PostMessageW(g_main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(drives), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(drives));
+    CheckExpectedBoxesShown("fixed drive");
+    CheckTextBecomes(L"Drive_txt", L"HDD", 10);
+    WaitFor([] { return !IsWindowVisible(Control(L"Dir1")); }, 10);
+    Check(!IsWindowVisible(Control(L"Dir1")) && !IsWindowVisible(Control(L"File1")),
+          "Dir1 and File1 hidden after the fixed drive");
+    const size_t boxes_before = g_seen.size();
+    PostClick(Control(L"Karte_löschen"));
+    WaitFor([] { return false; }, 1.5);
+    Check(g_seen.size() == boxes_before, "clearing after a refused drive asks nothing");
+    Check(FolderEntries(L"C:\\") == root_before, "nothing on c: was touched");
+}
+
 void ChooseCard(const Options &o) {
     HWND drives = Control(L"Drive1");
     const std::wstring prefix = Upper(o.card_letter) + L":";
@@ -757,6 +789,7 @@ int Day(const Options &o) {
     TypeName(o);
     ChooseTarget(o);
     Convert(o);
+    RefuseFixedDrive();
     ChooseCard(o);
     ClearCard(o);
     WriteCard(o);
