@@ -613,15 +613,27 @@ void Convert(const Options &o) {
           "project file written: " + std::to_string(FileBytes(o.target)) + " bytes");
 }
 
+// Index of the drive list's entry for `letter` ("C:"), -1 when it is not listed.
+int DriveIndex(const std::vector<std::wstring> &items, const std::wstring &drive) {
+    for (size_t i = 0; i < items.size(); ++i)
+        if (items[i].size() >= 2 && Upper(items[i].substr(0, 2)) == drive)
+            return static_cast<int>(i);
+    return -1;
+}
+
+// Picks entry `index` in Drive1 as a user's click in the list would.
+void SelectDrive(int index) {
+    HWND drives = Control(L"Drive1");
+    SendMessageW(drives, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    PostMessageW(g_main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(drives), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(drives));
+}
+
 // A fixed disk is refused as the card: the message names the entry as the list
 // shows it, the card's lists hide, and clearing then touches nothing on it.
 void RefuseFixedDrive() {
-    HWND drives = Control(L"Drive1");
-    const auto items = ListItems(drives);
-    int index = -1;
-    for (size_t i = 0; i < items.size(); ++i)
-        if (items[i].size() >= 2 && Upper(items[i].substr(0, 2)) == L"C:")
-            index = static_cast<int>(i);
+    const auto items = ListItems(Control(L"Drive1"));
+    const int index = DriveIndex(items, L"C:");
     if (index < 0)
         throw Abort("drive c: is not in Drive1");
     const auto root_before = FolderEntries(L"C:\\");
@@ -630,9 +642,7 @@ void RefuseFixedDrive() {
                 L" ist kein Wechseldatenträger!\r\nBitte wählen Sie bei 'CF-Laufwerk' ein "
                 L"anderes Laufwerk aus.",
             IDOK});
-    SendMessageW(drives, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    PostMessageW(g_main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(drives), CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(drives));
+    SelectDrive(index);
     CheckExpectedBoxesShown("fixed drive");
     CheckTextBecomes(L"Drive_txt", L"HDD", 10);
     WaitFor([] { return !IsWindowVisible(Control(L"Dir1")); }, 10);
@@ -646,14 +656,10 @@ void RefuseFixedDrive() {
 }
 
 void ChooseCard(const Options &o) {
-    HWND drives = Control(L"Drive1");
     const std::wstring prefix = Upper(o.card_letter) + L":";
-    auto items = ListItems(drives);
+    const auto items = ListItems(Control(L"Drive1"));
     Log("Drive1 lists " + Joined(items));
-    int index = -1;
-    for (size_t i = 0; i < items.size(); ++i)
-        if (items[i].size() >= 2 && Upper(items[i].substr(0, 2)) == prefix)
-            index = static_cast<int>(i);
+    const int index = DriveIndex(items, prefix);
     if (index < 0)
         throw Abort("the card drive is not in Drive1");
     // The Wine drive reports NTFS, so the card gets the file-system warning.
@@ -661,9 +667,7 @@ void ChooseCard(const Options &o) {
             L"Die Compact-Flash-Karte ist nicht richtig formatiert!\r\nRichtiges Dateisystem ist "
             L"'FAT'.",
             IDOK});
-    SendMessageW(drives, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    PostMessageW(g_main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(drives), CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(drives));
+    SelectDrive(index);
     CheckExpectedBoxesShown("card drive");
     CheckTextBecomes(L"Drive_txt", L"Wechseldatenträger", 10);
     const std::wstring root = prefix + L"\\";
