@@ -26,6 +26,9 @@ constexpr texts::Pair kPathNotRepresentable{
     "werden können. Bitte wählen Sie einen anderen Ordner oder Dateinamen.",
     "The path of the wave file or the project file contains characters that cannot be "
     "processed. Please choose another folder or file name."};
+constexpr texts::Pair kWaveGone{
+    "Die Wave-Datei wurde nicht gefunden. Bitte wählen Sie sie erneut aus.",
+    "The wave file was not found. Please select it again."};
 
 // The length of the UTF-8 character starting at s[i]; a byte that does not
 // start a well-formed character counts as a character of its own.
@@ -149,8 +152,13 @@ void Projekt::OK_Button_Click() {
     if (!Laufwerk_bereit(target))
         return;
     const std::string source = Quell_Wave_txt.text();
-    // A target whose drive or a wave file that cannot be measured stops the
-    // run before the library, like too little room does.
+    // A wave file gone since it was chosen is told, rather than ending in a
+    // bare "Fehler"; a target drive that cannot be measured stops silently,
+    // like too little room after its own message.
+    if (!source.empty() && !s_.fs.FileExists(source)) {
+        s_.msg.Show(texts::In(*this, kWaveGone), MsgButtons::Ok, MsgIcon::Exclamation, kTitleApp);
+        return;
+    }
     bool room = false;
     steps::UntilFailure([&] { room = Speicherplatz(target, source); });
     if (!room)

@@ -171,10 +171,12 @@ TEST_F(ConversionRun, DriveNotReadyOrTooSmallStopsBeforeTheLibrary) {
     W().OK_Button_Click();
     EXPECT_EQ(LastMessage(), "Es ist nicht genügend Speicherplatz auf dem Datenträger vorhanden!");
 
-    // A wave file gone since it was chosen cannot be measured: no run either.
+    // A wave file gone since it was chosen is told: no run either.
     fs.drive("e:").available_bytes = 100000 * KiB;
     fs.DeleteFile(kWave);
     W().OK_Button_Click();
+    EXPECT_EQ(LastMessage(), "Die Wave-Datei wurde nicht gefunden. Bitte wählen Sie sie erneut aus.");
+    EXPECT_EQ(msg.calls.back().title, "Trackforge");
     EXPECT_TRUE(library.calls.empty());
     EXPECT_EQ(W().Status_txt.text(), "unchanged");
     EXPECT_TRUE(cursor.calls.empty());
