@@ -5,8 +5,11 @@
 #include "library/project_writer.h"
 #include "library/wave_header.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <iostream>
+#include <set>
 
 namespace tf::cli {
 
@@ -156,6 +159,25 @@ int convert_one(const std::string &input, const std::string &output,
     return outcome.exit;
 }
 
+// ASCII case folded: the project files end up on Windows and on FAT cards,
+// where "Song.kpf" and "song.kpf" are one file.
+std::string folded(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+// The first output that an earlier input already writes to, or "".
+std::string clashing_output(const std::vector<std::string> &outputs) {
+    std::set<std::string> seen;
+    for (const std::string &output : outputs) {
+        if (!seen.insert(folded(output)).second) {
+            return output;
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 int run_convert(const ConvertOptions &options) {
@@ -169,11 +191,21 @@ int run_convert(const ConvertOptions &options) {
                   << options.output << "\n";
         return kUsage;
     }
-    int first_failure = kOk;
+    std::vector<std::string> outputs;
     for (const std::string &input : options.inputs) {
-        const std::string output =
-            into_folder ? join(options.output, stem_of(input) + ".kpf") : options.output;
-        const int status = convert_one(input, output, options);
+        outputs.push_back(into_folder ? join(options.output, stem_of(input) + ".kpf")
+                                      : options.output);
+    }
+    // Checked before anything is written: otherwise a later wave of the same
+    // name would silently replace an earlier one's project file.
+    if (const std::string clash = clashing_output(outputs); !clash.empty()) {
+        std::cerr << "two wave files would both be written to " << clash
+                  << "; convert them into different folders\n";
+        return kUsage;
+    }
+    int first_failure = kOk;
+    for (std::size_t i = 0; i < options.inputs.size(); ++i) {
+        const int status = convert_one(options.inputs[i], outputs[i], options);
         if (status != kOk && first_failure == kOk) {
             first_failure = status;
         }

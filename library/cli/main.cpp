@@ -44,7 +44,8 @@ Usage:
 convert  Checks each wave file first (PCM, 2 channels, 44100 Hz, 16 bit, as the
          desktop program does) and writes its project file. An existing project
          file is replaced. With several wave files, or when OUT is a folder, each
-         project file goes into that folder as <wave name>.kpf.
+         project file goes into that folder as <wave name>.kpf; two wave files
+         of the same name are refused (exit status 2) before anything is written.
            --name NAME  project name shown on the device; the first 30
                         characters, letters, digits and most punctuation kept,
                         anything else (umlauts, !, ~) becomes a blank. Default:

@@ -120,6 +120,21 @@ TEST_F(Cli, BatchIntoAFolder) {
         << "several inputs need a folder";
 }
 
+// Two waves of the same name from different folders would both become
+// out/<name>.kpf, the second silently replacing the first.
+TEST_F(Cli, BatchRefusesTwoInputsThatWouldWriteTheSameProjectFile) {
+    fs::create_directory(dir.file("a"));
+    fs::create_directory(dir.file("b"));
+    fs::create_directory(dir.file("out"));
+    write_bytes(dir.file("a/song.wav"), make_wave(Bytes(8, 0)));
+    write_bytes(dir.file("b/SONG.wav"), make_wave(Bytes(16, 0)));
+    const CliRun r = run("convert " + wave + " " + dir.file("a/song.wav") + " " +
+                         dir.file("b/SONG.wav") + " " + dir.file("out"));
+    EXPECT_EQ(r.status, 2) << r.output;
+    EXPECT_NE(r.output.find("SONG.kpf"), std::string::npos) << r.output;
+    EXPECT_TRUE(fs::is_empty(dir.file("out"))) << "refused before anything is written";
+}
+
 TEST_F(Cli, InfoReadsAProjectFileBack) {
     ASSERT_EQ(run("convert " + wave + " " + target + " --name Demo").status, 0);
     const CliRun ok = run("info " + target);
