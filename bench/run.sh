@@ -77,3 +77,17 @@ printf '  converter/cp     %.2f       %.2f       %.2f   (goal <= 1.3)\n' \
 printf '  converter/sox    %.2f       %.2f       %.2f   (goal < 1)\n' \
     "$(ratio "$mc" "$ms")" "$(ratio "$cc" "$cs")" "$(ratio "$bc_" "$bs")"
 printf '  converter peak memory  %d kB = %.1f MB   (goal < 8 MB)\n' "$peak" "$(echo "$peak / 1024" | bc -l)"
+
+# The same again with the written file forced onto the disk (fsync through
+# `sync FILE`), which is what a user waits for before taking the file away.
+echo "== with the output flushed to the disk ($runs runs)"
+flushed=""
+for round in $(seq 1 "$runs"); do
+    c=$(timed sh -c "\"$bin/trackforge-convert\" convert \"$wave\" \"$work/out.kpf\" --name Bench && sync \"$work/out.kpf\"")
+    p=$(timed sh -c "cp \"$wave\" \"$work/out.copy\" && sync \"$work/out.copy\"")
+    flushed+="$c $p,"
+done
+fc=$(echo "$flushed" | tr ',' '\n' | grep . | awk '{print $1}' | median)
+fp=$(echo "$flushed" | tr ',' '\n' | grep . | awk '{print $3}' | median)
+printf '  converter        %.3f s\n  cp               %.3f s\n  converter/cp     %.2f\n' \
+    "$fc" "$fp" "$(ratio "$fc" "$fp")"

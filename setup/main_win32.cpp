@@ -29,6 +29,19 @@ std::vector<std::wstring> Arguments() {
     return args;
 }
 
+bool Unattended() {
+    for (const std::wstring& arg : Arguments())
+        if (arg == L"/S" || arg == L"/s")
+            return true;
+    return false;
+}
+
+// An unattended install must never stop at a box nobody is there to answer.
+void ReportFailure(const std::wstring& text) {
+    if (!Unattended())
+        MessageBoxW(nullptr, text.c_str(), L"Setup Trackforge", MB_OK | MB_ICONERROR);
+}
+
 struct Ansicht {
     int fenster = 1;
     bool englisch = false;
@@ -72,13 +85,12 @@ int RunSetup() {
     tf::setup::SetupProgramm programm(
         tf::setup::SetupServices{*fs, *clock, *events, *processes, *shell, windows});
 
+    if (Unattended())
+        return programm.Unbeaufsichtigt_installieren();
     std::optional<Ansicht> ansicht;
-    for (const std::wstring& arg : Arguments()) {
-        if (arg == L"/S" || arg == L"/s")
-            return programm.Unbeaufsichtigt_installieren();
+    for (const std::wstring& arg : Arguments())
         if (!ansicht)
             ansicht = AnsichtAus(arg);
-    }
     if (ansicht)
         Zeigen(programm, *ansicht, windows);
     else
@@ -92,10 +104,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
         return RunSetup();
     } catch (const std::exception& e) {
-        MessageBoxW(nullptr, tf::win32::Widen(e.what()).c_str(), L"Setup Trackforge",
-                    MB_OK | MB_ICONERROR);
+        ReportFailure(tf::win32::Widen(e.what()));
     } catch (...) {
-        MessageBoxW(nullptr, L"Unexpected error", L"Setup Trackforge", MB_OK | MB_ICONERROR);
+        ReportFailure(L"Unexpected error");
     }
     return 1;
 }
