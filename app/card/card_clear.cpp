@@ -12,22 +12,31 @@ namespace tf {
 namespace {
 
 std::string Upper(std::string s) {
-    for (char& c : s)
+    for (char &c : s)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
 
 // Files first, then folders with their trees; the first deletion that fails
 // skips the rest. A root with nothing of a kind to delete is no failure.
-void DeleteRootContents(FileSystem& fs, const std::string& card) {
+void DeleteRootContents(FileSystem &fs, const std::string &card) {
     const std::string root = card + "\\";
     try {
         if (!fs.ListFiles(root, "*.*").empty())
             fs.DeleteFile(card + "\\*.*");
         if (!fs.ListFolders(root).empty())
             fs.DeleteFolder(card + "\\*");
-    } catch (const FsError&) {
+    } catch (const FsError &) {
     }
+}
+
+// The folder a list shows, or its drive's root when the clear took that
+// folder away: refreshing a list on a vanished folder would fail as if the
+// card had gone.
+std::string FolderOrRoot(FileSystem &fs, const std::string &folder) {
+    if (folder.size() <= 3 || fs.FolderExists(folder))
+        return folder;
+    return folder.substr(0, 3);
 }
 
 } // namespace
@@ -60,7 +69,7 @@ void Projekt::Karte_löschen_Click() {
     bool type_known = true;
     try {
         type = s_.fs.DriveType(card);
-    } catch (const FsError&) {
+    } catch (const FsError &) {
         type_known = false;
     }
     if (type_known && type == kDriveRemovable)
@@ -72,12 +81,15 @@ void Projekt::Karte_löschen_Click() {
 
     try {
         CF_Größe_txt.set_text(KbText(ShowSpaceInfoDrive(card)));
+        if (const std::string f = FolderOrRoot(s_.fs, File1.path()); f != File1.path())
+            File1.set_path(f);
         File1.Refresh();
+        if (const std::string d = FolderOrRoot(s_.fs, Dir1.path()); d != Dir1.path())
+            Dir1.set_path(d); // its change event points the file list there too
         Dir1.Refresh();
-    } catch (const FsError&) {
+    } catch (const FsError &) {
         // The card went away after the deletion; the window carries on.
-        s_.msg.Show(texts::In(*this, texts::kNotReady), MsgButtons::Ok, MsgIcon::None,
-                    kTitleCard);
+        s_.msg.Show(texts::In(*this, texts::kNotReady), MsgButtons::Ok, MsgIcon::None, kTitleCard);
     }
 }
 

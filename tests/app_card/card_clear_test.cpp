@@ -2,6 +2,7 @@
 
 #include "app_card/projekt_fixture.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -29,7 +30,7 @@ class CardClear : public testing::ProjektTest<> {
         fs.SetReadOnly("e:\\Archiv");
     }
     bool CardEmpty() { return fs.ListFiles("e:\\").empty() && fs.ListFolders("e:\\").empty(); }
-    fake::FakeDrive* card_ = nullptr;
+    fake::FakeDrive *card_ = nullptr;
 };
 
 TEST_F(CardClear, NoDriveChosenAsksForOne) {
@@ -132,7 +133,8 @@ TEST_F(CardClear, LinksOnTheCardGoButNotWhatTheyPointTo) {
     msg.answers = {MsgAnswer::Yes};
     W().Karte_löschen_Click();
     EXPECT_TRUE(CardEmpty());
-    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(fs.HostPath("e:\\Outside"))));
+    EXPECT_FALSE(
+        std::filesystem::exists(std::filesystem::symlink_status(fs.HostPath("e:\\Outside"))));
     EXPECT_TRUE(fs.FileExists("c:\\Precious\\master.wav"));
 }
 
@@ -149,11 +151,30 @@ TEST_F(CardClear, FailingDeletionStopsQuietlyAndStillUpdates) {
     EXPECT_FALSE(W().CF_Größe_txt.text().empty());
 }
 
+TEST_F(CardClear, ListsInsideAClearedFolderGoBackToTheRoot) {
+    FillCard();
+    PickDrive("e:");
+    const auto &dirs = W().Dir1.items();
+    const auto archiv = std::find(dirs.begin(), dirs.end(), "Archiv");
+    ASSERT_NE(archiv, dirs.end());
+    W().Dir1.OpenFromUser(static_cast<int>(archiv - dirs.begin()));
+    ASSERT_EQ(W().File1.path(), "e:\\Archiv");
+    W().CF_Größe_txt.set_text("");
+    msg.answers = {MsgAnswer::Yes};
+    W().Karte_löschen_Click();
+    EXPECT_TRUE(CardEmpty());
+    EXPECT_EQ(msg.calls.size(), 1u) << "a successful clear is not reported as a drive failure";
+    EXPECT_EQ(W().Dir1.path(), "e:\\");
+    EXPECT_EQ(W().File1.path(), "e:\\");
+    EXPECT_EQ(W().Dir1.items(), std::vector<std::string>{"e:\\"});
+    EXPECT_FALSE(W().CF_Größe_txt.text().empty());
+}
+
 TEST_F(CardClear, CardPulledAfterDeletionLeavesAUsableWindow) {
     fs.WriteFile("e:\\a.kpf", "x");
     PickDrive("e:");
     msg.answers = {MsgAnswer::Yes};
-    fs.fail_when = [&](const std::string& member, const std::string&) {
+    fs.fail_when = [&](const std::string &member, const std::string &) {
         return member == "AvailableSpace" && fs.CallCount("DeleteFile") > 0;
     };
     W().Karte_löschen_Click();
