@@ -177,18 +177,24 @@ void RefuseReadOnly(const std::string& path, const char* what) {
         Fail(what, path, ERROR_ACCESS_DENIED);
 }
 
-std::string ReadWhole(const std::string& path) {
+// Reads the file piece by piece as the reader asks, so a wave file's header
+// costs 44 bytes, not the whole file; a read error is a failure, not an end.
+// Others may still rename or delete the file while it is open for reading.
+std::unique_ptr<TextReader> OpenStream(const std::string& path) {
     QuietMediaErrors quiet;
-    UniqueHandle h = Own(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h)
+    auto h = std::make_shared<UniqueHandle>(Own(CreateFileW(Widen(path).c_str(), GENERIC_READ,
+                                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    if (!*h)
         Fail("OpenTextForReading", path);
-    std::string bytes;
-    char buffer[65536];
-    DWORD got = 0;
-    while (ReadFile(h.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
-        bytes.append(buffer, got);
-    return bytes;
+    auto read = [h, path](char* buffer, std::size_t size) -> std::size_t {
+        QuietMediaErrors quiet_read;
+        DWORD got = 0;
+        if (!*h || !ReadFile(h->get(), buffer, static_cast<DWORD>(size), &got, nullptr))
+            Fail("Read", path);
+        return got;
+    };
+    return MakeTextReader(read, [h] { h->reset(); });
 }
 
 class Win32TextWriter : public TextWriter {
@@ -408,7 +414,7 @@ class Win32FileSystem : public FileSystem {
     std::unique_ptr<TextReader> OpenTextForReading(const std::string& path) override {
         if (!FileExists(path))
             throw FsError("file not found '" + path + "'");
-        return MakeTextReader(ReadWhole(path));
+        return OpenStream(path);
     }
 
     std::unique_ptr<TextWriter> CreateTextFile(const std::string& path) override {

@@ -60,6 +60,10 @@ class Win32EventPump : public EventPump {
   public:
     void DoEvents() override {
         MSG msg;
+        // With nothing pending, give the processor away until input arrives or a
+        // moment passes, so a wait that calls this in a loop does not spin a core.
+        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE))
+            MsgWaitForMultipleObjectsEx(0, nullptr, 1, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
                 // Leave it for the main loop, which ends the program.

@@ -924,6 +924,10 @@ LRESULT Win32WindowSystem::Impl::Handle(FormWindow& fw, UINT msg, WPARAM wp, LPA
     case WM_CLOSE: // the close box does what Unload does
         UnloadForm(*fw.form);
         return 0;
+    case WM_ENDSESSION: // log-off or shutdown: unload as at a close, so the settings are kept
+        if (wp)
+            UnloadForm(*fw.form);
+        return 0;
     case WM_COMMAND:
         if (lp)
             OnCommand(fw, LOWORD(wp), HIWORD(wp));
