@@ -11,6 +11,7 @@
 // Controls are found by the name the window layer stores on each control's
 // window (property "TfControl", a global atom). Exit code 0 when every check
 // held, 1 otherwise; the log on stdout says which.
+#include "support/wine_drive.h"
 #include <windows.h>
 
 #include <objidl.h>
@@ -463,41 +464,8 @@ std::wstring ShortcutTarget() {
     return path;
 }
 
-// Wine's mount manager maps a drive letter to a unix folder with a drive
-// type, at once and for every process of the prefix.
-struct WineUnixDrive {
-    ULONG size;
-    ULONG type;
-    ULONG fs_type;
-    DWORD serial;
-    ULONGLONG unix_dev;
-    WCHAR letter;
-    USHORT mount_point_offset;
-    USHORT device_offset;
-    USHORT label_offset;
-};
-constexpr DWORD kDefineUnixDrive =
-    CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
-
 bool DefineRemovableDrive(wchar_t letter, const std::string &unix_folder) {
-    std::vector<char> buffer(sizeof(WineUnixDrive) + unix_folder.size() + 1, '\0');
-    auto *d = reinterpret_cast<WineUnixDrive *>(buffer.data());
-    d->size = static_cast<ULONG>(buffer.size());
-    d->type = DRIVE_REMOVABLE;
-    d->letter = static_cast<WCHAR>(towlower(letter));
-    d->mount_point_offset = sizeof(WineUnixDrive);
-    std::memcpy(buffer.data() + sizeof(WineUnixDrive), unix_folder.c_str(), unix_folder.size() + 1);
-    HANDLE manager =
-        CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (manager == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD returned = 0;
-    const BOOL ok =
-        DeviceIoControl(manager, kDefineUnixDrive, buffer.data(), static_cast<DWORD>(buffer.size()),
-                        nullptr, 0, &returned, nullptr);
-    CloseHandle(manager);
-    return ok;
+    return tf::testing::DefineWineDrive(letter, unix_folder, DRIVE_REMOVABLE);
 }
 
 struct Process {

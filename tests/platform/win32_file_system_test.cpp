@@ -20,6 +20,9 @@
 #include <sstream>
 #include <string>
 
+// After the program headers: windows.h renames CopyFile and DeleteFile.
+#include "support/wine_drive.h"
+
 namespace {
 
 using tf::FsError;
@@ -42,41 +45,8 @@ std::string SetupStatus() {
     return line;
 }
 
-// Wine's mount manager maps a drive letter to a unix folder with a given
-// drive type, at once and for every process of the prefix. A drive without
-// a folder is removed.
-struct WineUnixDrive {
-    ULONG size;
-    ULONG type;
-    ULONG fs_type;
-    DWORD serial;
-    ULONGLONG unix_dev;
-    WCHAR letter;
-    USHORT mount_point_offset;
-    USHORT device_offset;
-    USHORT label_offset;
-};
-constexpr DWORD kDefineUnixDrive = CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
-
 bool DefineDrive(char letter, const std::string& unix_folder, UINT type) {
-    std::vector<char> buffer(sizeof(WineUnixDrive) + unix_folder.size() + 1, '\0');
-    auto* d = reinterpret_cast<WineUnixDrive*>(buffer.data());
-    d->size = static_cast<ULONG>(buffer.size());
-    d->type = type;
-    d->letter = static_cast<WCHAR>(letter);
-    if (!unix_folder.empty()) {
-        d->mount_point_offset = sizeof(WineUnixDrive);
-        std::memcpy(buffer.data() + sizeof(WineUnixDrive), unix_folder.c_str(), unix_folder.size() + 1);
-    }
-    HANDLE manager = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (manager == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD returned = 0;
-    const BOOL ok = DeviceIoControl(manager, kDefineUnixDrive, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                    nullptr, 0, &returned, nullptr);
-    CloseHandle(manager);
-    return ok;
+    return tf::testing::DefineWineDrive(static_cast<wchar_t>(letter), unix_folder, type);
 }
 
 class Win32Drives : public ::testing::Test {
