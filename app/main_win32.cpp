@@ -1,7 +1,9 @@
 // Trackforge.exe: wires the Win32 services and windows to the main window,
 // shows it and runs the program until its window closes.
 #include "app/shell/projekt.h"
+#include "platform/trace_log.h"
 #include "platform/win32/services_win32.h"
+#include "platform/win32/trace_sink_win32.h"
 #include "platform/win32/ui/window_system_win32.h"
 #include "platform/win32/wide.h"
 
@@ -51,11 +53,14 @@ int RunProgram() {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    tf::win32::InstallTraceSink("Trackforge");
     try {
         return RunProgram();
     } catch (const std::exception& e) {
+        tf::trace::Swallowed("WinMain", e.what());
         MessageBoxW(nullptr, tf::win32::Widen(e.what()).c_str(), L"Trackforge", MB_OK | MB_ICONERROR);
     } catch (...) {
+        tf::trace::Swallowed("WinMain", "unexpected error");
         MessageBoxW(nullptr, L"Unexpected error", L"Trackforge", MB_OK | MB_ICONERROR);
     }
     return 1;

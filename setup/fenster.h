@@ -7,8 +7,11 @@
 #include "platform/ui/form.h"
 #include "setup/dateiliste.h"
 #include "setup/setup_kontext.h"
+#include "setup/texte.h"
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace tf::setup {
@@ -19,37 +22,41 @@ class Fenster1;
 // the next window, and ending the program when the user closes it.
 class SetupFenster : public ui::Form {
   public:
-    SetupFenster(std::string name, SetupKontext& kontext) : Form(std::move(name)), k_(kontext) {}
+    SetupFenster(std::string name, SetupKontext &kontext) : Form(std::move(name)), k_(kontext) {}
     // Closing a window by hand ends the installer; only the step to the next
     // window closes one without ending it.
     void Form_Unload() override;
 
   protected:
-    SetupServices& s() { return k_.services; }
-    SetupKontext& kontext() { return k_; }
-    void Weiter_zu(ui::Form& naechstes);
+    SetupServices &s() { return k_.services; }
+    // A click handler that does nothing while the window is only shown for a picture.
+    std::function<void()> Aktion(std::function<void()> handler);
+    SetupKontext &kontext() { return k_; }
+    void Weiter_zu(ui::Form &naechstes);
     static std::string Titel();
 
   private:
-    SetupKontext& k_;
+    SetupKontext &k_;
     bool weiter_ = false;
 };
 
 class Fenster1 : public SetupFenster {
   public:
-    Fenster1(SetupKontext& kontext, ui::Form& fenster2);
+    Fenster1(SetupKontext &kontext, ui::Form &fenster2);
 
     // 1 is German, any other value English. Outlives the window: the later
     // windows read it from here.
     std::int16_t Sprache = 1;
-    bool Deutsch_aktiv() const { return Sprache == 1; }
-    const char* Text(const char* deutsch, const char* englisch) const {
-        return Deutsch_aktiv() ? deutsch : englisch;
+    Language Gewaehlte_Sprache() const {
+        return Sprache == 1 ? Language::German : Language::English;
+    }
+    std::string Text(Meldung id, std::initializer_list<std::string_view> args = {}) const {
+        return setup::Text(id, Gewaehlte_Sprache(), args);
     }
 
     ui::PictureBox imgMsg{"imgMsg"};
-    ui::Line Shape1_oben{"Shape1_oben"}, Shape1_unten{"Shape1_unten"},
-        Shape1_links{"Shape1_links"}, Shape1_rechts{"Shape1_rechts"};
+    ui::Line Shape1_oben{"Shape1_oben"}, Shape1_unten{"Shape1_unten"}, Shape1_links{"Shape1_links"},
+        Shape1_rechts{"Shape1_rechts"};
     ui::Label Willkommen_txt{"Willkommen_txt"};
     ui::Label Label2{"Label2"};
     ui::Frame Frame1{"Frame1"};
@@ -67,17 +74,25 @@ class Fenster1 : public SetupFenster {
 
   private:
     void Layout();
-    ui::Form& fenster2_;
-    std::vector<ui::OptionButton*> flaggen_;
+    ui::Form &fenster2_;
+    std::vector<ui::OptionButton *> flaggen_;
 };
 
 class Fenster2 : public SetupFenster {
   public:
-    Fenster2(SetupKontext& kontext, Fenster1& fenster1, ui::Form& fenster3);
+    Fenster2(SetupKontext &kontext, Fenster1 &fenster1, ui::Form &fenster3);
 
     std::string Windows_Ordner; // with trailing "/", empty when not found
     Dateiliste Dateien{};
     std::int16_t Kopiert_Anzahl = 0;
+
+    // What became of each entry in this run; the unattended install's exit
+    // status is read from here.
+    enum class Ergebnis { Leer, Kopiert, Identisch, Aelter, Fehlgeschlagen };
+    std::array<Ergebnis, kDateiAnzahl> Ergebnisse{};
+    bool Verknuepfung_erstellt = false;
+    // True when the entry of that name was copied in this run or found identical.
+    bool Installiert(const std::string &Dateiname) const;
 
     ui::Label Label4{"Label4"};
     ui::Button Install_Button{"Install_Button"};
@@ -99,24 +114,25 @@ class Fenster2 : public SetupFenster {
     // The copy run, the shortcut and the log, without the pause and the window
     // change; the unattended install runs exactly this.
     void Installation_ausfuehren();
-    void Kopieren(const std::int16_t& Feldnummer);
-    void CreatePath(const std::string& Pfad);
+    void Kopieren(const std::int16_t &Feldnummer);
+    void CreatePath(const std::string &Pfad);
     void Verknuepfung_anlegen();
     void Log_TXT_Speichern();
 
   private:
     void Layout();
     void Windows_Ordner_suchen();
-    void Eintrag_installieren(const Dateieintrag& e);
-    void Log(const std::string& zeile);
-    Fenster1& fenster1_;
-    ui::Form& fenster3_;
+    Ergebnis Eintrag_installieren(const Dateieintrag &e);
+    void Registrieren(const std::string &Dateiname);
+    void Log(const std::string &zeile);
+    Fenster1 &fenster1_;
+    ui::Form &fenster3_;
     bool installiert_ = false;
 };
 
 class Fenster3 : public SetupFenster {
   public:
-    Fenster3(SetupKontext& kontext, Fenster1& fenster1, ui::Form& fenster4);
+    Fenster3(SetupKontext &kontext, Fenster1 &fenster1, ui::Form &fenster4);
 
     ui::PictureBox Image1{"Image1"};
     ui::Label Label1{"Label1"};
@@ -124,13 +140,13 @@ class Fenster3 : public SetupFenster {
     void Form_Activate() override;
 
   private:
-    Fenster1& fenster1_;
-    ui::Form& fenster4_;
+    Fenster1 &fenster1_;
+    ui::Form &fenster4_;
 };
 
 class Fenster4 : public SetupFenster {
   public:
-    Fenster4(SetupKontext& kontext, Fenster1& fenster1);
+    Fenster4(SetupKontext &kontext, Fenster1 &fenster1);
 
     ui::Label Label1{"Label1"};
     ui::Button OK_Button{"OK_Button"};
@@ -139,7 +155,17 @@ class Fenster4 : public SetupFenster {
     void OK_Button_Click();
 
   private:
-    Fenster1& fenster1_;
+    Fenster1 &fenster1_;
+};
+
+// Exit status of the unattended install. Failures add up: 6 is neither the
+// program nor the library. `Setup.exe /?` and the README explain them.
+enum Rueckgabe : int {
+    kInstalliert = 0,
+    kSetupGescheitert = 1, // an unexpected error ended Setup itself
+    kProgrammFehlt = 2,    // Trackforge.exe neither copied nor identical
+    kBibliothekFehlt = 4,  // Sonwerk_Projekt.dll neither copied nor identical
+    kVerknuepfungFehlt = 8,
 };
 
 // The four windows wired to each other.

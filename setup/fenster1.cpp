@@ -5,27 +5,19 @@
 
 namespace tf::setup {
 
-namespace {
-constexpr const char* kHinweisDe =
-    "Setup kann Systemdateien oder gemeinsame Dateien nicht aktualisieren, wenn sie bereits "
-    "verwendet werden. Bevor Sie fortfahren, sollten Sie alle geöffneten Anwendungen schließen.";
-constexpr const char* kHinweisEn = "Setup is not able to update system files or shared files, if "
-                                   "they are open. Please close all applications before you go on.";
-} // namespace
-
-Fenster1::Fenster1(SetupKontext& kontext, ui::Form& fenster2)
+Fenster1::Fenster1(SetupKontext &kontext, ui::Form &fenster2)
     : SetupFenster("Fenster1", kontext), fenster2_(fenster2) {
-    for (ui::Control* c : std::initializer_list<ui::Control*>{
+    for (ui::Control *c : std::initializer_list<ui::Control *>{
              &imgMsg, &Shape1_oben, &Shape1_unten, &Shape1_links, &Shape1_rechts, &Willkommen_txt,
              &Label2, &Frame1, &Deutsch, &Englisch, &OK_Button, &Abbrechen_Button})
         Add(*c);
     flaggen_ = {&Deutsch, &Englisch};
     Deutsch.JoinGroup(&flaggen_);
     Englisch.JoinGroup(&flaggen_);
-    Deutsch.on_click = [this] { Deutsch_Click(); };
-    Englisch.on_click = [this] { Englisch_Click(); };
-    OK_Button.on_click = [this] { OK_Button_Click(); };
-    Abbrechen_Button.on_click = [this] { Abbrechen_Button_Click(); };
+    Deutsch.on_click = Aktion([this] { Deutsch_Click(); });
+    Englisch.on_click = Aktion([this] { Englisch_Click(); });
+    OK_Button.on_click = Aktion([this] { OK_Button_Click(); });
+    Abbrechen_Button.on_click = Aktion([this] { Abbrechen_Button_Click(); });
     Layout();
 }
 
@@ -39,10 +31,10 @@ void Fenster1::Layout() {
     imgMsg.set_rect({300, 300, 480, 480});
     // The rectangle around the texts.
     const int l = 1020, t = 180, r = 6960, b = 2280;
-    auto linie = [](ui::Line& x, int x1, int y1, int x2, int y2) {
+    auto linie = [](ui::Line &x, int x1, int y1, int x2, int y2) {
         x.x1 = x1, x.y1 = y1, x.x2 = x2, x.y2 = y2;
-        x.set_rect({std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1) + 15,
-                    std::abs(y2 - y1) + 15});
+        x.set_rect(
+            {std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1) + 15, std::abs(y2 - y1) + 15});
     };
     linie(Shape1_oben, l, t, r, t);
     linie(Shape1_unten, l, b, r, b);
@@ -69,11 +61,8 @@ void Fenster1::Layout() {
 void Fenster1::Form_Load() {
     Sprache = 1;
     set_caption(Titel());
-    Willkommen_txt.set_caption(std::string("Willkommen zum ") + kProduktName +
-                               " Installationsprogramm");
-    Label2.set_caption(kHinweisDe);
-    Abbrechen_Button.set_caption("Setup beenden");
-    OK_Button.set_caption("OK");
+    Sprache_aktualisieren();
+    OK_Button.set_caption(Text(Meldung::OK));
     // The flag of the language in force shows as selected.
     Deutsch.set_value(true);
 }
@@ -89,15 +78,17 @@ void Fenster1::Englisch_Click() {
 }
 
 void Fenster1::Sprache_aktualisieren() {
-    const std::string produkt = kProduktName;
-    Willkommen_txt.set_caption(Deutsch_aktiv() ? "Willkommen zum " + produkt + " Installationsprogramm"
-                                               : "Welcome to " + produkt + " Setup");
-    Abbrechen_Button.set_caption(Text("Setup beenden", "Exit Setup"));
-    Label2.set_caption(Text(kHinweisDe, kHinweisEn));
+    Willkommen_txt.set_caption(Text(Meldung::Willkommen, {kProduktName}));
+    Abbrechen_Button.set_caption(Text(Meldung::Setup_beenden));
+    Label2.set_caption(Text(Meldung::Hinweis));
 }
 
-void Fenster1::OK_Button_Click() { Weiter_zu(fenster2_); }
+void Fenster1::OK_Button_Click() {
+    Weiter_zu(fenster2_);
+}
 
-void Fenster1::Abbrechen_Button_Click() { kontext().Programm_beenden(); }
+void Fenster1::Abbrechen_Button_Click() {
+    kontext().Programm_beenden();
+}
 
 } // namespace tf::setup

@@ -2,49 +2,48 @@
 
 #include "setup/shell_module.h"
 
+#include "platform/complete_copy.h"
+#include "platform/steps.h"
+
 #include <cstdio>
 #include <exception>
-#include <functional>
 
 namespace tf::setup {
 
 namespace {
-constexpr const char* kZeilenende = "\r\n";
+constexpr const char *kZeilenende = "\r\n";
 
 // Date and time with a four-digit year, so that stamps sort across centuries.
-std::string Zeitstempel(const DateTime& d) {
+std::string Zeitstempel(const DateTime &d) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%04d%02d%02d%02d%02d%02d", d.year, d.month, d.day, d.hour,
                   d.minute, d.second);
     return buf;
 }
 
-bool Wird_registriert(const std::string& Dateiname) {
+bool Wird_registriert(const std::string &Dateiname) {
     if (Dateiname.size() < 3)
         return false;
     const std::string ende = Dateiname.substr(Dateiname.size() - 3);
     return ende == "dll" || ende == "ocx";
 }
 
-// The shortcut and log writers skip a failing step and go on with the next.
-void Schritt(const std::function<void()>& schritt) {
-    try {
-        schritt();
-    } catch (const std::exception&) {
-    }
+// The copy waits under this name beside the target until it is complete.
+std::string Temporaerer_Name(const Dateieintrag &e) {
+    return e.Zielordner + "/" + e.Dateiname + ".tf~";
 }
 } // namespace
 
-Fenster2::Fenster2(SetupKontext& kontext, Fenster1& fenster1, ui::Form& fenster3)
+Fenster2::Fenster2(SetupKontext &kontext, Fenster1 &fenster1, ui::Form &fenster3)
     : SetupFenster("Fenster2", kontext), fenster1_(fenster1), fenster3_(fenster3) {
-    for (ui::Control* c : std::initializer_list<ui::Control*>{
+    for (ui::Control *c : std::initializer_list<ui::Control *>{
              &Label4, &Install_Button, &Label5, &Verzeichnis_Frame, &Verzeichnis_txt,
              &Verzeichnis_wechseln_Button, &Abbrechen_Button, &Label1, &Quelle_txt, &Label2,
              &Ziel_txt, &Label3, &Status_txt, &LOG_txt})
         Add(*c);
-    Install_Button.on_click = [this] { Install_Button_Click(); };
-    Abbrechen_Button.on_click = [this] { Abbrechen_Button_Click(); };
-    Verzeichnis_wechseln_Button.on_click = [this] { Verzeichnis_wechseln_Button_Click(); };
+    Install_Button.on_click = Aktion([this] { Install_Button_Click(); });
+    Abbrechen_Button.on_click = Aktion([this] { Abbrechen_Button_Click(); });
+    Verzeichnis_wechseln_Button.on_click = Aktion([this] { Verzeichnis_wechseln_Button_Click(); });
     Layout();
 }
 
@@ -73,29 +72,25 @@ void Fenster2::Layout() {
     Status_txt.set_rect({1080, 4920, 6495, 285});
     LOG_txt.set_rect({120, 5280, 7455, 3375});
     LOG_txt.multiline = true;
-    for (ui::TextBox* t : {&Quelle_txt, &Ziel_txt, &Status_txt, &LOG_txt})
+    for (ui::TextBox *t : {&Quelle_txt, &Ziel_txt, &Status_txt, &LOG_txt})
         t->locked = true;
-    Label1.set_caption("Quelle");
-    Label2.set_caption("Ziel");
-    Label3.set_caption("Status");
-    Verzeichnis_Frame.set_caption("Verzeichnis:");
+    Label1.set_caption(Logtext(Meldung::Quelle));
+    Label2.set_caption(Logtext(Meldung::Ziel));
+    Label3.set_caption(Logtext(Meldung::Status));
+    Verzeichnis_Frame.set_caption(Logtext(Meldung::Verzeichnis));
 }
 
 void Fenster2::Form_Load() {
-    const bool deutsch = fenster1_.Deutsch_aktiv();
-    auto text = [deutsch](const char* de, const char* en) { return deutsch ? de : en; };
     set_caption(Titel());
-    Label4.set_caption(text("Starten Sie die Installation, indem Sie auf die Schaltfläche klicken.",
-                            "Press button to start Setup"));
-    Label5.set_caption(text("Klicken Sie auf diese Schaltfläche um die Software in das angegebene "
-                            "Verzeichnis zu installieren.",
-                            "Press this button to install the program to the directory displayed "
-                            "below."));
-    Verzeichnis_wechseln_Button.set_caption(text("Verzeichnis wechseln", "Change Directory"));
-    Abbrechen_Button.set_caption(text("Setup beenden", "Exit Setup"));
+    Label4.set_caption(fenster1_.Text(Meldung::Start_Hinweis));
+    Label5.set_caption(fenster1_.Text(Meldung::Install_Hinweis));
+    Verzeichnis_wechseln_Button.set_caption(fenster1_.Text(Meldung::Verzeichnis_wechseln));
+    Abbrechen_Button.set_caption(fenster1_.Text(Meldung::Setup_beenden));
     Windows_Ordner_suchen();
     Verzeichnis_txt.set_caption(kProgrammOrdner);
     Dateien = Dateiliste_fuellen(Windows_Ordner);
+    Ergebnisse.fill(Ergebnis::Leer);
+    Verknuepfung_erstellt = false;
     Kopiert_Anzahl = 0;
     LOG_txt.set_text("");
 }
@@ -103,20 +98,18 @@ void Fenster2::Form_Load() {
 // Always drive C; when both folders exist the second one wins.
 void Fenster2::Windows_Ordner_suchen() {
     Windows_Ordner.clear();
-    auto vorhanden = [this](const char* ordner) {
-        try {
-            return s().fs.FolderExists(ordner);
-        } catch (const std::exception&) {
-            return false;
-        }
+    auto vorhanden = [this](const char *ordner) {
+        bool ja = false;
+        steps::Skippable("Fenster2: FolderExists", [&] { ja = s().fs.FolderExists(ordner); });
+        return ja;
     };
     if (vorhanden("c:/windows")) {
         Windows_Ordner = "c:/windows/";
-        Status_txt.set_text("Windows");
+        Status_txt.set_text(Logtext(Meldung::Windows));
     }
     if (vorhanden("c:/winnt")) {
         Windows_Ordner = "c:/winnt/";
-        Status_txt.set_text("WinNT");
+        Status_txt.set_text(Logtext(Meldung::WinNT));
     }
 }
 
@@ -136,12 +129,14 @@ void Fenster2::Install_Button_Click() {
     Weiter_zu(fenster3_);
 }
 
-void Fenster2::Abbrechen_Button_Click() { kontext().Programm_beenden(); }
+void Fenster2::Abbrechen_Button_Click() {
+    kontext().Programm_beenden();
+}
 
 void Fenster2::Installation_ausfuehren() {
     for (std::int16_t Feldnummer = 1; Feldnummer <= kDateiAnzahl; ++Feldnummer) {
         Kopieren(Feldnummer);
-        Status_txt.set_text("Es wurde(n) " + std::to_string(Kopiert_Anzahl) + " Datei(en) kopiert");
+        Status_txt.set_text(Logtext(Meldung::Kopiert_Anzahl, {std::to_string(Kopiert_Anzahl)}));
         s().events.DoEvents();
         if (kontext().beendet())
             return;
@@ -150,57 +145,67 @@ void Fenster2::Installation_ausfuehren() {
     Log_TXT_Speichern();
 }
 
-void Fenster2::Log(const std::string& zeile) { LOG_txt.set_text(LOG_txt.text() + zeile + kZeilenende); }
+void Fenster2::Log(const std::string &zeile) {
+    LOG_txt.set_text(LOG_txt.text() + zeile + kZeilenende);
+}
 
-void Fenster2::Kopieren(const std::int16_t& Feldnummer) {
-    const Dateieintrag& e = Dateien.at(static_cast<std::size_t>(Feldnummer - 1));
+void Fenster2::Kopieren(const std::int16_t &Feldnummer) {
+    const std::size_t i = static_cast<std::size_t>(Feldnummer - 1);
+    const Dateieintrag &e = Dateien.at(i);
     if (e.Dateiname.empty())
         return;
     // One failing step abandons the entry; the lines written before it stay.
-    try {
-        Eintrag_installieren(e);
-    } catch (const std::exception&) {
-        Log(e.Dateiname + " - Datei konnte nicht kopiert werden!");
+    const bool durch = steps::Skippable("Kopieren: " + e.Dateiname,
+                                        [&] { Ergebnisse.at(i) = Eintrag_installieren(e); });
+    if (!durch) {
+        Ergebnisse.at(i) = Ergebnis::Fehlgeschlagen;
+        Log(Logtext(Meldung::Log_nicht_kopiert, {e.Dateiname}));
     }
 }
 
-void Fenster2::Eintrag_installieren(const Dateieintrag& e) {
-    FileSystem& fs = s().fs;
-    const std::string& quelle = e.Dateiname;
+Fenster2::Ergebnis Fenster2::Eintrag_installieren(const Dateieintrag &e) {
+    FileSystem &fs = s().fs;
+    const std::string &quelle = e.Dateiname;
     const std::string ziel = e.Zielordner + "/" + e.Dateiname;
     CreatePath(e.Zielordner);
     if (fs.FileExists(ziel)) {
         const std::string stempel_quelle = Zeitstempel(fs.LastModified(quelle));
         const std::string stempel_ziel = Zeitstempel(fs.LastModified(ziel));
-        if (stempel_quelle == stempel_ziel) {
-            Log(e.Dateiname + " - Datei ist identisch mit der Datei auf der Festplatte");
-            return;
+        // A copy cut short by a full disk carries the source's date; its size
+        // gives it away, so it is replaced rather than kept as identical.
+        if (stempel_quelle == stempel_ziel && fs.FileSize(quelle) == fs.FileSize(ziel)) {
+            Log(Logtext(Meldung::Log_identisch, {e.Dateiname}));
+            return Ergebnis::Identisch;
         }
         if (stempel_quelle < stempel_ziel) {
-            Log(e.Dateiname + " - Datei ist älter als die Datei auf der Festplatte");
-            return;
+            Log(Logtext(Meldung::Log_aelter, {e.Dateiname}));
+            return Ergebnis::Aelter;
         }
     }
     Quelle_txt.set_text(quelle);
     Ziel_txt.set_text(ziel);
-    fs.CopyFile(quelle, ziel);
-    Log(e.Dateiname + " wurde nach " + ziel + " kopiert");
-    if (Wird_registriert(e.Dateiname)) {
-        const std::string befehl =
-            Windows_Ordner + "system32\\" + "regsvr32.exe /s " + e.Dateiname;
-        bool gestartet = false;
-        Schritt([&] { gestartet = s().processes.Start(befehl); });
-        // The file is in place either way; only its registration is missing.
-        if (gestartet)
-            Log(e.Dateiname + " wurde registriert" + kZeilenende);
-        else
-            Log(e.Dateiname + " konnte nicht registriert werden!");
-    }
+    ReplaceWithCompleteCopy(fs, quelle, Temporaerer_Name(e), ziel);
+    Log(Logtext(Meldung::Log_kopiert, {e.Dateiname, ziel}));
+    if (Wird_registriert(e.Dateiname))
+        Registrieren(e.Dateiname);
     ++Kopiert_Anzahl;
+    return Ergebnis::Kopiert;
 }
 
-void Fenster2::CreatePath(const std::string& Pfad) {
-    FileSystem& fs = s().fs;
+// The file is in place either way; only its registration may be missing.
+void Fenster2::Registrieren(const std::string &Dateiname) {
+    const std::string befehl = Windows_Ordner + "system32\\" + "regsvr32.exe /s " + Dateiname;
+    bool gestartet = false;
+    steps::Skippable("Kopieren: regsvr32 " + Dateiname,
+                     [&] { gestartet = s().processes.Start(befehl); });
+    if (gestartet)
+        Log(Logtext(Meldung::Log_registriert, {Dateiname}) + kZeilenende);
+    else
+        Log(Logtext(Meldung::Log_nicht_registriert, {Dateiname}));
+}
+
+void Fenster2::CreatePath(const std::string &Pfad) {
+    FileSystem &fs = s().fs;
     std::string praefix;
     for (std::size_t i = 0; i < Pfad.size(); ++i) {
         const char c = Pfad[i];
@@ -214,17 +219,28 @@ void Fenster2::CreatePath(const std::string& Pfad) {
 void Fenster2::Verknuepfung_anlegen() {
     const std::string desktop = Spezialordner_Pfad(s().shell, kCsidlDesktop);
     const std::string programm = std::string(kProgrammOrdner) + "\\Trackforge.exe";
-    if (!Verknuepfung_erstellen(s().shell, programm, desktop + "\\Trackforge.lnk", "", "", ""))
-        Log("Trackforge.lnk konnte nicht erstellt werden!");
+    Verknuepfung_erstellt =
+        Verknuepfung_erstellen(s().shell, programm, desktop + "\\" + kVerknuepfungName, "", "", "");
+    if (!Verknuepfung_erstellt)
+        Log(Logtext(Meldung::Log_nicht_erstellt, {kVerknuepfungName}));
 }
 
 void Fenster2::Log_TXT_Speichern() {
+    const std::string pfad = std::string(kProgrammOrdner) + "/TF_log.txt";
     std::unique_ptr<TextWriter> datei;
-    Schritt([&] { datei = s().fs.CreateTextFile(std::string(kProgrammOrdner) + "/TF_log.txt"); });
+    steps::Skippable("Log_TXT_Speichern: CreateTextFile",
+                     [&] { datei = s().fs.CreateTextFile(pfad); });
     if (!datei)
         return;
-    Schritt([&] { datei->Write(LOG_txt.text()); });
-    Schritt([&] { datei->Close(); });
+    steps::Skippable("Log_TXT_Speichern: write", [&] { datei->Write(LOG_txt.text()); });
+    steps::Skippable("Log_TXT_Speichern: Close", [&] { datei->Close(); });
+}
+
+bool Fenster2::Installiert(const std::string &Dateiname) const {
+    for (std::size_t i = 0; i < Dateien.size(); ++i)
+        if (Dateien[i].Dateiname == Dateiname)
+            return Ergebnisse[i] == Ergebnis::Kopiert || Ergebnisse[i] == Ergebnis::Identisch;
+    return false;
 }
 
 } // namespace tf::setup

@@ -2,7 +2,7 @@
 
 namespace tf::setup {
 
-Fenster3::Fenster3(SetupKontext& kontext, Fenster1& fenster1, ui::Form& fenster4)
+Fenster3::Fenster3(SetupKontext &kontext, Fenster1 &fenster1, ui::Form &fenster4)
     : SetupFenster("Fenster3", kontext), fenster1_(fenster1), fenster4_(fenster4) {
     Add(Image1);
     Add(Label1);
@@ -18,8 +18,7 @@ Fenster3::Fenster3(SetupKontext& kontext, Fenster1& fenster1, ui::Form& fenster4
 }
 
 void Fenster3::Form_Activate() {
-    Label1.set_caption(fenster1_.Text("Setup aktualisiert Ihr System ...",
-                                      "Setup is updating your system ..."));
+    Label1.set_caption(fenster1_.Text(Meldung::Aktualisiert));
     if (kontext().vorschau)
         return;
     Pause(kontext(), 3.0);
@@ -28,7 +27,7 @@ void Fenster3::Form_Activate() {
     Weiter_zu(fenster4_);
 }
 
-Fenster4::Fenster4(SetupKontext& kontext, Fenster1& fenster1)
+Fenster4::Fenster4(SetupKontext &kontext, Fenster1 &fenster1)
     : SetupFenster("Fenster4", kontext), fenster1_(fenster1) {
     Add(Label1);
     Add(OK_Button);
@@ -40,16 +39,17 @@ Fenster4::Fenster4(SetupKontext& kontext, Fenster1& fenster1)
     Label1.alignment = ui::Align::Center;
     Label1.set_font({"MS Sans Serif", 9.75, true});
     OK_Button.set_rect({2070, 960, 1260, 375});
-    OK_Button.on_click = [this] { OK_Button_Click(); };
+    OK_Button.on_click = Aktion([this] { OK_Button_Click(); });
 }
 
 void Fenster4::Form_Load() {
     set_caption(Titel());
-    Label1.set_caption(fenster1_.Text("Das Setup wurde erfolgreich abgeschlossen.",
-                                      "The Setup was successful."));
-    OK_Button.set_caption("OK");
+    Label1.set_caption(fenster1_.Text(Meldung::Erfolgreich));
+    OK_Button.set_caption(fenster1_.Text(Meldung::OK));
 }
 
-void Fenster4::OK_Button_Click() { kontext().Programm_beenden(); }
+void Fenster4::OK_Button_Click() {
+    kontext().Programm_beenden();
+}
 
 } // namespace tf::setup

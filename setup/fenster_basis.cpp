@@ -2,9 +2,11 @@
 
 namespace tf::setup {
 
-std::string SetupFenster::Titel() { return std::string("Setup ") + kProduktName; }
+std::string SetupFenster::Titel() {
+    return Text(Meldung::Titel, Language::German, {kProduktName});
+}
 
-void SetupFenster::Weiter_zu(ui::Form& naechstes) {
+void SetupFenster::Weiter_zu(ui::Form &naechstes) {
     weiter_ = true;
     s().windows.Unload(*this);
     weiter_ = false;
@@ -12,19 +14,35 @@ void SetupFenster::Weiter_zu(ui::Form& naechstes) {
         s().windows.Show(naechstes);
 }
 
+std::function<void()> SetupFenster::Aktion(std::function<void()> handler) {
+    return [this, handler = std::move(handler)] {
+        if (!k_.vorschau)
+            handler();
+    };
+}
+
 void SetupFenster::Form_Unload() {
     if (!weiter_ && !k_.beendet())
         k_.Programm_beenden();
 }
 
-void SetupProgramm::Starten() { kontext.services.windows.Show(fenster1); }
+void SetupProgramm::Starten() {
+    kontext.services.windows.Show(fenster1);
+}
 
 int SetupProgramm::Unbeaufsichtigt_installieren() {
     // Neither window is shown; their controls only hold the texts.
     fenster1.Form_Load();
     fenster2.Form_Load();
     fenster2.Installation_ausfuehren();
-    return 0;
+    int status = kInstalliert;
+    if (!fenster2.Installiert("Trackforge.exe"))
+        status |= kProgrammFehlt;
+    if (!fenster2.Installiert("Sonwerk_Projekt.dll"))
+        status |= kBibliothekFehlt;
+    if (!fenster2.Verknuepfung_erstellt)
+        status |= kVerknuepfungFehlt;
+    return status;
 }
 
 } // namespace tf::setup

@@ -1,9 +1,13 @@
 // Setup.exe: wires the Win32 services and windows to the installer.
 //   Setup.exe            the four windows, welcome to completion
-//   Setup.exe /S         installs without any window (administrators); exit code 0
+//   Setup.exe /S         installs without any window (administrators); its
+//                        exit status says what is in place (see /?)
+//   Setup.exe /?         lists the above
 // A further switch, /ansicht:<1..4>:<de|en>, only shows one window in one
-// language and stays there, for taking pictures of the windows.
+// language for taking its picture: its buttons do nothing.
+#include "platform/trace_log.h"
 #include "platform/win32/services_win32.h"
+#include "platform/win32/trace_sink_win32.h"
 #include "platform/win32/ui/window_system_win32.h"
 #include "platform/win32/wide.h"
 #include "setup/fenster.h"
@@ -19,9 +23,11 @@
 
 namespace {
 
+using tf::setup::Meldung;
+
 std::vector<std::wstring> Arguments() {
     int argc = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    LPWSTR *argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     std::vector<std::wstring> args;
     for (int i = 1; argv && i < argc; ++i)
         args.emplace_back(argv[i]);
@@ -29,17 +35,49 @@ std::vector<std::wstring> Arguments() {
     return args;
 }
 
-bool Unattended() {
-    for (const std::wstring& arg : Arguments())
-        if (arg == L"/S" || arg == L"/s")
+bool HasSwitch(const wchar_t *a, const wchar_t *b) {
+    for (const std::wstring &arg : Arguments())
+        if (arg == a || arg == b)
             return true;
     return false;
 }
 
+bool Unattended() {
+    return HasSwitch(L"/S", L"/s");
+}
+
+std::wstring Fenstertitel() {
+    return tf::win32::Widen(
+        tf::setup::Text(Meldung::Titel, tf::Language::German, {tf::setup::kProduktName}));
+}
+
+// The language of the system's user interface; the installer's own choice is
+// not made yet.
+tf::Language SystemLanguage() {
+    return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_GERMAN ? tf::Language::German
+                                                                    : tf::Language::English;
+}
+
+// To the console or file the caller gave; without one, in a box.
+void Usage() {
+    const std::string text = tf::setup::Text(Meldung::Aufruf, SystemLanguage());
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    if ((!out || out == INVALID_HANDLE_VALUE) && AttachConsole(ATTACH_PARENT_PROCESS))
+        out = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD written = 0;
+    if (out && out != INVALID_HANDLE_VALUE &&
+        WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr))
+        return;
+    tf::win32::SwallowedError("Setup /?", "no standard output", GetLastError());
+    MessageBoxW(nullptr, tf::win32::Widen(text).c_str(), Fenstertitel().c_str(), MB_OK);
+}
+
 // An unattended install must never stop at a box nobody is there to answer.
-void ReportFailure(const std::wstring& text) {
+void ReportFailure(const std::string &text) {
+    tf::trace::Swallowed("Setup", text);
     if (!Unattended())
-        MessageBoxW(nullptr, text.c_str(), L"Setup Trackforge", MB_OK | MB_ICONERROR);
+        MessageBoxW(nullptr, tf::win32::Widen(text).c_str(), Fenstertitel().c_str(),
+                    MB_OK | MB_ICONERROR);
 }
 
 struct Ansicht {
@@ -48,30 +86,36 @@ struct Ansicht {
 };
 
 // "/ansicht:3:en"
-std::optional<Ansicht> AnsichtAus(const std::wstring& arg) {
+std::optional<Ansicht> AnsichtAus(const std::wstring &arg) {
     const std::wstring prefix = L"/ansicht:";
-    if (arg.size() < prefix.size() + 1 || _wcsnicmp(arg.c_str(), prefix.c_str(), prefix.size()) != 0)
+    if (arg.size() < prefix.size() + 1 ||
+        _wcsnicmp(arg.c_str(), prefix.c_str(), prefix.size()) != 0)
         return std::nullopt;
     Ansicht a;
     a.fenster = arg[prefix.size()] - L'0';
     if (a.fenster < 1 || a.fenster > 4)
         return std::nullopt;
-    a.englisch = arg.size() >= prefix.size() + 4 && _wcsicmp(arg.c_str() + prefix.size() + 2, L"en") == 0;
+    a.englisch =
+        arg.size() >= prefix.size() + 4 && _wcsicmp(arg.c_str() + prefix.size() + 2, L"en") == 0;
     return a;
 }
 
-void Zeigen(tf::setup::SetupProgramm& p, const Ansicht& a, tf::ui::WindowSystem& windows) {
+// The window's buttons do nothing here; the language is set through the
+// handlers themselves.
+void Zeigen(tf::setup::SetupProgramm &p, const Ansicht &a, tf::ui::WindowSystem &windows) {
     p.kontext.vorschau = true;
     if (a.fenster == 1) {
         windows.Show(p.fenster1);
-        if (a.englisch)
-            p.fenster1.Englisch.Click();
+        if (a.englisch) {
+            p.fenster1.Englisch.set_value(true);
+            p.fenster1.Englisch_Click();
+        }
         return;
     }
     p.fenster1.Form_Load();
     if (a.englisch)
         p.fenster1.Englisch_Click();
-    tf::ui::Form* f[] = {nullptr, nullptr, &p.fenster2, &p.fenster3, &p.fenster4};
+    tf::ui::Form *f[] = {nullptr, nullptr, &p.fenster2, &p.fenster3, &p.fenster4};
     windows.Show(*f[a.fenster]);
 }
 
@@ -88,7 +132,7 @@ int RunSetup() {
     if (Unattended())
         return programm.Unbeaufsichtigt_installieren();
     std::optional<Ansicht> ansicht;
-    for (const std::wstring& arg : Arguments())
+    for (const std::wstring &arg : Arguments())
         if (!ansicht)
             ansicht = AnsichtAus(arg);
     if (ansicht)
@@ -101,12 +145,17 @@ int RunSetup() {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    tf::win32::InstallTraceSink("Setup");
+    if (HasSwitch(L"/?", L"/h")) {
+        Usage();
+        return 0;
+    }
     try {
         return RunSetup();
-    } catch (const std::exception& e) {
-        ReportFailure(tf::win32::Widen(e.what()));
+    } catch (const std::exception &e) {
+        ReportFailure(e.what());
     } catch (...) {
-        ReportFailure(L"Unexpected error");
+        ReportFailure(tf::setup::Text(Meldung::Unerwarteter_Fehler, tf::Language::German));
     }
-    return 1;
+    return tf::setup::kSetupGescheitert;
 }

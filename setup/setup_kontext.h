@@ -10,17 +10,18 @@
 
 namespace tf::setup {
 
-inline constexpr const char* kProduktName = "Trackforge";
+inline constexpr const char *kProduktName = "Trackforge";
+inline constexpr const char *kVerknuepfungName = "Trackforge.lnk";
 // The installer never asks where to install; the program always goes here.
-inline constexpr const char* kProgrammOrdner = "C:\\Programme\\NOVALUX Trackforge";
+inline constexpr const char *kProgrammOrdner = "C:\\Programme\\NOVALUX Trackforge";
 
 struct SetupServices {
-    FileSystem& fs;
-    Clock& clock;
-    EventPump& events;
-    ProcessStarter& processes;
-    ShellApi& shell;
-    ui::WindowSystem& windows;
+    FileSystem &fs;
+    Clock &clock;
+    EventPump &events;
+    ProcessStarter &processes;
+    ShellApi &shell;
+    ui::WindowSystem &windows;
 };
 
 class SetupKontext {
@@ -36,7 +37,8 @@ class SetupKontext {
     }
     bool beendet() const { return beendet_; }
 
-    // Hidden preview for screenshots: windows show themselves but do not move on.
+    // A window shown only for its picture: it shows itself, its buttons do
+    // nothing, and closing it ends the program as usual.
     bool vorschau = false;
 
   private:
@@ -45,6 +47,6 @@ class SetupKontext {
 
 // Lets pending events run until `sekunden` have passed on the seconds-since-
 // midnight clock; stops early once the program has been ended.
-void Pause(SetupKontext& kontext, double sekunden);
+void Pause(SetupKontext &kontext, double sekunden);
 
 } // namespace tf::setup

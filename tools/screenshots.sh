@@ -63,7 +63,7 @@ shot() { # shot <exe> <window> <png> [program arguments...]
 settings() { printf '\r\n\r\n\r\n%s\r\n' "$1" > "$PROG/Trackforge.kps"; }
 rc=0
 tf=$PROG/Trackforge.exe
-main_title="Korvant NOVALUX                                              V2.1.0.7"
+main_title="Korvant NOVALUX +V[0-9.]+" # a pattern: the version comes from the build
 settings -1; shot "$tf" "name:$main_title" "$OUT/main-de.png" || rc=1
 settings 0;  shot "$tf" "name:$main_title" "$OUT/main-en.png" || rc=1
 settings -1; shot "$tf" "name:Info über Trackforge" "$OUT/about-de.png" /info || rc=1

@@ -2,7 +2,8 @@
 
 #include "app/card/common.h"
 #include "app/shell/projekt.h"
-#include "app/shell/steps.h"
+#include "platform/complete_copy.h"
+#include "platform/steps.h"
 
 #include <string>
 
@@ -24,19 +25,9 @@ std::string FileNameOf(const std::string& path) {
 }
 
 bool ExistsQuietly(FileSystem& fs, const std::string& path) {
-    try {
-        return fs.FileExists(path);
-    } catch (const FsError&) {
-        return false;
-    }
-}
-
-void DeleteQuietly(FileSystem& fs, const std::string& path) {
-    try {
-        if (fs.FileExists(path))
-            fs.DeleteFile(path);
-    } catch (const FsError&) {
-    }
+    bool exists = false;
+    steps::Skippable("Karte_schreiben: FileExists", [&] { exists = fs.FileExists(path); });
+    return exists;
 }
 
 // The copy goes to a temporary name first and takes the final name only once
@@ -52,18 +43,9 @@ bool CopyOntoCard(FileSystem& fs, const std::string& source, const std::string& 
     }
     if (temp.empty())
         return false;
-    bool done = false;
-    try {
-        fs.CopyFileFlushed(source, temp);
-        if (fs.FilesEqual(source, temp)) {
-            fs.MoveFile(temp, root + FileNameOf(source));
-            done = true;
-        }
-    } catch (const FsError&) {
-    }
-    if (!done)
-        DeleteQuietly(fs, temp);
-    return done;
+    return steps::Skippable("Karte_schreiben: copy", [&] {
+        ReplaceWithCompleteCopy(fs, source, temp, root + FileNameOf(source));
+    });
 }
 
 } // namespace
@@ -73,7 +55,7 @@ void Projekt::Ziel_Projekt_Button_2_Click() {
     CommonDialog2.Flags = 4;
     CommonDialog2.CancelError = true;
     // A cancel or any failure ends the handler without a word; what was set stays.
-    steps::UntilFailure([this] {
+    steps::UntilFailure("Ziel_Projekt_Button_2_Click", [this] {
         CommonDialog2.ShowOpen();
         Ziel_Projekt_Pfad = CommonDialog2.FileName;
         Ziel_Projekt_txt_2.set_text(Ziel_Projekt_Pfad);
@@ -133,7 +115,7 @@ void Projekt::Karte_schreiben_Click() {
     else
         fail(kCopyFailed);
 
-    steps::Skippable([this] {
+    steps::Skippable("Karte_schreiben_Click: Refresh", [this] {
         File1.Refresh();
         Dir1.Refresh();
     });

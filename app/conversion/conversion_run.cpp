@@ -3,7 +3,7 @@
 
 #include "app/card/common.h"
 #include "app/shell/projekt.h"
-#include "app/shell/steps.h"
+#include "platform/steps.h"
 #include "platform/codepage.h"
 
 #include <optional>
@@ -111,7 +111,7 @@ void Projekt::Quell_Wave_Button_Click() {
     CommonDialog1.Flags = 4;
     CommonDialog1.CancelError = true;
     // A cancel or any failure ends the handler without a word.
-    steps::UntilFailure([this] {
+    steps::UntilFailure("Quell_Wave_Button_Click", [this] {
         CommonDialog1.ShowOpen();
         Quell_Wave_Pfad = CommonDialog1.FileName;
         Quell_Wave_txt.set_text(Quell_Wave_Pfad);
@@ -131,7 +131,7 @@ void Projekt::Ziel_Projekt_Button_Click() {
     CommonDialog2.Flags = 4;
     CommonDialog2.CancelError = true;
     // A cancel or any failure ends the handler without a word.
-    steps::UntilFailure([this] {
+    steps::UntilFailure("Ziel_Projekt_Button_Click", [this] {
         CommonDialog2.ShowSave();
         Ziel_Projekt_Pfad = CommonDialog2.FileName;
         Ziel_Projekt_txt.set_text(Ziel_Projekt_Pfad);
@@ -160,7 +160,8 @@ void Projekt::OK_Button_Click() {
         return;
     }
     bool room = false;
-    steps::UntilFailure([&] { room = Speicherplatz(target, source); });
+    steps::UntilFailure("OK_Button_Click: Speicherplatz",
+                        [&] { room = Speicherplatz(target, source); });
     if (!room)
         return;
     std::string name = Real_Spaces(Projektname_txt.text());

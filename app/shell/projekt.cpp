@@ -2,8 +2,10 @@
 // the preview buttons, the busy cursor and the shared display helpers.
 
 #include "app/shell/projekt.h"
-#include "app/shell/steps.h"
+#include "platform/steps.h"
 #include "app/shell/window_texts.h"
+
+#include "tf_version.h"
 
 #include <string>
 
@@ -11,7 +13,7 @@ namespace tf {
 
 namespace {
 
-const std::string kCaption = "Korvant NOVALUX" + std::string(46, ' ') + "V2.1.0.7";
+const std::string kCaption = "Korvant NOVALUX" + std::string(46, ' ') + "V" TF_VERSION;
 constexpr int kClientWidth = 7635;   // twips
 constexpr int kClientHeight = 10065; // twips
 
@@ -76,7 +78,7 @@ Projekt::Projekt(ProjektServices services)
     Layout();
     WireEvents();
     // The drive list shows the machine's drives from the start, with none selected.
-    steps::Skippable([this] { Drive1.Refresh(); });
+    steps::Skippable("Drive1.Refresh", [this] { Drive1.Refresh(); });
 }
 
 Projekt::~Projekt() = default;
@@ -256,7 +258,7 @@ void Projekt::Form_Activate() {
 
 void Projekt::Timer1_Timer() {
     // A failing refresh ends this tick only; the next one starts afresh.
-    steps::UntilFailure([this] {
+    steps::UntilFailure("Timer1_Timer", [this] {
         Drive1.Refresh();
         File1.Refresh();
         Dir1.Refresh();
@@ -300,18 +302,21 @@ void Projekt::InitAniCursor() {
     // Every step that fails is skipped; the busy period runs regardless.
     bool first = false;
     bool second = false;
-    steps::Skippable([&] { first = s_.fs.FileExists(kHourglass1); });
+    steps::Skippable("InitAniCursor: FileExists", [&] { first = s_.fs.FileExists(kHourglass1); });
     if (first) {
-        steps::Skippable([&] { AniCursorHandle = s_.cursor.LoadCursorFromFile(kHourglass1); });
+        steps::Skippable("InitAniCursor: LoadCursorFromFile",
+                         [&] { AniCursorHandle = s_.cursor.LoadCursorFromFile(kHourglass1); });
     } else {
-        steps::Skippable([&] { second = s_.fs.FileExists(kHourglass2); });
+        steps::Skippable("InitAniCursor: FileExists", [&] { second = s_.fs.FileExists(kHourglass2); });
         if (second)
-            steps::Skippable([&] { AniCursorHandle = s_.cursor.LoadCursorFromFile(kHourglass2); });
+            steps::Skippable("InitAniCursor: LoadCursorFromFile",
+                             [&] { AniCursorHandle = s_.cursor.LoadCursorFromFile(kHourglass2); });
     }
-    steps::Skippable([&] { s_.cursor.SetCapture(s_.windows.Handle(*this)); });
+    steps::Skippable("InitAniCursor: SetCapture",
+                     [&] { s_.cursor.SetCapture(s_.windows.Handle(*this)); });
     // Without an hourglass file the pointer would vanish; the system's own
     // wait cursor still tells the user to wait.
-    steps::Skippable([&] {
+    steps::Skippable("InitAniCursor: SetCursor", [&] {
         const std::uintptr_t busy =
             AniCursorHandle != 0 ? AniCursorHandle : s_.cursor.StandardWaitCursor();
         PreviousCursorHandle = s_.cursor.SetCursor(busy);

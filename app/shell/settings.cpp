@@ -8,7 +8,7 @@
 // is the one read back while it exists.
 
 #include "app/shell/projekt.h"
-#include "app/shell/steps.h"
+#include "platform/steps.h"
 
 #include <algorithm>
 #include <cctype>
@@ -63,7 +63,7 @@ std::string UserSettingsPath(AppPaths &paths) {
 
 bool Exists(FileSystem &fs, const std::string &path) {
     bool exists = false;
-    steps::Skippable([&] { exists = !path.empty() && fs.FileExists(path); });
+    steps::Skippable("Settings: FileExists", [&] { exists = !path.empty() && fs.FileExists(path); });
     return exists;
 }
 
@@ -71,14 +71,14 @@ bool Exists(FileSystem &fs, const std::string &path) {
 // next one tried. True only when every step went through.
 bool WriteFourLines(FileSystem &fs, const std::string &path, const std::string (&lines)[4]) {
     std::unique_ptr<TextWriter> out;
-    bool ok = steps::Skippable([&] { out = fs.CreateTextFile(path); }) && out != nullptr;
+    bool ok = steps::Skippable("Settings: CreateTextFile", [&] { out = fs.CreateTextFile(path); }) && out != nullptr;
     for (const std::string &line : lines)
-        ok = steps::Skippable([&] {
+        ok = steps::Skippable("Settings: WriteLine", [&] {
                  if (out)
                      out->WriteLine(line);
              }) &&
              ok;
-    ok = steps::Skippable([&] {
+    ok = steps::Skippable("Settings: Close", [&] {
              if (out)
                  out->Close();
          }) &&
@@ -88,9 +88,9 @@ bool WriteFourLines(FileSystem &fs, const std::string &path, const std::string (
 
 void EnsureFolder(FileSystem &fs, const std::string &folder) {
     bool exists = false;
-    steps::Skippable([&] { exists = fs.FolderExists(folder); });
+    steps::Skippable("Settings: FolderExists", [&] { exists = fs.FolderExists(folder); });
     if (!exists)
-        steps::Skippable([&] { fs.CreateFolder(folder); });
+        steps::Skippable("Settings: CreateFolder", [&] { fs.CreateFolder(folder); });
 }
 
 } // namespace
@@ -103,7 +103,7 @@ void Projekt::Einstellungen_öffnen() {
     bool read = true;
     if (Exists(s_.fs, path)) {
         // The first failing step ends the reading; what was stored before stays.
-        read = steps::UntilFailure([&] {
+        read = steps::UntilFailure("Einstellungen_öffnen", [&] {
             std::unique_ptr<TextReader> in = s_.fs.OpenTextForReading(path);
             CF_Laufwerk = UpperAscii(in->ReadLine());
             Quell_Wave_Pfad = in->ReadLine();
@@ -138,7 +138,7 @@ void Projekt::WriteSettingsFile() {
         // The program folder's copy is current again; an older per-user copy
         // would otherwise be read in its place.
         if (Exists(s_.fs, user_path))
-            steps::Skippable([&] { s_.fs.DeleteFile(user_path); });
+            steps::Skippable("WriteSettingsFile: DeleteFile", [&] { s_.fs.DeleteFile(user_path); });
         return;
     }
     if (user_path.empty())

@@ -2,6 +2,7 @@
 // full-window picture, in the language in force when it opens.
 
 #include "app/shell/projekt.h"
+#include "tf_version.h"
 
 namespace tf {
 
@@ -40,7 +41,7 @@ Trackforge_Info::Trackforge_Info(Projekt &owner) : ui::Form("Trackforge_Info"), 
     };
     for (const Title &t :
          {Title{&Label3, "Trackforge", 720}, Title{&Label1, "für", 1440},
-          Title{&Label2, "Tarvolin Audio", 2160}, Title{&Label4, "V 2.1.0.7", 2880}}) {
+          Title{&Label2, "Tarvolin Audio", 2160}, Title{&Label4, "V " TF_VERSION, 2880}}) {
         Add(*t.label);
         Place(*t.label, 720, t.top, 6000, 600);
         t.label->set_caption(t.text);

@@ -2,6 +2,7 @@
 // the project-name rule, and the about window.
 
 #include "shell_fixture.h"
+#include "tf_version.h"
 
 #include <string>
 #include <utility>
@@ -172,7 +173,7 @@ TEST_F(LanguageTest, SwitchLeavesFixedTextsAndTheDriveTypeAlone) {
     window->Drive_txt.set_text("Wechseldatenträger");
     window->Englisch.Click();
     EXPECT_EQ(window->Drive_txt.text(), "Wechseldatenträger");
-    EXPECT_EQ(window->caption(), "Korvant NOVALUX" + std::string(46, ' ') + "V2.1.0.7");
+    EXPECT_EQ(window->caption(), "Korvant NOVALUX" + std::string(46, ' ') + "V" TF_VERSION);
     EXPECT_EQ(window->OK_Button.caption(), "Start");
     EXPECT_EQ(window->Info_Button.caption(), "Info");
     EXPECT_EQ(window->Label8.caption(), "Project Name:");
@@ -223,7 +224,7 @@ TEST_F(LanguageTest, AboutWindowFollowsTheLanguageWhenItOpens) {
     EXPECT_EQ(again.caption(), "Info about Trackforge");
     EXPECT_EQ(again.Label3.caption(), "Trackforge");
     EXPECT_EQ(again.Label2.caption(), "Tarvolin Audio");
-    EXPECT_EQ(again.Label4.caption(), "V 2.1.0.7");
+    EXPECT_EQ(again.Label4.caption(), "V " TF_VERSION);
 }
 
 TEST_F(LanguageTest, AboutWindowOpensModallyAndClosesWithOk) {

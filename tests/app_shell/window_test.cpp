@@ -2,6 +2,7 @@
 // the busy cursor.
 
 #include "shell_fixture.h"
+#include "tf_version.h"
 
 #include <algorithm>
 #include <string>
@@ -30,7 +31,7 @@ std::size_t Characters(const std::string &utf8) {
 }
 
 TEST_F(Layout, WindowFrame) {
-    EXPECT_EQ(window->caption(), "Korvant NOVALUX" + std::string(46, ' ') + "V2.1.0.7");
+    EXPECT_EQ(window->caption(), "Korvant NOVALUX" + std::string(46, ' ') + "V" TF_VERSION);
     EXPECT_EQ(window->client_width, 7635);
     EXPECT_EQ(window->client_height, 10065);
     EXPECT_TRUE(window->centered);

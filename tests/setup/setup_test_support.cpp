@@ -3,11 +3,11 @@
 namespace tf::setup::test {
 
 std::vector<std::string> TableFiles() {
-    return {"VB6STKIT.dll", "MSVCRT40.dll", "COMCAT.dll",       "VB6DE.dll",    "STDOLE2.tlb",
-            "asycfilt.dll", "olepro32.dll", "OLEAUT32.dll",     "msvbvm60.dll", "SHELLLNK.tlb",
-            "cdex_140_deu.zip", "VB5DB.dll", "MSREPL35.dll",   "MSRD2X35.dll", "expsrv.dll",
-            "vbajet32.dll", "MSJINT35.dll", "MSJTER35.dll",     "MSJET35.dll",  "CMDLGDE.dll",
-            "Comdlg32.ocx", "Sonwerk_Projekt.dll", "Trackforge.exe"};
+    std::vector<std::string> names;
+    for (const Dateieintrag& e : Dateiliste_fuellen("c:/windows/"))
+        if (!e.Dateiname.empty())
+            names.push_back(e.Dateiname);
+    return names;
 }
 
 std::vector<std::string> RegisteredFiles() {

@@ -15,24 +15,24 @@
 
 namespace tf::setup::test {
 
-// The table's files, in table order.
+// The installer's own table's files, in table order.
 std::vector<std::string> TableFiles();
 // The names the table registers after a copy.
 std::vector<std::string> RegisteredFiles();
 
-inline constexpr const char* kDesktop = "c:\\Users\\Test\\Desktop";
-inline constexpr const char* kLogFile = "C:\\Programme\\NOVALUX Trackforge\\TF_log.txt";
+inline constexpr const char *kDesktop = "c:\\Users\\Test\\Desktop";
+inline constexpr const char *kLogFile = "C:\\Programme\\NOVALUX Trackforge\\TF_log.txt";
 
 class SetupMachine : public ::testing::Test {
   protected:
     SetupMachine();
 
     // Puts every file of the table on the medium, dated `when`.
-    void PutMediumFiles(const DateTime& when = {2004, 5, 6, 7, 8, 9});
+    void PutMediumFiles(const DateTime &when = {2004, 5, 6, 7, 8, 9});
     // A fresh installer process (the windows and their state start anew).
     void NewProgram();
     // Loads the install window as after the welcome window with the given language.
-    Fenster2& LoadInstallWindow(bool english = false);
+    Fenster2 &LoadInstallWindow(bool english = false);
 
     fake::FakeFileSystem fs;
     fake::FakeClock clock;

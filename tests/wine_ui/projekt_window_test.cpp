@@ -5,6 +5,7 @@
 #include "platform/win32/services_win32.h"
 #include "platform/win32/ui/window_system_win32.h"
 #include "wine_ui/win32_probe.h"
+#include "tf_version.h"
 
 #include <windows.h>
 #undef LoadCursorFromFile // the interface member of that name
@@ -127,7 +128,7 @@ class ProjektWindowTest : public ::testing::Test {
 
 TEST_F(ProjektWindowTest, WindowsShowGermanAndFollowTheFlagClicks) {
     ws.Show(projekt);
-    EXPECT_EQ(WindowText(Main()), "Korvant NOVALUX" + std::string(46, ' ') + "V2.1.0.7");
+    EXPECT_EQ(WindowText(Main()), "Korvant NOVALUX" + std::string(46, ' ') + "V" TF_VERSION);
     EXPECT_EQ(WindowText(H(projekt.Label1)),
               "  Trackforge             für           Tarvolin  Audio ");
     EXPECT_EQ(WindowText(H(projekt.Frame2)), "Wave-Datei in Project-Datei umwandeln");
@@ -184,7 +185,7 @@ TEST_F(ProjektWindowTest, CloseBoxWritesTheSettingsLikeTheCloseButton) {
 TEST_F(ProjektWindowTest, AboutWindowSpeaksTheLanguageInForceAndReactivatesTheMainWindow) {
     ws.Show(projekt);
     auto german = AboutTexts("Info über Trackforge");
-    for (const char* t : {"Trackforge", "für", "Tarvolin Audio", "V 2.1.0.7", "OK"})
+    for (const char* t : {"Trackforge", "für", "Tarvolin Audio", "V " TF_VERSION, "OK"})
         EXPECT_NE(std::find(german.begin(), german.end(), t), german.end()) << t;
     bool has_description = false;
     for (const auto& t : german)
@@ -194,7 +195,7 @@ TEST_F(ProjektWindowTest, AboutWindowSpeaksTheLanguageInForceAndReactivatesTheMa
 
     test::Click(H(projekt.Englisch));
     auto english = AboutTexts("Info about Trackforge");
-    for (const char* t : {"for", "Tarvolin Audio", "V 2.1.0.7"})
+    for (const char* t : {"for", "Tarvolin Audio", "V " TF_VERSION})
         EXPECT_NE(std::find(english.begin(), english.end(), t), english.end()) << t;
     EXPECT_NE(std::find(english.begin(), english.end(),
                         "This program is used to convert a Wave-file into a Project-file, which "
