@@ -3,6 +3,7 @@
 #include "app/card/common.h"
 #include "app/shell/projekt.h"
 #include "app/shell/steps.h"
+#include "platform/trace_log.h"
 
 #include <string>
 
@@ -35,35 +36,50 @@ void DeleteQuietly(FileSystem& fs, const std::string& path) {
     try {
         if (fs.FileExists(path))
             fs.DeleteFile(path);
-    } catch (const FsError&) {
+    } catch (const FsError& e) {
+        trace::Swallowed("DeleteQuietly", e.what());
     }
 }
 
-// The copy goes to a temporary name first and takes the final name only once
-// it reads back equal, so the device never meets a half-written project file
-// and an older file of that name is replaced only by a good one.
+// The name the copy has on the card until it reads back equal. It is the
+// program's own beyond doubt, so a leftover of a copy cut short (a card
+// pulled) can be removed at the next write without touching a user's file.
+constexpr const char* kCopyTempName = "~Trackforge-Kopie.tmp";
+
+// A link of that name stays: the file system never deletes nor follows one.
+void RemoveLeftoverCopy(FileSystem& fs, const std::string& card) {
+    const std::string temp = card + "\\" + kCopyTempName;
+    try {
+        if (fs.FileExists(temp))
+            fs.DeleteFile(temp);
+    } catch (const FsError& e) {
+        trace::Swallowed("RemoveLeftoverCopy", e.what());
+    }
+}
+
+// The copy goes to the temporary name first and takes the final name only
+// once it reads back equal, so the device never meets a half-written project
+// file and an older file of that name is replaced only by a good one. The
+// temporary file is made new: whatever already holds its name fails the copy.
 bool CopyOntoCard(FileSystem& fs, const std::string& source, const std::string& card) {
     const std::string root = card + "\\";
-    std::string temp;
-    for (int n = 0; n < 1000 && temp.empty(); ++n) {
-        const std::string candidate = root + "~tf" + std::to_string(n) + ".tmp";
-        if (!ExistsQuietly(fs, candidate))
-            temp = candidate;
-    }
-    if (temp.empty())
-        return false;
-    bool done = false;
+    const std::string temp = root + kCopyTempName;
     try {
-        fs.CopyFileFlushed(source, temp);
+        fs.CopyToNewFile(source, temp);
+    } catch (const FsError& e) {
+        trace::Swallowed("CopyOntoCard", e.what());
+        return false; // nothing of ours is there to remove
+    }
+    try {
         if (fs.FilesEqual(source, temp)) {
             fs.MoveFile(temp, root + FileNameOf(source));
-            done = true;
+            return true;
         }
-    } catch (const FsError&) {
+    } catch (const FsError& e) {
+        trace::Swallowed("CopyOntoCard", e.what());
     }
-    if (!done)
-        DeleteQuietly(fs, temp);
-    return done;
+    DeleteQuietly(fs, temp);
+    return false;
 }
 
 } // namespace
@@ -96,14 +112,15 @@ void Projekt::Karte_schreiben_Click() {
         return fail(kChooseProjectFile);
     if (!ExistsQuietly(s_.fs, source))
         return fail(kProjectFileMissing);
+    RemoveLeftoverCopy(s_.fs, card);
 
     try {
         if (!texts::CardSizeFits(ShowTotalSpace(card))) {
             s_.msg.Show(Text("Die Compact Flash Karte ist nicht für den Betrieb mit dem Tarvolin "
-                             "Audio geeignet!\r\nBitte verwenden Sie CF-Karten mit 64, 128, 256 "
-                             "oder 512 MB.",
+                             "Audio geeignet!\r\nBitte verwenden Sie CF-Karten mit ",
                              "The CF-card is not suitable for an operation with the Tarvolin "
-                             "Audio!\r\nPlease use CF cards with 64, 128, 256 or 512 MB."),
+                             "Audio!\r\nPlease use CF cards with ") +
+                            texts::CardSizeFigures(*this) + " MB.",
                         MsgButtons::Ok, MsgIcon::None, kTitleCard);
             return;
         }

@@ -1,6 +1,7 @@
 #include "platform/fake/fake_file_system.h"
 
 #include "platform/codepage.h"
+#include "platform/path_names.h"
 #include "platform/text_stream.h"
 #include "platform/wildcard.h"
 
@@ -87,7 +88,7 @@ FakeFileSystem::~FakeFileSystem() {
 // --- Setting up ---------------------------------------------------------
 
 FakeDrive& FakeFileSystem::AddDrive(const std::string& name, int type) {
-    char letter = DriveLetter(name);
+    char letter = DriveLetterOf(name);
     FakeDrive d;
     d.type = type;
     if (type == kDriveRemovable) {
@@ -105,10 +106,10 @@ FakeDrive& FakeFileSystem::AddDrive(const std::string& name, int type) {
     return drives_[letter] = std::move(d);
 }
 
-FakeDrive& FakeFileSystem::drive(const std::string& name) { return drives_.at(DriveLetter(name)); }
+FakeDrive& FakeFileSystem::drive(const std::string& name) { return drives_.at(DriveLetterOf(name)); }
 
 void FakeFileSystem::RemoveDrive(const std::string& name) {
-    char letter = DriveLetter(name);
+    char letter = DriveLetterOf(name);
     auto it = drives_.find(letter);
     if (it == drives_.end())
         return;
@@ -117,10 +118,10 @@ void FakeFileSystem::RemoveDrive(const std::string& name) {
     drives_.erase(it);
 }
 
-void FakeFileSystem::SetCurrentDrive(const std::string& name) { current_drive_ = DriveLetter(name); }
+void FakeFileSystem::SetCurrentDrive(const std::string& name) { current_drive_ = DriveLetterOf(name); }
 
 void FakeFileSystem::SetCurrentFolder(const std::string& drive_name, const std::string& folder) {
-    char letter = DriveLetter(drive_name);
+    char letter = DriveLetterOf(drive_name);
     Resolved r = Resolve(std::string(1, letter) + ":" + (folder.empty() || folder[0] == '\\' || folder[0] == '/' ? "" : "\\") + folder);
     DriveOf(letter).current_folder = r.parts;
 }
@@ -204,16 +205,6 @@ void FakeFileSystem::Enter(const std::string& member, const std::string& argumen
 }
 
 // --- Path handling ------------------------------------------------------
-
-char FakeFileSystem::DriveLetter(const std::string& name) const {
-    std::string n = name;
-    std::replace(n.begin(), n.end(), '/', '\\');
-    bool ok = !n.empty() && std::isalpha(static_cast<unsigned char>(n[0])) &&
-              (n.size() == 1 || (n[1] == ':' && (n.size() == 2 || (n.size() == 3 && n[2] == '\\'))));
-    if (!ok)
-        throw FsError("invalid drive name '" + name + "'");
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(n[0])));
-}
 
 FakeDrive& FakeFileSystem::DriveOf(char letter) {
     auto it = drives_.find(letter);
@@ -336,27 +327,27 @@ std::vector<DriveEntry> FakeFileSystem::Drives() {
 
 int FakeFileSystem::DriveType(const std::string& d) {
     Enter("DriveType", d);
-    return DriveOf(DriveLetter(d)).type;
+    return DriveOf(DriveLetterOf(d)).type;
 }
 
 bool FakeFileSystem::IsReady(const std::string& d) {
     Enter("IsReady", d);
-    return DriveOf(DriveLetter(d)).ready;
+    return DriveOf(DriveLetterOf(d)).ready;
 }
 
 std::string FakeFileSystem::FileSystemName(const std::string& d) {
     Enter("FileSystemName", d);
-    return ReadyDrive(DriveLetter(d)).file_system;
+    return ReadyDrive(DriveLetterOf(d)).file_system;
 }
 
 std::uint64_t FakeFileSystem::TotalSize(const std::string& d) {
     Enter("TotalSize", d);
-    return ReadyDrive(DriveLetter(d)).total_bytes;
+    return ReadyDrive(DriveLetterOf(d)).total_bytes;
 }
 
 std::uint64_t FakeFileSystem::AvailableSpace(const std::string& d) {
     Enter("AvailableSpace", d);
-    return ReadyDrive(DriveLetter(d)).available_bytes;
+    return ReadyDrive(DriveLetterOf(d)).available_bytes;
 }
 
 // --- Paths ----------------------------------------------------------------
@@ -374,9 +365,7 @@ std::string FakeFileSystem::GetAbsolutePathName(const std::string& path) {
 
 std::string FakeFileSystem::GetDriveName(const std::string& path) {
     Enter("GetDriveName", path);
-    if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0])))
-        return path.substr(0, 2);
-    return "";
+    return DriveNameOf(path);
 }
 
 std::string FakeFileSystem::ShortPathName(const std::string& path) {
@@ -488,15 +477,15 @@ std::unique_ptr<TextWriter> FakeFileSystem::CreateTextFile(const std::string& pa
 
 void FakeFileSystem::CopyFile(const std::string& source, const std::string& target) {
     Enter("CopyFile", source + " -> " + target);
-    CopyImpl(source, target);
+    CopyImpl(source, target, false);
 }
 
-void FakeFileSystem::CopyFileFlushed(const std::string& source, const std::string& target) {
-    Enter("CopyFileFlushed", source + " -> " + target);
-    CopyImpl(source, target);
+void FakeFileSystem::CopyToNewFile(const std::string& source, const std::string& target) {
+    Enter("CopyToNewFile", source + " -> " + target);
+    CopyImpl(source, target, true);
 }
 
-void FakeFileSystem::CopyImpl(const std::string& source, const std::string& target) {
+void FakeFileSystem::CopyImpl(const std::string& source, const std::string& target, bool to_new) {
     stdfs::path src = ReadyHost(source);
     if (HasWildcard(source) || !stdfs::is_regular_file(src))
         throw FsError("file not found: " + source);
@@ -514,6 +503,8 @@ void FakeFileSystem::CopyImpl(const std::string& source, const std::string& targ
     }
     if (stdfs::is_directory(tgt) || !stdfs::is_directory(tgt.parent_path()))
         throw FsError("cannot write " + target);
+    if (to_new && stdfs::exists(stdfs::symlink_status(tgt)))
+        throw FsError("file exists: " + target);
     if (stdfs::exists(tgt) && stdfs::equivalent(src, tgt))
         throw FsError("permission denied: copy onto itself");
     CheckWritable(tgt);
@@ -521,11 +512,9 @@ void FakeFileSystem::CopyImpl(const std::string& source, const std::string& targ
     FakeDrive& d = DriveOf(tr.letter);
     std::uint64_t size = stdfs::file_size(src);
     std::uint64_t old = stdfs::is_regular_file(tgt) ? stdfs::file_size(tgt) : 0;
-    if (d.track_space) {
-        if (size > old && size - old > d.available_bytes)
-            throw FsError("disk full");
-        d.available_bytes = d.available_bytes + old - size;
-    }
+    if (size > old && size - old > d.available_bytes)
+        throw FsError("disk full");
+    d.available_bytes = d.available_bytes + old - size;
     stdfs::copy_file(src, tgt, stdfs::copy_options::overwrite_existing);
     // Like Windows: the copy keeps the source's date and read-only attribute.
     stdfs::last_write_time(tgt, stdfs::last_write_time(src));
@@ -572,6 +561,8 @@ void FakeFileSystem::DeleteFolder(const std::string& pattern) {
     DeleteMatching(pattern, true);
 }
 
+// Like the Win32 one: matches in directory order, depth first, stopping at
+// the first item that cannot go; a link stays, with the folders that hold it.
 void FakeFileSystem::DeleteMatching(const std::string& pattern, bool folders) {
     Resolved r;
     ReadyHost(pattern, &r);
@@ -585,42 +576,44 @@ void FakeFileSystem::DeleteMatching(const std::string& pattern, bool folders) {
 
     std::vector<stdfs::path> matches;
     for (const auto& e : stdfs::directory_iterator(parent)) {
-        if (!WildcardMatch(last, e.path().filename().string()))
-            continue;
-        // A link counts as what it points to, but only the link is removed.
         std::error_code ec;
-        bool is_folder = stdfs::is_directory(e.path(), ec);
-        if (is_folder == folders)
+        // A dangling link is not listed (Wine hides it); others count as what they lead to.
+        if (!stdfs::exists(e.path(), ec) || !WildcardMatch(last, e.path().filename().string()))
+            continue;
+        if (stdfs::is_directory(e.path(), ec) == folders)
             matches.push_back(e.path());
     }
     if (matches.empty())
         throw FsError((folders ? "path not found: " : "file not found: ") + pattern);
-    std::sort(matches.begin(), matches.end());
+    const stdfs::path folder = stdfs::canonical(parent);
+    for (const stdfs::path& m : matches)
+        DeleteEntry(m, folder / m.filename(), DriveOf(r.letter));
+}
 
-    FakeDrive& d = DriveOf(r.letter);
-    for (const stdfs::path& m : matches) {
-        bool is_link = stdfs::is_symlink(m);
-        std::uint64_t freed = 0;
-        if (!is_link && folders) {
-            for (const auto& e : stdfs::recursive_directory_iterator(m)) {
-                if (locked_.count(Key(e.path())))
-                    throw FsError("permission denied: " + e.path().filename().string());
-                if (e.is_regular_file() && !e.is_symlink())
-                    freed += e.file_size();
-            }
-        } else if (!is_link) {
-            freed = stdfs::file_size(m);
+bool FakeFileSystem::DeleteEntry(const stdfs::path& entry, const stdfs::path& expected, FakeDrive& d) {
+    if (stdfs::is_symlink(entry) || stdfs::canonical(entry) != expected)
+        return false; // a link: left alone
+    if (locked_.count(Key(entry)))
+        throw FsError("permission denied: " + entry.filename().string());
+    std::uint64_t freed = 0;
+    if (stdfs::is_directory(entry)) {
+        bool all_gone = true;
+        for (const auto& e : stdfs::directory_iterator(entry)) {
+            std::error_code ec;
+            if (stdfs::exists(e.path(), ec))
+                all_gone &= DeleteEntry(e.path(), expected / e.path().filename(), d);
         }
-        if (locked_.count(Key(m)))
-            throw FsError("permission denied: " + m.filename().string());
-        if (is_link)
-            stdfs::remove(m);
-        else
-            stdfs::remove_all(m);
-        Forget(m);
-        if (d.track_space)
-            d.available_bytes += freed;
+        if (!all_gone)
+            return false;
+    } else {
+        freed = stdfs::file_size(entry);
     }
+    std::error_code ec;
+    if (!stdfs::remove(entry, ec) || ec)
+        throw FsError("cannot delete " + entry.filename().string());
+    Forget(entry);
+    d.available_bytes += freed;
+    return true;
 }
 
 void FakeFileSystem::CreateFolder(const std::string& path) {

@@ -37,10 +37,9 @@ struct FakeDrive {
     std::string file_system = "NTFS";
     std::string label;
     std::uint64_t total_bytes = 0;
+    // Copies onto the drive fail once they would exceed it; copies and
+    // deletes change it, as on a real drive.
     std::uint64_t available_bytes = 0;
-    // When true, copies onto the drive fail once they would exceed
-    // available_bytes, and copies and deletes change available_bytes.
-    bool track_space = false;
     std::filesystem::path root; // the backing folder
     std::vector<std::string> current_folder; // components below the root
 };
@@ -108,7 +107,7 @@ class FakeFileSystem : public FileSystem {
     std::unique_ptr<TextReader> OpenTextForReading(const std::string& path) override;
     std::unique_ptr<TextWriter> CreateTextFile(const std::string& path) override;
     void CopyFile(const std::string& source, const std::string& target) override;
-    void CopyFileFlushed(const std::string& source, const std::string& target) override;
+    void CopyToNewFile(const std::string& source, const std::string& target) override;
     bool FilesEqual(const std::string& a, const std::string& b) override;
     void MoveFile(const std::string& from, const std::string& to) override;
     void DeleteFile(const std::string& pattern) override;
@@ -127,13 +126,13 @@ class FakeFileSystem : public FileSystem {
     Resolved Resolve(const std::string& path) const;
     FakeDrive& DriveOf(char letter);
     const FakeDrive& DriveOf(char letter) const;
-    char DriveLetter(const std::string& drive_name) const;
     FakeDrive& ReadyDrive(char letter);
     std::filesystem::path Host(const Resolved& r) const;
     std::filesystem::path ReadyHost(const std::string& path, Resolved* out = nullptr);
     void Enter(const std::string& member, const std::string& argument);
-    void CopyImpl(const std::string& source, const std::string& target);
+    void CopyImpl(const std::string& source, const std::string& target, bool to_new);
     void DeleteMatching(const std::string& pattern, bool folders);
+    bool DeleteEntry(const std::filesystem::path& entry, const std::filesystem::path& expected, FakeDrive& d);
     void CheckWritable(const std::filesystem::path& host) const;
     void Forget(const std::filesystem::path& host);
 

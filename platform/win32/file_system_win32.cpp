@@ -3,6 +3,8 @@
 #include "platform/text_stream.h"
 #include "platform/wildcard.h"
 #include "platform/codepage.h"
+#include "platform/path_names.h"
+#include "platform/trace_log.h"
 #include "platform/win32/services_win32.h"
 #include "platform/win32/wide.h"
 
@@ -25,11 +27,7 @@ bool HasWildcard(const std::string& s) { return s.find_first_of("*?") != std::st
 
 // "e", "e:", "e:\" or "e:/" -> L"E:\"; anything else is no drive name.
 std::wstring DriveRoot(const std::string& name) {
-    const bool ok = !name.empty() && std::isalpha(static_cast<unsigned char>(name[0])) &&
-                    (name.size() == 1 || (name[1] == ':' && (name.size() == 2 || (name.size() == 3 && IsSeparator(name[2])))));
-    if (!ok)
-        throw FsError("invalid drive name '" + name + "'");
-    return std::wstring(1, static_cast<wchar_t>(std::towupper(static_cast<wint_t>(name[0])))) + L":\\";
+    return std::wstring(1, static_cast<wchar_t>(std::towupper(static_cast<wint_t>(DriveLetterOf(name))))) + L":\\";
 }
 
 // The drive must exist; an empty reader exists.
@@ -124,50 +122,86 @@ bool ClearReadOnly(const std::wstring& path, DWORD attributes) {
     return SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY) != 0;
 }
 
-void DeleteOneFile(const std::string& path, DWORD attributes) {
-    const std::wstring w = Widen(path);
-    ClearReadOnly(w, attributes);
-    if (!DeleteFileW(w.c_str()))
-        Fail("DeleteFile", path);
-}
-
-// Removes a folder link or junction itself. The handle is opened on the link
-// (not its target) and marked for deletion; RemoveDirectory is the fallback.
-bool DeleteLink(const std::wstring& path) {
-    {
-        UniqueHandle h = Own(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING,
-                                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-        FILE_DISPOSITION_INFO dispose{TRUE};
-        if (h && SetFileInformationByHandle(h.get(), FileDispositionInfo, &dispose, sizeof dispose))
-            return true;
-    }
-    return RemoveDirectoryW(path.c_str()) != 0;
-}
-
-// A folder with all its content. Links and junctions are removed as links:
-// their targets are never entered.
-void DeleteTree(const std::string& path, DWORD attributes) {
-    const std::wstring w = Widen(path);
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        ClearReadOnly(w, attributes);
-        if (!DeleteLink(w))
-            Fail("DeleteFolder", path);
-        return;
-    }
-    {
-        for (const Entry& e : Find(path, "*", "DeleteFolder")) {
-            const std::string child = JoinPath(path, e.name);
-            if (e.attributes & FILE_ATTRIBUTE_DIRECTORY)
-                DeleteTree(child, e.attributes);
-            else
-                DeleteOneFile(child, e.attributes);
+// Where an entry really lives: the final path of a handle opened on it. A host
+// link reads as its target (Wine shows a file link as a plain file, so the
+// attributes cannot tell). Empty when the entry cannot be opened.
+std::string FinalPath(const std::string& path) {
+    UniqueHandle h = Own(CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!h)
+        return "";
+    std::wstring out(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetFinalPathNameByHandleW(h.get(), out.data(), static_cast<DWORD>(out.size()), 0);
+        if (n == 0)
+            return "";
+        if (n < out.size()) {
+            out.resize(n);
+            return Narrow(out);
         }
+        out.resize(n + 1);
     }
-    ClearReadOnly(w, attributes);
-    if (!RemoveDirectoryW(w.c_str()))
-        Fail("DeleteFolder", path);
 }
+
+// Deletes what lives where its name says and nothing else: an entry whose
+// final path is not its own (a link, wherever it leads) stays, and so does the
+// folder that holds it; neither is a failure. Wine deletes a link's target
+// when a program deletes the link, so a link can never safely be deleted.
+class Deleter {
+  public:
+    Deleter(const std::string& folder, const char* what) : what_(what), folder_final_(FinalPath(folder)) {
+        if (folder_final_.empty())
+            Fail(what_, folder);
+    }
+
+    // True when the entry is gone, false when it was left alone.
+    bool File(const std::string& path, DWORD attributes) { return File(path, attributes, folder_final_); }
+    bool Tree(const std::string& path, DWORD attributes) { return Tree(path, attributes, folder_final_); }
+
+  private:
+    bool File(const std::string& path, DWORD attributes, const std::string& parent_final) {
+        if (Locate(path, parent_final).empty())
+            return false;
+        const std::wstring w = Widen(path);
+        ClearReadOnly(w, attributes);
+        if (!DeleteFileW(w.c_str()))
+            Fail(what_, path);
+        return true;
+    }
+
+    bool Tree(const std::string& path, DWORD attributes, const std::string& parent_final) {
+        const std::string own = Locate(path, parent_final);
+        if (own.empty())
+            return false;
+        bool all_gone = true;
+        for (const Entry& e : Find(path, "*", what_)) {
+            const std::string child = JoinPath(path, e.name);
+            all_gone &= (e.attributes & FILE_ATTRIBUTE_DIRECTORY) ? Tree(child, e.attributes, own)
+                                                                  : File(child, e.attributes, own);
+        }
+        if (!all_gone)
+            return false;
+        const std::wstring w = Widen(path);
+        ClearReadOnly(w, attributes);
+        if (!RemoveDirectoryW(w.c_str()))
+            Fail(what_, path);
+        return true;
+    }
+
+    // The entry's final path when it lives where its name says, else "".
+    std::string Locate(const std::string& path, const std::string& parent_final) {
+        const std::string final_path = FinalPath(path);
+        if (final_path.empty())
+            Fail(what_, path); // where it lives is unknown: it is not touched
+        if (SamePath(final_path, JoinPath(parent_final, SplitLast(path).second)))
+            return final_path;
+        trace::Swallowed(what_, "link left in place: '" + path + "' -> '" + final_path + "'");
+        return "";
+    }
+
+    const char* what_;
+    std::string folder_final_;
+};
 
 // Windows refuses to replace a read-only file; so does this, also where the
 // host would let it through (Wine running as root).
@@ -344,11 +378,7 @@ class Win32FileSystem : public FileSystem {
         return Narrow(out);
     }
 
-    std::string GetDriveName(const std::string& path) override {
-        if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0])))
-            return path.substr(0, 2);
-        return "";
-    }
+    std::string GetDriveName(const std::string& path) override { return DriveNameOf(path); }
 
     std::string ShortPathName(const std::string& path) override {
         const std::wstring w = Widen(path);
@@ -437,9 +467,10 @@ class Win32FileSystem : public FileSystem {
 
     // Written through the cache and flushed, so the bytes are on the medium
     // when this returns; a copy that fails half way leaves no partial target.
-    void CopyFileFlushed(const std::string& source, const std::string& target) override {
+    // The target is made new: whatever holds its name (a dangling link too)
+    // makes this fail, so the copy can never be written through a link.
+    void CopyToNewFile(const std::string& source, const std::string& target) override {
         const std::string to = CopyTarget(source, target);
-        RefuseReadOnly(to, "CopyFile");
         QuietMediaErrors quiet;
         UniqueHandle in = Own(CreateFileW(Widen(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -449,7 +480,7 @@ class Win32FileSystem : public FileSystem {
         if (!GetFileInformationByHandle(in.get(), &info))
             Fail("CopyFile", source);
         const std::wstring wto = Widen(to);
-        UniqueHandle out = Own(CreateFileW(wto.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+        UniqueHandle out = Own(CreateFileW(wto.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
         if (!out)
             Fail("CopyFile", to);
@@ -498,8 +529,9 @@ class Win32FileSystem : public FileSystem {
         if (files.empty())
             throw FsError("file not found '" + pattern + "'");
         QuietMediaErrors quiet;
+        Deleter deleter(folder, "DeleteFile");
         for (const Entry& e : files)
-            DeleteOneFile(JoinPath(folder, e.name), e.attributes);
+            deleter.File(JoinPath(folder, e.name), e.attributes);
     }
 
     void DeleteFolder(const std::string& pattern) override {
@@ -514,8 +546,9 @@ class Win32FileSystem : public FileSystem {
         if (folders.empty())
             throw FsError("path not found '" + pattern + "'");
         QuietMediaErrors quiet;
+        Deleter deleter(folder, "DeleteFolder");
         for (const Entry& e : folders)
-            DeleteTree(JoinPath(folder, e.name), e.attributes);
+            deleter.Tree(JoinPath(folder, e.name), e.attributes);
     }
 
     void CreateFolder(const std::string& path) override {
