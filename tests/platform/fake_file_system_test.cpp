@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-
 using tf::FsError;
 using tf::fake::FakeFileSystem;
 
@@ -40,7 +39,7 @@ TEST_F(FakeFs, FailureInjectionByNameCountAndPredicate) {
     EXPECT_THROW(fs.IsReady("c:"), FsError);
     EXPECT_THROW(fs.IsReady("c:"), FsError);
     fs.ClearFailures();
-    fs.fail_when = [](const std::string& member, const std::string& arg) {
+    fs.fail_when = [](const std::string &member, const std::string &arg) {
         return member == "DriveType" && arg == "c:";
     };
     EXPECT_THROW(fs.DriveType("c:"), FsError);
@@ -62,7 +61,7 @@ TEST(FakeServices, ClockWrapsAtMidnightAndPumpMovesIt) {
 TEST(FakeServices, ModalWindowRunsItsHandlersThenReactivatesTheOwner) {
     struct Recorder : tf::ui::Form {
         using Form::Form;
-        std::vector<std::string>* log;
+        std::vector<std::string> *log;
         void Form_Load() override { log->push_back(name() + ".Load"); }
         void Form_Activate() override { log->push_back(name() + ".Activate"); }
         void Form_Unload() override { log->push_back(name() + ".Unload"); }
@@ -71,11 +70,12 @@ TEST(FakeServices, ModalWindowRunsItsHandlersThenReactivatesTheOwner) {
     Recorder main("Main"), about("About");
     main.log = about.log = &log;
     tf::fake::FakeWindowSystem ws;
-    ws.on_modal = [&](tf::ui::Form& f) { log.push_back("modal " + f.name()); };
+    ws.on_modal = [&](tf::ui::Form &f) { log.push_back("modal " + f.name()); };
     ws.Show(main);
     ws.ShowModal(about, main);
-    EXPECT_EQ(log, (std::vector<std::string>{"Main.Load", "Main.Activate", "About.Load", "About.Activate",
-                                             "modal About", "About.Unload", "Main.Activate"}));
+    EXPECT_EQ(
+        log, (std::vector<std::string>{"Main.Load", "Main.Activate", "About.Load", "About.Activate",
+                                       "modal About", "About.Unload", "Main.Activate"}));
     EXPECT_NE(ws.Handle(main), 0u);
     EXPECT_EQ(ws.Handle(about), 0u);
 }

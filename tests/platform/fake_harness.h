@@ -12,7 +12,7 @@ namespace tf::testing {
 
 class FakeHarness {
   public:
-    static constexpr const char* kName = "double";
+    static constexpr const char *kName = "double";
     static void SetUpDrives() {}
     static void TearDownDrives() {}
     FakeHarness() {
@@ -25,25 +25,28 @@ class FakeHarness {
     }
     static constexpr std::uint64_t kCardBytes = 100ull * 1024 * 1024;
 
-    FileSystem& fs() { return fake_; }
+    FileSystem &fs() { return fake_; }
     std::string Unavailable() const { return ""; }
     bool ExactSizes() const { return true; }
-    void SetReadOnly(const std::string& path) { fake_.SetReadOnly(path); }
+    void SetReadOnly(const std::string &path) { fake_.SetReadOnly(path); }
     // Keeps `path` from being deleted while the result lives.
-    std::shared_ptr<void> Lock(const std::string& path) {
+    std::shared_ptr<void> Lock(const std::string &path) {
         fake_.SetLocked(path);
-        return std::shared_ptr<void>(nullptr, [this, path](void*) { fake_.SetLocked(path, false); });
+        return std::shared_ptr<void>(nullptr,
+                                     [this, path](void *) { fake_.SetLocked(path, false); });
     }
     // A host symbolic link at `link` leading to `target` (need not exist).
-    void Link(const std::string& link, const std::string& target) {
+    void Link(const std::string &link, const std::string &target) {
         std::filesystem::create_symlink(fake_.HostPath(target), fake_.HostPath(link));
     }
     // True when anything, a dangling link too, has that name on the host.
-    bool HostEntryExists(const std::string& path) {
+    bool HostEntryExists(const std::string &path) {
         return std::filesystem::exists(std::filesystem::symlink_status(fake_.HostPath(path)));
     }
 
-    void RemoveOnHost(const std::string& path) { std::filesystem::remove_all(fake_.HostPath(path)); }
+    void RemoveOnHost(const std::string &path) {
+        std::filesystem::remove_all(fake_.HostPath(path));
+    }
 
   private:
     fake::FakeFileSystem fake_;

@@ -18,8 +18,7 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-template <class Harness>
-class FileSystemContract : public ::testing::Test {
+template <class Harness> class FileSystemContract : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { Harness::SetUpDrives(); }
     static void TearDownTestSuite() { Harness::TearDownDrives(); }
@@ -39,12 +38,12 @@ class FileSystemContract : public ::testing::Test {
         h.RemoveOnHost("r:\\work");
         h.RemoveOnHost("s:\\work");
     }
-    void Write(const std::string& path, const std::string& bytes) {
+    void Write(const std::string &path, const std::string &bytes) {
         auto w = fs.CreateTextFile(path);
         w->Write(bytes);
         w->Close();
     }
-    std::string Read(const std::string& path) {
+    std::string Read(const std::string &path) {
         auto r = fs.OpenTextForReading(path);
         std::string bytes;
         while (!r->AtEndOfStream())
@@ -53,7 +52,7 @@ class FileSystemContract : public ::testing::Test {
     }
 
     Harness h;
-    FileSystem& fs = h.fs();
+    FileSystem &fs = h.fs();
 };
 
 #ifdef _WIN32
@@ -64,7 +63,7 @@ using Implementations = ::testing::Types<FakeHarness>;
 TYPED_TEST_SUITE(FileSystemContract, Implementations);
 
 TYPED_TEST(FileSystemContract, DrivesHaveTypesAndAnEmptyReaderIsNotReady) {
-    FileSystem& fs = this->fs;
+    FileSystem &fs = this->fs;
     EXPECT_EQ(fs.DriveType("s:"), kDriveFixed);
     EXPECT_EQ(fs.DriveType("U:"), kDriveNetwork);
     EXPECT_EQ(fs.DriveType("v:\\"), kDriveCdRom);
@@ -84,7 +83,7 @@ TYPED_TEST(FileSystemContract, DrivesHaveTypesAndAnEmptyReaderIsNotReady) {
     EXPECT_FALSE(fs.FolderExists("t:\\"));
     EXPECT_THROW(fs.ListFiles("t:\\"), FsError);
     bool listed = false;
-    for (const DriveEntry& d : fs.Drives())
+    for (const DriveEntry &d : fs.Drives())
         if (d.name == "t:")
             listed = d.label.empty();
     EXPECT_TRUE(listed) << "an empty reader is listed, without a label";
@@ -94,7 +93,7 @@ TYPED_TEST(FileSystemContract, DrivesHaveTypesAndAnEmptyReaderIsNotReady) {
 }
 
 TYPED_TEST(FileSystemContract, CopiesAndDeletesMoveTheFreeSpaceExactly) {
-    FileSystem& fs = this->fs;
+    FileSystem &fs = this->fs;
     if (!this->h.ExactSizes())
         GTEST_SKIP() << "no tmpfs card";
     EXPECT_EQ(fs.TotalSize("r:"), TypeParam::kCardBytes);
@@ -108,7 +107,7 @@ TYPED_TEST(FileSystemContract, CopiesAndDeletesMoveTheFreeSpaceExactly) {
 }
 
 TYPED_TEST(FileSystemContract, PathsTakeBothSeparatorsAndIgnoreCase) {
-    FileSystem& fs = this->fs;
+    FileSystem &fs = this->fs;
     fs.CreateFolder("s:/work/Sub");
     EXPECT_TRUE(fs.FolderExists("S:\\WORK\\sub"));
     EXPECT_EQ(fs.GetAbsolutePathName("s:/work/sub/../x.kpf"), "s:\\work\\x.kpf");
@@ -127,16 +126,18 @@ TYPED_TEST(FileSystemContract, PathsTakeBothSeparatorsAndIgnoreCase) {
 }
 
 TYPED_TEST(FileSystemContract, CopyReplacesKeepsNameAndDateAndRefusesBadTargets) {
-    FileSystem& fs = this->fs;
+    FileSystem &fs = this->fs;
     this->Write("s:\\work\\a.kpf", "first");
     fs.CopyFile("s:\\work\\a.kpf", "r:\\work\\");
     EXPECT_EQ(this->Read("r:\\work\\a.kpf"), "first");
     this->Write("s:\\work\\a.kpf", "second!");
     fs.CopyFile("s:/work/a.kpf", "r:/work/a.kpf");
     EXPECT_EQ(this->Read("r:\\work\\a.kpf"), "second!");
-    const DateTime from = fs.LastModified("s:\\work\\a.kpf"), to = fs.LastModified("r:\\work\\a.kpf");
-    EXPECT_EQ((std::vector<int>{from.year, from.month, from.day, from.hour, from.minute, from.second}),
-              (std::vector<int>{to.year, to.month, to.day, to.hour, to.minute, to.second}));
+    const DateTime from = fs.LastModified("s:\\work\\a.kpf"),
+                   to = fs.LastModified("r:\\work\\a.kpf");
+    EXPECT_EQ(
+        (std::vector<int>{from.year, from.month, from.day, from.hour, from.minute, from.second}),
+        (std::vector<int>{to.year, to.month, to.day, to.hour, to.minute, to.second}));
 
     EXPECT_THROW(fs.CopyFile("s:\\work\\missing.kpf", "r:\\work\\"), FsError);
     EXPECT_THROW(fs.CopyFile("s:\\work\\a.kpf", "r:\\work\\nofolder\\"), FsError);
@@ -146,7 +147,7 @@ TYPED_TEST(FileSystemContract, CopyReplacesKeepsNameAndDateAndRefusesBadTargets)
 }
 
 TYPED_TEST(FileSystemContract, ACopyToANewFileIsCompleteAndNeverGoesThroughALink) {
-    FileSystem& fs = this->fs;
+    FileSystem &fs = this->fs;
     std::string bytes;
     for (int i = 0; i < 3 * 1024 * 1024 + 17; ++i)
         bytes += static_cast<char>(i * 7);
@@ -167,12 +168,12 @@ TYPED_TEST(FileSystemContract, ACopyToANewFileIsCompleteAndNeverGoesThroughALink
     this->h.Link("r:\\work\\dangling.tmp", "s:\\work\\nothing.txt");
     EXPECT_THROW(fs.CopyToNewFile("s:\\work\\short.kpf", "r:\\work\\to_outside.tmp"), FsError);
     EXPECT_THROW(fs.CopyToNewFile("s:\\work\\short.kpf", "r:\\work\\dangling.tmp"), FsError);
-    EXPECT_EQ(this->Read("s:\\work\\outside.txt"), "outside");
+    EXPECT_TRUE(this->Read("s:\\work\\outside.txt") == "outside") << "written through the link";
     EXPECT_FALSE(fs.FileExists("s:\\work\\nothing.txt"));
 }
 
 TYPED_TEST(FileSystemContract, DeleteTakesWildcardsAndReadOnlyItemsAndFailsOnNoMatch) {
-    FileSystem& fs = this->fs;
+    FileSystem &fs = this->fs;
     this->Write("r:\\work\\a.kpf", "1");
     this->Write("r:\\work\\b.KPF", "2");
     this->Write("r:\\work\\a.kpfold", "3"); // its short name ends in .KPF, its name does not
@@ -196,7 +197,7 @@ TYPED_TEST(FileSystemContract, DeleteTakesWildcardsAndReadOnlyItemsAndFailsOnNoM
 }
 
 TYPED_TEST(FileSystemContract, AnItemThatCannotGoFailsTheDeleteAndStays) {
-    FileSystem& fs = this->fs;
+    FileSystem &fs = this->fs;
     this->Write("r:\\work\\busy.kpf", "1");
     fs.CreateFolder("r:\\work\\tree");
     this->Write("r:\\work\\tree\\busy.txt", "2");
@@ -211,8 +212,8 @@ TYPED_TEST(FileSystemContract, AnItemThatCannotGoFailsTheDeleteAndStays) {
 // The card of a user who keeps links on it: nothing they lead to may suffer,
 // and clearing around them still takes everything else.
 TYPED_TEST(FileSystemContract, ALinkIsNeverDeletedNorFollowed) {
-    FileSystem& fs = this->fs;
-    auto& h = this->h;
+    FileSystem &fs = this->fs;
+    auto &h = this->h;
     fs.CreateFolder("s:\\work\\empty");
     fs.CreateFolder("s:\\work\\full");
     this->Write("s:\\work\\full\\f.txt", "full");
@@ -244,7 +245,7 @@ TYPED_TEST(FileSystemContract, ALinkIsNeverDeletedNorFollowed) {
 }
 
 TYPED_TEST(FileSystemContract, TextFilesAreAnsiWithCrLfLines) {
-    FileSystem& fs = this->fs;
+    FileSystem &fs = this->fs;
     bool lossless = false;
     const std::string ansi = Utf8ToAnsi("Größe", &lossless);
     {

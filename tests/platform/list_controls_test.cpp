@@ -61,7 +61,8 @@ TEST_F(Lists, RefreshPicksUpNewDrivesAndKeepsTheSelectedLetter) {
     fs.AddDrive("d:", tf::kDriveCdRom).label = "AUDIO";
     fs.drive("e:").label = "CARD";
     drive.Refresh();
-    EXPECT_EQ(drive.items(), (std::vector<std::string>{"c: [SYSTEM]", "d: [AUDIO]", "e: [CARD]", "f:"}));
+    EXPECT_EQ(drive.items(),
+              (std::vector<std::string>{"c: [SYSTEM]", "d: [AUDIO]", "e: [CARD]", "f:"}));
     EXPECT_EQ(drive.drive(), "e: [CARD]");
     EXPECT_EQ(drive_changes, 1);
     fs.RemoveDrive("e:");
@@ -152,8 +153,8 @@ TEST_F(Lists, FileListRefreshSeesNewFilesThroughItsPattern) {
 TEST(OptionGroup, SelectingOneClearsTheOthersOfItsGroupAndRunsItsClick) {
     tf::ui::OptionButton de("Deutsch"), en("Englisch"), other("Other");
     other.group = 1;
-    std::vector<tf::ui::OptionButton*> members{&de, &en, &other};
-    for (auto* o : members)
+    std::vector<tf::ui::OptionButton *> members{&de, &en, &other};
+    for (auto *o : members)
         o->JoinGroup(&members);
     int clicks = 0;
     en.on_click = [&] { ++clicks; };

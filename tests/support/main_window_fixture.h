@@ -37,10 +37,10 @@ class MainWindowTest : public ::testing::Test {
     fake::FakeWindowSystem windows;
     bool german_at_start = true; // as after picking the German flag
 
-    Projekt& W() {
+    Projekt &W() {
         if (!window_) {
-            window_ = std::make_unique<Projekt>(ProjektServices{fs, msg, dialogs, clock, events, mci, cursor,
-                                                                library, paths, locale, windows});
+            window_ = std::make_unique<Projekt>(ProjektServices{
+                fs, msg, dialogs, clock, events, mci, cursor, library, paths, locale, windows});
             if (german_at_start)
                 window_->Deutsch.set_value(true);
         }
@@ -49,9 +49,9 @@ class MainWindowTest : public ::testing::Test {
     void English() { W().Englisch.set_value(true); }
 
     // Picks a drive in the drive list as a user would; runs Drive1_Change.
-    void PickDrive(const std::string& letter) {
+    void PickDrive(const std::string &letter) {
         W().Drive1.Refresh();
-        const auto& items = W().Drive1.items();
+        const auto &items = W().Drive1.items();
         for (std::size_t i = 0; i < items.size(); ++i)
             if (items[i][0] == letter[0]) {
                 W().Drive1.SelectFromUser(static_cast<int>(i));
@@ -81,11 +81,13 @@ class ShellTest : public MainWindowTest<> {
     }
 
     std::string ProgramSettings() const { return paths.program_folder + "\\Trackforge.kps"; }
-    std::string UserSettings() const { return paths.user_data_folder + "\\Trackforge\\Trackforge.kps"; }
+    std::string UserSettings() const {
+        return paths.user_data_folder + "\\Trackforge\\Trackforge.kps";
+    }
     // A settings file as the program writes it: lines ended by CR LF.
-    void WriteSettings(const std::string& path, std::initializer_list<std::string> lines) {
+    void WriteSettings(const std::string &path, std::initializer_list<std::string> lines) {
         std::string bytes;
-        for (const std::string& l : lines)
+        for (const std::string &l : lines)
             bytes += l + "\r\n";
         fs.WriteFile(path, bytes);
     }
