@@ -204,7 +204,8 @@ TEST_F(CardWrite, ALeftoverCopyGoesBeforeTheEmptinessTestAndALinkOfItsNameStays)
     std::error_code ec;
     std::filesystem::create_symlink(fs.HostPath("c:\\precious.kpf"),
                                     fs.HostPath(std::string("e:\\") + kTempName), ec);
-    ASSERT_FALSE(ec) << ec.message();
+    if (ec)
+        GTEST_SKIP() << "the host cannot make links here: " << ec.message();
     msg.answers = {MsgAnswer::Yes};
     W().Karte_schreiben_Click();
     EXPECT_EQ(LastMessage(),
