@@ -18,7 +18,7 @@ void ReplaceWithCompleteCopy(FileSystem &fs, const std::string &source, const st
     // A read-only leftover would refuse the copy on every later run.
     RemoveTemp(fs, temp);
     try {
-        fs.CopyFileFlushed(source, temp);
+        fs.CopyToNewFile(source, temp);
         if (!fs.FilesEqual(source, temp))
             throw FsError("the copy of '" + source + "' does not read back equal");
         fs.MoveFile(temp, target);

@@ -88,15 +88,19 @@ class FileSystem {
     // Copy replacing the target; a target ending in "\" or "/" is a folder and
     // the file keeps its name.
     virtual void CopyFile(const std::string& source, const std::string& target) = 0;
-    // Copy that is on the medium when it returns (flushed through the cache).
-    virtual void CopyFileFlushed(const std::string& source, const std::string& target) = 0;
+    // Copy into a new file that is on the medium when it returns (flushed
+    // through the cache). Fails when anything, even a dangling link, already
+    // has the target's name: nothing is ever written through a link.
+    virtual void CopyToNewFile(const std::string& source, const std::string& target) = 0;
     // True when both files hold the same bytes; read back from the medium.
     virtual bool FilesEqual(const std::string& a, const std::string& b) = 0;
     // Rename, replacing an existing target.
     virtual void MoveFile(const std::string& from, const std::string& to) = 0;
     // Delete by wildcard pattern in the last path element, read-only items
-    // included. Throws when nothing matches or an item cannot be deleted.
-    // Links and junctions are removed as links, never followed.
+    // included. Throws when nothing matches or an item cannot be deleted; the
+    // items after a failing one stay. A link (an entry that really lives
+    // elsewhere than its name says) is never deleted nor followed, wherever it
+    // leads: it stays with the folders that hold it, and that is no failure.
     virtual void DeleteFile(const std::string& pattern) = 0;
     virtual void DeleteFolder(const std::string& pattern) = 0;
     // One new folder level; throws when the parent is missing or it cannot be made.

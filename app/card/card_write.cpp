@@ -2,7 +2,6 @@
 
 #include "app/card/common.h"
 #include "app/shell/projekt.h"
-#include "platform/complete_copy.h"
 #include "platform/steps.h"
 
 #include <string>
@@ -30,22 +29,43 @@ bool ExistsQuietly(FileSystem& fs, const std::string& path) {
     return exists;
 }
 
-// The copy goes to a temporary name first and takes the final name only once
-// it reads back equal, so the device never meets a half-written project file
-// and an older file of that name is replaced only by a good one.
+void DeleteQuietly(FileSystem& fs, const std::string& path) {
+    steps::Skippable("Karte_schreiben: delete", [&] {
+        if (fs.FileExists(path))
+            fs.DeleteFile(path);
+    });
+}
+
+// The name the copy has on the card until it reads back equal. It is the
+// program's own beyond doubt, so a leftover of a copy cut short (a card
+// pulled) can be removed at the next write without touching a user's file.
+constexpr const char* kCopyTempName = "~Trackforge-Kopie.tmp";
+
+// A link of that name stays: the file system never deletes nor follows one.
+void RemoveLeftoverCopy(FileSystem& fs, const std::string& card) {
+    DeleteQuietly(fs, card + "\\" + kCopyTempName);
+}
+
+// The copy goes to the temporary name first and takes the final name only
+// once it reads back equal, so the device never meets a half-written project
+// file and an older file of that name is replaced only by a good one. The
+// temporary file is made new: whatever already holds its name fails the copy.
 bool CopyOntoCard(FileSystem& fs, const std::string& source, const std::string& card) {
     const std::string root = card + "\\";
-    std::string temp;
-    for (int n = 0; n < 1000 && temp.empty(); ++n) {
-        const std::string candidate = root + "~tf" + std::to_string(n) + ".tmp";
-        if (!ExistsQuietly(fs, candidate))
-            temp = candidate;
-    }
-    if (temp.empty())
+    const std::string temp = root + kCopyTempName;
+    // Nothing of ours is there to remove when the new file cannot be made.
+    if (!steps::Skippable("Karte_schreiben: copy", [&] { fs.CopyToNewFile(source, temp); }))
         return false;
-    return steps::Skippable("Karte_schreiben: copy", [&] {
-        ReplaceWithCompleteCopy(fs, source, temp, root + FileNameOf(source));
+    bool placed = false;
+    steps::Skippable("Karte_schreiben: place", [&] {
+        if (fs.FilesEqual(source, temp)) {
+            fs.MoveFile(temp, root + FileNameOf(source));
+            placed = true;
+        }
     });
+    if (!placed)
+        DeleteQuietly(fs, temp);
+    return placed;
 }
 
 } // namespace
@@ -78,14 +98,15 @@ void Projekt::Karte_schreiben_Click() {
         return fail(kChooseProjectFile);
     if (!ExistsQuietly(s_.fs, source))
         return fail(kProjectFileMissing);
+    RemoveLeftoverCopy(s_.fs, card);
 
     try {
         if (!texts::CardSizeFits(ShowTotalSpace(card))) {
             s_.msg.Show(Text("Die Compact Flash Karte ist nicht für den Betrieb mit dem Tarvolin "
-                             "Audio geeignet!\r\nBitte verwenden Sie CF-Karten mit 64, 128, 256 "
-                             "oder 512 MB.",
+                             "Audio geeignet!\r\nBitte verwenden Sie CF-Karten mit ",
                              "The CF-card is not suitable for an operation with the Tarvolin "
-                             "Audio!\r\nPlease use CF cards with 64, 128, 256 or 512 MB."),
+                             "Audio!\r\nPlease use CF cards with ") +
+                            texts::CardSizeFigures(*this) + " MB.",
                         MsgButtons::Ok, MsgIcon::None, kTitleCard);
             return;
         }

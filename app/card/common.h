@@ -5,6 +5,7 @@
 #include "app/shell/projekt.h"
 
 #include <cstdint>
+#include <iterator>
 #include <string>
 
 namespace tf::texts {
@@ -32,5 +33,18 @@ inline bool IsDriveName(const std::string& s) {
 }
 
 inline bool CardSizeFits(std::int32_t kb) { return kb >= kCardMinKb && kb <= kCardMaxKb; }
+
+// The advertised card sizes as the size messages name them: "64, 128, 256
+// oder 512" (English "... or 512").
+inline std::string CardSizeFigures(const Projekt& window) {
+    constexpr std::size_t kNamed = std::size(kCardSizesMb) - 1;
+    std::string out;
+    for (std::size_t i = 0; i < kNamed; ++i) {
+        if (i > 0)
+            out += i + 1 == kNamed ? window.Text(" oder ", " or ") : ", ";
+        out += std::to_string(kCardSizesMb[i]);
+    }
+    return out;
+}
 
 } // namespace tf::texts

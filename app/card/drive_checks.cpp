@@ -116,10 +116,10 @@ void Projekt::Drive1_Change() {
         }
         if (!texts::CardSizeFits(ShowTotalSpace(CF_Laufwerk)))
             s_.msg.Show(Text("Die Compact-Flash-Karte ist nicht für den Betrieb mit dem "
-                             "Tarvolin Audio geeignet!\r\nBitte verwenden Sie CF-Karten mit "
-                             "64, 128, 256 oder 512 MB.",
+                             "Tarvolin Audio geeignet!\r\nBitte verwenden Sie CF-Karten mit ",
                              "The CF-card is not suitable for an operation with the Tarvolin "
-                             "Audio. Please use CF cards with 64, 128, 256 or 512 MB."),
+                             "Audio. Please use CF cards with ") +
+                            texts::CardSizeFigures(*this) + " MB.",
                         MsgButtons::Ok, MsgIcon::None, kTitleCard);
         if (!ShowFileSystemType())
             s_.msg.Show(Text("Die Compact-Flash-Karte ist nicht richtig formatiert!\r\n"

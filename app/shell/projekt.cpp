@@ -120,14 +120,16 @@ void Projekt::Layout() {
     constexpr int kLegendTop = 540;
     struct LegendEntry {
         ui::Label *label;
-        const char *text;
+        std::string text;
         int left, width;
     };
+    auto size = [](int i) { return std::to_string(kCardSizesMb[i]) + " MB"; };
     const LegendEntry legend[] = {
-        {&Label15, "Compact Flash", 120, 1320}, {&Label11, "64 MB", 1500, 600},
-        {&Label12, "128 MB", 2160, 720},        {&Label13, "256 MB", 2940, 720},
-        {&Label14, "512 MB", 3720, 720},        {&Label16, "1024 MB (1GB)", 4500, 1320},
+        {&Label15, "Compact Flash", 120, 1320}, {&Label11, size(0), 1500, 600},
+        {&Label12, size(1), 2160, 720},         {&Label13, size(2), 2940, 720},
+        {&Label14, size(3), 3720, 720},         {&Label16, size(4) + " (1GB)", 4500, 1320},
     };
+    static_assert(std::size(kCardSizesMb) == 5, "one legend label per card size");
     for (const LegendEntry &e : legend) {
         Place(*e.label, e.left, kLegendTop, e.width, kLabelHeight);
         e.label->set_caption(e.text);

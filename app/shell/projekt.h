@@ -40,6 +40,9 @@ inline constexpr const char* kTitleApp = "Trackforge";
 // Card sizes the device accepts, in kB.
 inline constexpr std::int32_t kCardMinKb = 60000;
 inline constexpr std::int32_t kCardMaxKb = 1100000;
+// The card sizes in MB as the legend shows them; the size messages name all
+// but the last (the 1 GB card is taken without being advertised).
+inline constexpr int kCardSizesMb[] = {64, 128, 256, 512, 1024};
 
 // CF_Laufwerk after a refused drive.
 inline const std::string kNoCardDrive(42, ' ');

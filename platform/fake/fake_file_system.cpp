@@ -1,6 +1,7 @@
 #include "platform/fake/fake_file_system.h"
 
 #include "platform/codepage.h"
+#include "platform/path_names.h"
 #include "platform/text_stream.h"
 #include "platform/wildcard.h"
 
@@ -21,21 +22,25 @@ namespace tf::fake {
 namespace {
 
 std::string Lower(std::string s) {
-    for (char& c : s)
+    for (char &c : s)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
-bool LessIgnoringCase(const std::string& a, const std::string& b) {
+bool LessIgnoringCase(const std::string &a, const std::string &b) {
     std::string la = Lower(a), lb = Lower(b);
     return la != lb ? la < lb : a < b;
 }
 
-std::string Key(const stdfs::path& p) { return p.lexically_normal().string(); }
+std::string Key(const stdfs::path &p) {
+    return p.lexically_normal().string();
+}
 
-bool HasWildcard(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
+bool HasWildcard(const std::string &s) {
+    return s.find_first_of("*?") != std::string::npos;
+}
 
-std::string ReadAll(const stdfs::path& p) {
+std::string ReadAll(const stdfs::path &p) {
     std::ifstream in(p, std::ios::binary);
     if (!in)
         throw FsError("cannot open " + p.string());
@@ -44,12 +49,12 @@ std::string ReadAll(const stdfs::path& p) {
 
 class FakeTextWriter : public TextWriter {
   public:
-    explicit FakeTextWriter(const stdfs::path& p) : out_(p, std::ios::binary | std::ios::trunc) {
+    explicit FakeTextWriter(const stdfs::path &p) : out_(p, std::ios::binary | std::ios::trunc) {
         if (!out_)
             throw FsError("cannot create " + p.string());
     }
-    void Write(const std::string& utf8) override { out_ << Utf8ToAnsi(utf8); }
-    void WriteLine(const std::string& utf8) override { out_ << Utf8ToAnsi(utf8) << "\r\n"; }
+    void Write(const std::string &utf8) override { out_ << Utf8ToAnsi(utf8); }
+    void WriteLine(const std::string &utf8) override { out_ << Utf8ToAnsi(utf8) << "\r\n"; }
     void Close() override {
         if (!out_.is_open())
             return;
@@ -70,7 +75,8 @@ FakeFileSystem::FakeFileSystem() {
     std::random_device seed;
     std::mt19937_64 random(seed());
     for (int attempt = 0; attempt < 100; ++attempt) {
-        stdfs::path candidate = stdfs::temp_directory_path() / ("tf-fakefs-" + std::to_string(random() % 1000000000000ull));
+        stdfs::path candidate = stdfs::temp_directory_path() /
+                                ("tf-fakefs-" + std::to_string(random() % 1000000000000ull));
         if (stdfs::create_directory(candidate)) {
             base_ = candidate;
             return;
@@ -86,8 +92,8 @@ FakeFileSystem::~FakeFileSystem() {
 
 // --- Setting up ---------------------------------------------------------
 
-FakeDrive& FakeFileSystem::AddDrive(const std::string& name, int type) {
-    char letter = DriveLetter(name);
+FakeDrive &FakeFileSystem::AddDrive(const std::string &name, int type) {
+    char letter = DriveLetterOf(name);
     FakeDrive d;
     d.type = type;
     if (type == kDriveRemovable) {
@@ -105,10 +111,12 @@ FakeDrive& FakeFileSystem::AddDrive(const std::string& name, int type) {
     return drives_[letter] = std::move(d);
 }
 
-FakeDrive& FakeFileSystem::drive(const std::string& name) { return drives_.at(DriveLetter(name)); }
+FakeDrive &FakeFileSystem::drive(const std::string &name) {
+    return drives_.at(DriveLetterOf(name));
+}
 
-void FakeFileSystem::RemoveDrive(const std::string& name) {
-    char letter = DriveLetter(name);
+void FakeFileSystem::RemoveDrive(const std::string &name) {
+    char letter = DriveLetterOf(name);
     auto it = drives_.find(letter);
     if (it == drives_.end())
         return;
@@ -117,17 +125,23 @@ void FakeFileSystem::RemoveDrive(const std::string& name) {
     drives_.erase(it);
 }
 
-void FakeFileSystem::SetCurrentDrive(const std::string& name) { current_drive_ = DriveLetter(name); }
+void FakeFileSystem::SetCurrentDrive(const std::string &name) {
+    current_drive_ = DriveLetterOf(name);
+}
 
-void FakeFileSystem::SetCurrentFolder(const std::string& drive_name, const std::string& folder) {
-    char letter = DriveLetter(drive_name);
-    Resolved r = Resolve(std::string(1, letter) + ":" + (folder.empty() || folder[0] == '\\' || folder[0] == '/' ? "" : "\\") + folder);
+void FakeFileSystem::SetCurrentFolder(const std::string &drive_name, const std::string &folder) {
+    char letter = DriveLetterOf(drive_name);
+    Resolved r =
+        Resolve(std::string(1, letter) + ":" +
+                (folder.empty() || folder[0] == '\\' || folder[0] == '/' ? "" : "\\") + folder);
     DriveOf(letter).current_folder = r.parts;
 }
 
-stdfs::path FakeFileSystem::HostPath(const std::string& path) const { return Host(Resolve(path)); }
+stdfs::path FakeFileSystem::HostPath(const std::string &path) const {
+    return Host(Resolve(path));
+}
 
-void FakeFileSystem::WriteFile(const std::string& path, const std::string& bytes) {
+void FakeFileSystem::WriteFile(const std::string &path, const std::string &bytes) {
     stdfs::path host = HostPath(path);
     stdfs::create_directories(host.parent_path());
     std::ofstream out(host, std::ios::binary | std::ios::trunc);
@@ -136,42 +150,50 @@ void FakeFileSystem::WriteFile(const std::string& path, const std::string& bytes
         throw std::runtime_error("cannot write " + host.string());
 }
 
-std::string FakeFileSystem::ReadFile(const std::string& path) const { return ReadAll(HostPath(path)); }
+std::string FakeFileSystem::ReadFile(const std::string &path) const {
+    return ReadAll(HostPath(path));
+}
 
-void FakeFileSystem::MakeFolders(const std::string& path) { stdfs::create_directories(HostPath(path)); }
+void FakeFileSystem::MakeFolders(const std::string &path) {
+    stdfs::create_directories(HostPath(path));
+}
 
-void FakeFileSystem::SetReadOnly(const std::string& path, bool read_only) {
+void FakeFileSystem::SetReadOnly(const std::string &path, bool read_only) {
     if (read_only)
         read_only_.insert(Key(HostPath(path)));
     else
         read_only_.erase(Key(HostPath(path)));
 }
 
-bool FakeFileSystem::IsReadOnly(const std::string& path) const { return read_only_.count(Key(HostPath(path))) > 0; }
+bool FakeFileSystem::IsReadOnly(const std::string &path) const {
+    return read_only_.count(Key(HostPath(path))) > 0;
+}
 
-void FakeFileSystem::SetLocked(const std::string& path, bool locked) {
+void FakeFileSystem::SetLocked(const std::string &path, bool locked) {
     if (locked)
         locked_.insert(Key(HostPath(path)));
     else
         locked_.erase(Key(HostPath(path)));
 }
 
-void FakeFileSystem::SetLastModified(const std::string& path, const DateTime& t) {
+void FakeFileSystem::SetLastModified(const std::string &path, const DateTime &t) {
     using namespace std::chrono;
     sys_days day = year{t.year} / t.month / t.day;
     sys_seconds when = day + hours{t.hour} + minutes{t.minute} + seconds{t.second};
     stdfs::last_write_time(HostPath(path), file_clock::from_sys(when));
 }
 
-void FakeFileSystem::SetShortPathName(const std::string& path, const std::string& short_name) {
+void FakeFileSystem::SetShortPathName(const std::string &path, const std::string &short_name) {
     short_names_[Key(HostPath(path))] = short_name;
 }
 
 // --- Failure injection --------------------------------------------------
 
-void FakeFileSystem::FailNext(const std::string& member, int times) { fail_next_[member] += times; }
+void FakeFileSystem::FailNext(const std::string &member, int times) {
+    fail_next_[member] += times;
+}
 
-void FakeFileSystem::FailAlways(const std::string& member, bool on) {
+void FakeFileSystem::FailAlways(const std::string &member, bool on) {
     if (on)
         fail_always_.insert(member);
     else
@@ -184,13 +206,14 @@ void FakeFileSystem::ClearFailures() {
     fail_when = nullptr;
 }
 
-int FakeFileSystem::CallCount(const std::string& member) const {
+int FakeFileSystem::CallCount(const std::string &member) const {
     std::string prefix = member + "(";
-    return static_cast<int>(std::count_if(calls_.begin(), calls_.end(),
-                                          [&](const std::string& c) { return c.rfind(prefix, 0) == 0; }));
+    return static_cast<int>(std::count_if(calls_.begin(), calls_.end(), [&](const std::string &c) {
+        return c.rfind(prefix, 0) == 0;
+    }));
 }
 
-void FakeFileSystem::Enter(const std::string& member, const std::string& argument) {
+void FakeFileSystem::Enter(const std::string &member, const std::string &argument) {
     calls_.push_back(member + "(" + argument + ")");
     bool fail = fail_always_.count(member) > 0;
     if (auto it = fail_next_.find(member); !fail && it != fail_next_.end() && it->second > 0) {
@@ -205,35 +228,25 @@ void FakeFileSystem::Enter(const std::string& member, const std::string& argumen
 
 // --- Path handling ------------------------------------------------------
 
-char FakeFileSystem::DriveLetter(const std::string& name) const {
-    std::string n = name;
-    std::replace(n.begin(), n.end(), '/', '\\');
-    bool ok = !n.empty() && std::isalpha(static_cast<unsigned char>(n[0])) &&
-              (n.size() == 1 || (n[1] == ':' && (n.size() == 2 || (n.size() == 3 && n[2] == '\\'))));
-    if (!ok)
-        throw FsError("invalid drive name '" + name + "'");
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(n[0])));
-}
-
-FakeDrive& FakeFileSystem::DriveOf(char letter) {
+FakeDrive &FakeFileSystem::DriveOf(char letter) {
     auto it = drives_.find(letter);
     if (it == drives_.end())
         throw FsError(std::string("drive not found: ") + letter + ":");
     return it->second;
 }
 
-const FakeDrive& FakeFileSystem::DriveOf(char letter) const {
-    return const_cast<FakeFileSystem*>(this)->DriveOf(letter);
+const FakeDrive &FakeFileSystem::DriveOf(char letter) const {
+    return const_cast<FakeFileSystem *>(this)->DriveOf(letter);
 }
 
-FakeDrive& FakeFileSystem::ReadyDrive(char letter) {
-    FakeDrive& d = DriveOf(letter);
+FakeDrive &FakeFileSystem::ReadyDrive(char letter) {
+    FakeDrive &d = DriveOf(letter);
     if (!d.ready)
         throw FsError(std::string("device not ready: ") + letter + ":");
     return d;
 }
 
-FakeFileSystem::Resolved FakeFileSystem::Resolve(const std::string& path) const {
+FakeFileSystem::Resolved FakeFileSystem::Resolve(const std::string &path) const {
     std::string p = path;
     std::replace(p.begin(), p.end(), '/', '\\');
     if (p.rfind("\\\\", 0) == 0)
@@ -269,14 +282,15 @@ FakeFileSystem::Resolved FakeFileSystem::Resolve(const std::string& path) const 
     return r;
 }
 
-stdfs::path FakeFileSystem::Host(const Resolved& r) const {
+stdfs::path FakeFileSystem::Host(const Resolved &r) const {
     stdfs::path cur = DriveOf(r.letter).root;
-    for (const std::string& part : r.parts) {
+    for (const std::string &part : r.parts) {
         stdfs::path exact = cur / part;
         std::error_code ec;
-        if (!HasWildcard(part) && !stdfs::exists(stdfs::symlink_status(exact, ec)) && stdfs::is_directory(cur, ec)) {
+        if (!HasWildcard(part) && !stdfs::exists(stdfs::symlink_status(exact, ec)) &&
+            stdfs::is_directory(cur, ec)) {
             std::string want = Lower(part);
-            for (const auto& e : stdfs::directory_iterator(cur, ec)) {
+            for (const auto &e : stdfs::directory_iterator(cur, ec)) {
                 if (Lower(e.path().filename().string()) == want) {
                     exact = e.path();
                     break;
@@ -288,7 +302,7 @@ stdfs::path FakeFileSystem::Host(const Resolved& r) const {
     return cur;
 }
 
-stdfs::path FakeFileSystem::ReadyHost(const std::string& path, Resolved* out) {
+stdfs::path FakeFileSystem::ReadyHost(const std::string &path, Resolved *out) {
     Resolved r = Resolve(path);
     ReadyDrive(r.letter);
     if (out)
@@ -296,16 +310,16 @@ stdfs::path FakeFileSystem::ReadyHost(const std::string& path, Resolved* out) {
     return Host(r);
 }
 
-void FakeFileSystem::CheckWritable(const stdfs::path& host) const {
+void FakeFileSystem::CheckWritable(const stdfs::path &host) const {
     if (read_only_.count(Key(host)) || locked_.count(Key(host)))
         throw FsError("permission denied: " + host.filename().string());
 }
 
-void FakeFileSystem::Forget(const stdfs::path& host) {
+void FakeFileSystem::Forget(const stdfs::path &host) {
     std::string k = Key(host);
-    auto drop = [&](auto& container) {
+    auto drop = [&](auto &container) {
         for (auto it = container.begin(); it != container.end();) {
-            const std::string& item = [&]() -> const std::string& {
+            const std::string &item = [&]() -> const std::string & {
                 if constexpr (std::is_same_v<std::decay_t<decltype(*it)>, std::string>)
                     return *it;
                 else
@@ -320,7 +334,7 @@ void FakeFileSystem::Forget(const stdfs::path& host) {
     drop(short_names_);
 }
 
-bool FakeFileSystem::WildcardMatch(const std::string& pattern, const std::string& name) {
+bool FakeFileSystem::WildcardMatch(const std::string &pattern, const std::string &name) {
     return tf::WildcardMatch(pattern, name);
 }
 
@@ -329,57 +343,55 @@ bool FakeFileSystem::WildcardMatch(const std::string& pattern, const std::string
 std::vector<DriveEntry> FakeFileSystem::Drives() {
     Enter("Drives", "");
     std::vector<DriveEntry> out;
-    for (const auto& [letter, d] : drives_)
+    for (const auto &[letter, d] : drives_)
         out.push_back({std::string(1, letter) + ":", d.ready ? d.label : ""});
     return out;
 }
 
-int FakeFileSystem::DriveType(const std::string& d) {
+int FakeFileSystem::DriveType(const std::string &d) {
     Enter("DriveType", d);
-    return DriveOf(DriveLetter(d)).type;
+    return DriveOf(DriveLetterOf(d)).type;
 }
 
-bool FakeFileSystem::IsReady(const std::string& d) {
+bool FakeFileSystem::IsReady(const std::string &d) {
     Enter("IsReady", d);
-    return DriveOf(DriveLetter(d)).ready;
+    return DriveOf(DriveLetterOf(d)).ready;
 }
 
-std::string FakeFileSystem::FileSystemName(const std::string& d) {
+std::string FakeFileSystem::FileSystemName(const std::string &d) {
     Enter("FileSystemName", d);
-    return ReadyDrive(DriveLetter(d)).file_system;
+    return ReadyDrive(DriveLetterOf(d)).file_system;
 }
 
-std::uint64_t FakeFileSystem::TotalSize(const std::string& d) {
+std::uint64_t FakeFileSystem::TotalSize(const std::string &d) {
     Enter("TotalSize", d);
-    return ReadyDrive(DriveLetter(d)).total_bytes;
+    return ReadyDrive(DriveLetterOf(d)).total_bytes;
 }
 
-std::uint64_t FakeFileSystem::AvailableSpace(const std::string& d) {
+std::uint64_t FakeFileSystem::AvailableSpace(const std::string &d) {
     Enter("AvailableSpace", d);
-    return ReadyDrive(DriveLetter(d)).available_bytes;
+    return ReadyDrive(DriveLetterOf(d)).available_bytes;
 }
 
 // --- Paths ----------------------------------------------------------------
 
-std::string FakeFileSystem::GetAbsolutePathName(const std::string& path) {
+std::string FakeFileSystem::GetAbsolutePathName(const std::string &path) {
     Enter("GetAbsolutePathName", path);
     Resolved r = Resolve(path);
     std::string out = r.shown_letter + ":";
     if (r.parts.empty())
         return out + "\\";
-    for (const std::string& part : r.parts)
+    for (const std::string &part : r.parts)
         out += "\\" + part;
     return out;
 }
 
-std::string FakeFileSystem::GetDriveName(const std::string& path) {
+std::string FakeFileSystem::GetDriveName(const std::string &path) {
     Enter("GetDriveName", path);
-    if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0])))
-        return path.substr(0, 2);
-    return "";
+    return DriveNameOf(path);
 }
 
-std::string FakeFileSystem::ShortPathName(const std::string& path) {
+std::string FakeFileSystem::ShortPathName(const std::string &path) {
     Enter("ShortPathName", path);
     stdfs::path host = ReadyHost(path);
     if (!stdfs::exists(host))
@@ -390,29 +402,29 @@ std::string FakeFileSystem::ShortPathName(const std::string& path) {
 
 // --- Files and folders ------------------------------------------------------
 
-bool FakeFileSystem::FileExists(const std::string& path) {
+bool FakeFileSystem::FileExists(const std::string &path) {
     Enter("FileExists", path);
     try {
         if (HasWildcard(path))
             return false;
         return stdfs::is_regular_file(ReadyHost(path));
-    } catch (const FsError&) {
+    } catch (const FsError &) {
         return false;
     }
 }
 
-bool FakeFileSystem::FolderExists(const std::string& path) {
+bool FakeFileSystem::FolderExists(const std::string &path) {
     Enter("FolderExists", path);
     try {
         if (HasWildcard(path))
             return false;
         return stdfs::is_directory(ReadyHost(path));
-    } catch (const FsError&) {
+    } catch (const FsError &) {
         return false;
     }
 }
 
-std::uint64_t FakeFileSystem::FileSize(const std::string& path) {
+std::uint64_t FakeFileSystem::FileSize(const std::string &path) {
     Enter("FileSize", path);
     stdfs::path host = ReadyHost(path);
     if (!stdfs::is_regular_file(host))
@@ -420,7 +432,7 @@ std::uint64_t FakeFileSystem::FileSize(const std::string& path) {
     return stdfs::file_size(host);
 }
 
-DateTime FakeFileSystem::LastModified(const std::string& path) {
+DateTime FakeFileSystem::LastModified(const std::string &path) {
     Enter("LastModified", path);
     stdfs::path host = ReadyHost(path);
     if (!stdfs::exists(host))
@@ -430,31 +442,35 @@ DateTime FakeFileSystem::LastModified(const std::string& path) {
     sys_days day = floor<days>(when);
     year_month_day ymd(day);
     hh_mm_ss hms(when - day);
-    return DateTime{static_cast<int>(ymd.year()),           static_cast<int>(unsigned(ymd.month())),
-                    static_cast<int>(unsigned(ymd.day())),  static_cast<int>(hms.hours().count()),
-                    static_cast<int>(hms.minutes().count()), static_cast<int>(hms.seconds().count())};
+    return DateTime{static_cast<int>(ymd.year()),
+                    static_cast<int>(unsigned(ymd.month())),
+                    static_cast<int>(unsigned(ymd.day())),
+                    static_cast<int>(hms.hours().count()),
+                    static_cast<int>(hms.minutes().count()),
+                    static_cast<int>(hms.seconds().count())};
 }
 
-std::vector<std::string> FakeFileSystem::ListFolders(const std::string& folder) {
+std::vector<std::string> FakeFileSystem::ListFolders(const std::string &folder) {
     Enter("ListFolders", folder);
     stdfs::path host = ReadyHost(folder);
     if (!stdfs::is_directory(host))
         throw FsError("path not found: " + folder);
     std::vector<std::string> names;
-    for (const auto& e : stdfs::directory_iterator(host))
+    for (const auto &e : stdfs::directory_iterator(host))
         if (e.is_directory())
             names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end(), LessIgnoringCase);
     return names;
 }
 
-std::vector<std::string> FakeFileSystem::ListFiles(const std::string& folder, const std::string& pattern) {
+std::vector<std::string> FakeFileSystem::ListFiles(const std::string &folder,
+                                                   const std::string &pattern) {
     Enter("ListFiles", folder);
     stdfs::path host = ReadyHost(folder);
     if (!stdfs::is_directory(host))
         throw FsError("path not found: " + folder);
     std::vector<std::string> names;
-    for (const auto& e : stdfs::directory_iterator(host)) {
+    for (const auto &e : stdfs::directory_iterator(host)) {
         std::string name = e.path().filename().string();
         if (e.is_regular_file() && WildcardMatch(pattern, name))
             names.push_back(name);
@@ -465,7 +481,7 @@ std::vector<std::string> FakeFileSystem::ListFiles(const std::string& folder, co
 
 // --- Text files -------------------------------------------------------------
 
-std::unique_ptr<TextReader> FakeFileSystem::OpenTextForReading(const std::string& path) {
+std::unique_ptr<TextReader> FakeFileSystem::OpenTextForReading(const std::string &path) {
     Enter("OpenTextForReading", path);
     stdfs::path host = ReadyHost(path);
     if (!stdfs::is_regular_file(host))
@@ -473,7 +489,7 @@ std::unique_ptr<TextReader> FakeFileSystem::OpenTextForReading(const std::string
     return MakeTextReader(ReadAll(host));
 }
 
-std::unique_ptr<TextWriter> FakeFileSystem::CreateTextFile(const std::string& path) {
+std::unique_ptr<TextWriter> FakeFileSystem::CreateTextFile(const std::string &path) {
     Enter("CreateTextFile", path);
     stdfs::path host = ReadyHost(path);
     if (!stdfs::is_directory(host.parent_path()))
@@ -486,17 +502,17 @@ std::unique_ptr<TextWriter> FakeFileSystem::CreateTextFile(const std::string& pa
 
 // --- Copy, move, delete -----------------------------------------------------
 
-void FakeFileSystem::CopyFile(const std::string& source, const std::string& target) {
+void FakeFileSystem::CopyFile(const std::string &source, const std::string &target) {
     Enter("CopyFile", source + " -> " + target);
-    CopyImpl(source, target);
+    CopyImpl(source, target, false);
 }
 
-void FakeFileSystem::CopyFileFlushed(const std::string& source, const std::string& target) {
-    Enter("CopyFileFlushed", source + " -> " + target);
-    CopyImpl(source, target);
+void FakeFileSystem::CopyToNewFile(const std::string &source, const std::string &target) {
+    Enter("CopyToNewFile", source + " -> " + target);
+    CopyImpl(source, target, true);
 }
 
-void FakeFileSystem::CopyImpl(const std::string& source, const std::string& target) {
+void FakeFileSystem::CopyImpl(const std::string &source, const std::string &target, bool to_new) {
     stdfs::path src = ReadyHost(source);
     if (HasWildcard(source) || !stdfs::is_regular_file(src))
         throw FsError("file not found: " + source);
@@ -514,18 +530,18 @@ void FakeFileSystem::CopyImpl(const std::string& source, const std::string& targ
     }
     if (stdfs::is_directory(tgt) || !stdfs::is_directory(tgt.parent_path()))
         throw FsError("cannot write " + target);
+    if (to_new && stdfs::exists(stdfs::symlink_status(tgt)))
+        throw FsError("file exists: " + target);
     if (stdfs::exists(tgt) && stdfs::equivalent(src, tgt))
         throw FsError("permission denied: copy onto itself");
     CheckWritable(tgt);
 
-    FakeDrive& d = DriveOf(tr.letter);
+    FakeDrive &d = DriveOf(tr.letter);
     std::uint64_t size = stdfs::file_size(src);
     std::uint64_t old = stdfs::is_regular_file(tgt) ? stdfs::file_size(tgt) : 0;
-    if (d.track_space) {
-        if (size > old && size - old > d.available_bytes)
-            throw FsError("disk full");
-        d.available_bytes = d.available_bytes + old - size;
-    }
+    if (size > old && size - old > d.available_bytes)
+        throw FsError("disk full");
+    d.available_bytes = d.available_bytes + old - size;
     stdfs::copy_file(src, tgt, stdfs::copy_options::overwrite_existing);
     // Like Windows: the copy keeps the source's date and read-only attribute.
     stdfs::last_write_time(tgt, stdfs::last_write_time(src));
@@ -533,7 +549,7 @@ void FakeFileSystem::CopyImpl(const std::string& source, const std::string& targ
         read_only_.insert(Key(tgt));
 }
 
-bool FakeFileSystem::FilesEqual(const std::string& a, const std::string& b) {
+bool FakeFileSystem::FilesEqual(const std::string &a, const std::string &b) {
     Enter("FilesEqual", a + " , " + b);
     stdfs::path ha = ReadyHost(a), hb = ReadyHost(b);
     if (!stdfs::is_regular_file(ha) || !stdfs::is_regular_file(hb))
@@ -541,7 +557,7 @@ bool FakeFileSystem::FilesEqual(const std::string& a, const std::string& b) {
     return ReadAll(ha) == ReadAll(hb);
 }
 
-void FakeFileSystem::MoveFile(const std::string& from, const std::string& to) {
+void FakeFileSystem::MoveFile(const std::string &from, const std::string &to) {
     Enter("MoveFile", from + " -> " + to);
     stdfs::path src = ReadyHost(from);
     stdfs::path tgt = ReadyHost(to);
@@ -562,17 +578,19 @@ void FakeFileSystem::MoveFile(const std::string& from, const std::string& to) {
         read_only_.insert(Key(tgt));
 }
 
-void FakeFileSystem::DeleteFile(const std::string& pattern) {
+void FakeFileSystem::DeleteFile(const std::string &pattern) {
     Enter("DeleteFile", pattern);
     DeleteMatching(pattern, false);
 }
 
-void FakeFileSystem::DeleteFolder(const std::string& pattern) {
+void FakeFileSystem::DeleteFolder(const std::string &pattern) {
     Enter("DeleteFolder", pattern);
     DeleteMatching(pattern, true);
 }
 
-void FakeFileSystem::DeleteMatching(const std::string& pattern, bool folders) {
+// Like the Win32 one: matches in directory order, depth first, stopping at
+// the first item that cannot go; a link stays, with the folders that hold it.
+void FakeFileSystem::DeleteMatching(const std::string &pattern, bool folders) {
     Resolved r;
     ReadyHost(pattern, &r);
     if (r.parts.empty())
@@ -584,46 +602,49 @@ void FakeFileSystem::DeleteMatching(const std::string& pattern, bool folders) {
         throw FsError("path not found: " + pattern);
 
     std::vector<stdfs::path> matches;
-    for (const auto& e : stdfs::directory_iterator(parent)) {
-        if (!WildcardMatch(last, e.path().filename().string()))
-            continue;
-        // A link counts as what it points to, but only the link is removed.
+    for (const auto &e : stdfs::directory_iterator(parent)) {
         std::error_code ec;
-        bool is_folder = stdfs::is_directory(e.path(), ec);
-        if (is_folder == folders)
+        // A dangling link is not listed (Wine hides it); others count as what they lead to.
+        if (!stdfs::exists(e.path(), ec) || !WildcardMatch(last, e.path().filename().string()))
+            continue;
+        if (stdfs::is_directory(e.path(), ec) == folders)
             matches.push_back(e.path());
     }
     if (matches.empty())
         throw FsError((folders ? "path not found: " : "file not found: ") + pattern);
-    std::sort(matches.begin(), matches.end());
-
-    FakeDrive& d = DriveOf(r.letter);
-    for (const stdfs::path& m : matches) {
-        bool is_link = stdfs::is_symlink(m);
-        std::uint64_t freed = 0;
-        if (!is_link && folders) {
-            for (const auto& e : stdfs::recursive_directory_iterator(m)) {
-                if (locked_.count(Key(e.path())))
-                    throw FsError("permission denied: " + e.path().filename().string());
-                if (e.is_regular_file() && !e.is_symlink())
-                    freed += e.file_size();
-            }
-        } else if (!is_link) {
-            freed = stdfs::file_size(m);
-        }
-        if (locked_.count(Key(m)))
-            throw FsError("permission denied: " + m.filename().string());
-        if (is_link)
-            stdfs::remove(m);
-        else
-            stdfs::remove_all(m);
-        Forget(m);
-        if (d.track_space)
-            d.available_bytes += freed;
-    }
+    const stdfs::path folder = stdfs::canonical(parent);
+    for (const stdfs::path &m : matches)
+        DeleteEntry(m, folder / m.filename(), DriveOf(r.letter));
 }
 
-void FakeFileSystem::CreateFolder(const std::string& path) {
+bool FakeFileSystem::DeleteEntry(const stdfs::path &entry, const stdfs::path &expected,
+                                 FakeDrive &d) {
+    if (stdfs::is_symlink(entry) || stdfs::canonical(entry) != expected)
+        return false; // a link: left alone
+    if (locked_.count(Key(entry)))
+        throw FsError("permission denied: " + entry.filename().string());
+    std::uint64_t freed = 0;
+    if (stdfs::is_directory(entry)) {
+        bool all_gone = true;
+        for (const auto &e : stdfs::directory_iterator(entry)) {
+            std::error_code ec;
+            if (stdfs::exists(e.path(), ec))
+                all_gone &= DeleteEntry(e.path(), expected / e.path().filename(), d);
+        }
+        if (!all_gone)
+            return false;
+    } else {
+        freed = stdfs::file_size(entry);
+    }
+    std::error_code ec;
+    if (!stdfs::remove(entry, ec) || ec)
+        throw FsError("cannot delete " + entry.filename().string());
+    Forget(entry);
+    d.available_bytes += freed;
+    return true;
+}
+
+void FakeFileSystem::CreateFolder(const std::string &path) {
     Enter("CreateFolder", path);
     stdfs::path host = ReadyHost(path);
     if (stdfs::exists(host))

@@ -37,11 +37,10 @@ struct FakeDrive {
     std::string file_system = "NTFS";
     std::string label;
     std::uint64_t total_bytes = 0;
+    // Copies onto the drive fail once they would exceed it; copies and
+    // deletes change it, as on a real drive.
     std::uint64_t available_bytes = 0;
-    // When true, copies onto the drive fail once they would exceed
-    // available_bytes, and copies and deletes change available_bytes.
-    bool track_space = false;
-    std::filesystem::path root; // the backing folder
+    std::filesystem::path root;              // the backing folder
     std::vector<std::string> current_folder; // components below the root
 };
 
@@ -49,74 +48,74 @@ class FakeFileSystem : public FileSystem {
   public:
     FakeFileSystem();
     ~FakeFileSystem() override;
-    FakeFileSystem(const FakeFileSystem&) = delete;
-    FakeFileSystem& operator=(const FakeFileSystem&) = delete;
+    FakeFileSystem(const FakeFileSystem &) = delete;
+    FakeFileSystem &operator=(const FakeFileSystem &) = delete;
 
     // --- Setting up ---------------------------------------------------------
     // Adds (or replaces) a drive. Removable drives start as a FAT card of
     // 128 MB with 100 MB free, others as an NTFS disk of 100 GB with 50 GB free.
-    FakeDrive& AddDrive(const std::string& name, int type = kDriveFixed);
-    FakeDrive& drive(const std::string& name); // throws std::out_of_range
-    void RemoveDrive(const std::string& name);
+    FakeDrive &AddDrive(const std::string &name, int type = kDriveFixed);
+    FakeDrive &drive(const std::string &name); // throws std::out_of_range
+    void RemoveDrive(const std::string &name);
     // The drive used for paths without a drive letter (first added by default).
-    void SetCurrentDrive(const std::string& name);
-    void SetCurrentFolder(const std::string& drive, const std::string& folder);
+    void SetCurrentDrive(const std::string &name);
+    void SetCurrentFolder(const std::string &drive, const std::string &folder);
 
     // Where a path lives on the host (ignores readiness; the path need not exist).
-    std::filesystem::path HostPath(const std::string& path) const;
+    std::filesystem::path HostPath(const std::string &path) const;
     // Raw bytes; parent folders are made.
-    void WriteFile(const std::string& path, const std::string& bytes);
-    std::string ReadFile(const std::string& path) const;
-    void MakeFolders(const std::string& path);
-    void SetReadOnly(const std::string& path, bool read_only = true);
-    bool IsReadOnly(const std::string& path) const;
+    void WriteFile(const std::string &path, const std::string &bytes);
+    std::string ReadFile(const std::string &path) const;
+    void MakeFolders(const std::string &path);
+    void SetReadOnly(const std::string &path, bool read_only = true);
+    bool IsReadOnly(const std::string &path) const;
     // A locked item can be neither deleted nor overwritten (open elsewhere).
-    void SetLocked(const std::string& path, bool locked = true);
-    void SetLastModified(const std::string& path, const DateTime& when);
-    void SetShortPathName(const std::string& path, const std::string& short_name);
+    void SetLocked(const std::string &path, bool locked = true);
+    void SetLastModified(const std::string &path, const DateTime &when);
+    void SetShortPathName(const std::string &path, const std::string &short_name);
 
     // --- Failure injection --------------------------------------------------
     // The member named (as in FileSystem, e.g. "TotalSize") throws FsError on
     // its next `times` calls / on every call until cleared.
-    void FailNext(const std::string& member, int times = 1);
-    void FailAlways(const std::string& member, bool on = true);
+    void FailNext(const std::string &member, int times = 1);
+    void FailAlways(const std::string &member, bool on = true);
     // Any call for which this gives true throws FsError.
-    std::function<bool(const std::string& member, const std::string& argument)> fail_when;
+    std::function<bool(const std::string &member, const std::string &argument)> fail_when;
     void ClearFailures();
 
-    const std::vector<std::string>& calls() const { return calls_; }
-    int CallCount(const std::string& member) const;
+    const std::vector<std::string> &calls() const { return calls_; }
+    int CallCount(const std::string &member) const;
     void ClearCalls() { calls_.clear(); }
 
     // --- FileSystem ---------------------------------------------------------
     std::vector<DriveEntry> Drives() override;
-    int DriveType(const std::string& drive) override;
-    bool IsReady(const std::string& drive) override;
-    std::string FileSystemName(const std::string& drive) override;
-    std::uint64_t TotalSize(const std::string& drive) override;
-    std::uint64_t AvailableSpace(const std::string& drive) override;
-    std::string GetAbsolutePathName(const std::string& path) override;
-    std::string GetDriveName(const std::string& path) override;
-    std::string ShortPathName(const std::string& path) override;
-    bool FileExists(const std::string& path) override;
-    bool FolderExists(const std::string& path) override;
-    std::uint64_t FileSize(const std::string& path) override;
-    DateTime LastModified(const std::string& path) override;
-    std::vector<std::string> ListFolders(const std::string& folder) override;
-    std::vector<std::string> ListFiles(const std::string& folder,
-                                       const std::string& pattern = "*.*") override;
-    std::unique_ptr<TextReader> OpenTextForReading(const std::string& path) override;
-    std::unique_ptr<TextWriter> CreateTextFile(const std::string& path) override;
-    void CopyFile(const std::string& source, const std::string& target) override;
-    void CopyFileFlushed(const std::string& source, const std::string& target) override;
-    bool FilesEqual(const std::string& a, const std::string& b) override;
-    void MoveFile(const std::string& from, const std::string& to) override;
-    void DeleteFile(const std::string& pattern) override;
-    void DeleteFolder(const std::string& pattern) override;
-    void CreateFolder(const std::string& path) override;
+    int DriveType(const std::string &drive) override;
+    bool IsReady(const std::string &drive) override;
+    std::string FileSystemName(const std::string &drive) override;
+    std::uint64_t TotalSize(const std::string &drive) override;
+    std::uint64_t AvailableSpace(const std::string &drive) override;
+    std::string GetAbsolutePathName(const std::string &path) override;
+    std::string GetDriveName(const std::string &path) override;
+    std::string ShortPathName(const std::string &path) override;
+    bool FileExists(const std::string &path) override;
+    bool FolderExists(const std::string &path) override;
+    std::uint64_t FileSize(const std::string &path) override;
+    DateTime LastModified(const std::string &path) override;
+    std::vector<std::string> ListFolders(const std::string &folder) override;
+    std::vector<std::string> ListFiles(const std::string &folder,
+                                       const std::string &pattern = "*.*") override;
+    std::unique_ptr<TextReader> OpenTextForReading(const std::string &path) override;
+    std::unique_ptr<TextWriter> CreateTextFile(const std::string &path) override;
+    void CopyFile(const std::string &source, const std::string &target) override;
+    void CopyToNewFile(const std::string &source, const std::string &target) override;
+    bool FilesEqual(const std::string &a, const std::string &b) override;
+    void MoveFile(const std::string &from, const std::string &to) override;
+    void DeleteFile(const std::string &pattern) override;
+    void DeleteFolder(const std::string &pattern) override;
+    void CreateFolder(const std::string &path) override;
 
     // Windows wildcard match ("*", "?", and "*.*" for every name), ignoring case.
-    static bool WildcardMatch(const std::string& pattern, const std::string& name);
+    static bool WildcardMatch(const std::string &pattern, const std::string &name);
 
   private:
     struct Resolved {
@@ -124,18 +123,19 @@ class FakeFileSystem : public FileSystem {
         std::string shown_letter; // as the caller wrote it
         std::vector<std::string> parts;
     };
-    Resolved Resolve(const std::string& path) const;
-    FakeDrive& DriveOf(char letter);
-    const FakeDrive& DriveOf(char letter) const;
-    char DriveLetter(const std::string& drive_name) const;
-    FakeDrive& ReadyDrive(char letter);
-    std::filesystem::path Host(const Resolved& r) const;
-    std::filesystem::path ReadyHost(const std::string& path, Resolved* out = nullptr);
-    void Enter(const std::string& member, const std::string& argument);
-    void CopyImpl(const std::string& source, const std::string& target);
-    void DeleteMatching(const std::string& pattern, bool folders);
-    void CheckWritable(const std::filesystem::path& host) const;
-    void Forget(const std::filesystem::path& host);
+    Resolved Resolve(const std::string &path) const;
+    FakeDrive &DriveOf(char letter);
+    const FakeDrive &DriveOf(char letter) const;
+    FakeDrive &ReadyDrive(char letter);
+    std::filesystem::path Host(const Resolved &r) const;
+    std::filesystem::path ReadyHost(const std::string &path, Resolved *out = nullptr);
+    void Enter(const std::string &member, const std::string &argument);
+    void CopyImpl(const std::string &source, const std::string &target, bool to_new);
+    void DeleteMatching(const std::string &pattern, bool folders);
+    bool DeleteEntry(const std::filesystem::path &entry, const std::filesystem::path &expected,
+                     FakeDrive &d);
+    void CheckWritable(const std::filesystem::path &host) const;
+    void Forget(const std::filesystem::path &host);
 
     std::filesystem::path base_;
     std::map<char, FakeDrive> drives_;

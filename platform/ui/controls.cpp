@@ -1,6 +1,7 @@
 #include "platform/ui/controls.h"
 
 #include "platform/filesystem.h"
+#include "platform/trace_log.h"
 
 #include <algorithm>
 #include <cctype>
@@ -22,6 +23,18 @@ std::string ListPath(FileSystem& fs, const std::string& p) {
 
 std::string Join(const std::string& folder, const std::string& name) {
     return folder.back() == '\\' ? folder + name : folder + "\\" + name;
+}
+
+// A list whose folder was deleted from outside goes back to the nearest
+// folder above it that is still there, on the same drive; the root is the
+// last resort, and only a drive that is gone makes listing it fail.
+std::string NearestExisting(FileSystem& fs, const std::string& p) {
+    std::string folder = ListPath(fs, p);
+    while (folder.size() > 3 && !fs.FolderExists(folder)) {
+        const auto cut = folder.find_last_of('\\');
+        folder = cut == std::string::npos || cut < 3 ? folder.substr(0, 3) : folder.substr(0, cut);
+    }
+    return folder;
 }
 
 } // namespace
@@ -129,15 +142,20 @@ void DirListBox::set_path(const std::string& p) {
 void DirListBox::Refresh() {
     if (path_.empty())
         return;
-    std::string current = path_;
-    set_path(current);
+    set_path(NearestExisting(fs_, path_));
 }
 
 void DirListBox::OpenFromUser(int i) {
     if (i < 0 || i >= static_cast<int>(item_paths_.size()))
         return;
-    std::string target = item_paths_[static_cast<std::size_t>(i)];
-    set_path(target);
+    const std::string target = item_paths_[static_cast<std::size_t>(i)];
+    try {
+        set_path(NearestExisting(fs_, target));
+    } catch (const FsError& e) {
+        // The drive itself went away: the list stays as it was until the
+        // next refresh, and a double click is no reason for a message.
+        trace::Swallowed("DirListBox::OpenFromUser", e.what());
+    }
 }
 
 // --- FileListBox --------------------------------------------------------------
@@ -155,8 +173,7 @@ void FileListBox::set_path(const std::string& p) {
 void FileListBox::Refresh() {
     if (path_.empty())
         return;
-    std::string current = path_;
-    set_path(current);
+    set_path(NearestExisting(fs_, path_));
 }
 
 } // namespace tf::ui

@@ -249,8 +249,11 @@ class DirListBox : public Control {
     void set_path(const std::string& p);
     // Lines as shown: the folders leading to the path, then its sub-folders.
     const std::vector<std::string>& items() const { return items_; }
+    // Rereads the folder; one deleted from outside gives way to the nearest
+    // folder above it that is left on the drive (its root at the last).
     void Refresh();
-    // The user opened entry i (a double click): changes the path.
+    // The user opened entry i (a double click): changes the path, like
+    // Refresh when that folder has gone; never fails.
     void OpenFromUser(int i);
     std::function<void()> on_change;
     std::function<void()> on_click;
@@ -273,7 +276,7 @@ class FileListBox : public Control {
     void set_path(const std::string& p); // throws FsError when it cannot be listed
     const std::vector<std::string>& items() const { return items_; }
     std::string pattern = "*.*";
-    void Refresh();
+    void Refresh(); // like DirListBox::Refresh
 
   private:
     FileSystem& fs_;

@@ -1,8 +1,10 @@
 // The file, folder and drive services on Win32.
-#include "platform/filesystem.h"
-#include "platform/text_stream.h"
-#include "platform/wildcard.h"
 #include "platform/codepage.h"
+#include "platform/filesystem.h"
+#include "platform/path_names.h"
+#include "platform/text_stream.h"
+#include "platform/trace_log.h"
+#include "platform/wildcard.h"
 #include "platform/win32/services_win32.h"
 #include "platform/win32/wide.h"
 
@@ -15,25 +17,28 @@
 namespace tf::win32 {
 namespace {
 
-[[noreturn]] void Fail(const std::string& what, const std::string& path, DWORD code = GetLastError()) {
+[[noreturn]] void Fail(const std::string &what, const std::string &path,
+                       DWORD code = GetLastError()) {
     throw FsError(what + " '" + path + "': " + ErrorText(code));
 }
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
-bool HasWildcard(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
+bool HasWildcard(const std::string &s) {
+    return s.find_first_of("*?") != std::string::npos;
+}
 
 // "e", "e:", "e:\" or "e:/" -> L"E:\"; anything else is no drive name.
-std::wstring DriveRoot(const std::string& name) {
-    const bool ok = !name.empty() && std::isalpha(static_cast<unsigned char>(name[0])) &&
-                    (name.size() == 1 || (name[1] == ':' && (name.size() == 2 || (name.size() == 3 && IsSeparator(name[2])))));
-    if (!ok)
-        throw FsError("invalid drive name '" + name + "'");
-    return std::wstring(1, static_cast<wchar_t>(std::towupper(static_cast<wint_t>(name[0])))) + L":\\";
+std::wstring DriveRoot(const std::string &name) {
+    return std::wstring(
+               1, static_cast<wchar_t>(std::towupper(static_cast<wint_t>(DriveLetterOf(name))))) +
+           L":\\";
 }
 
 // The drive must exist; an empty reader exists.
-std::wstring ExistingDrive(const std::string& name) {
+std::wstring ExistingDrive(const std::string &name) {
     std::wstring root = DriveRoot(name);
     if (GetDriveTypeW(root.c_str()) == DRIVE_NO_ROOT_DIR)
         throw FsError("drive not found: '" + name + "'");
@@ -42,14 +47,15 @@ std::wstring ExistingDrive(const std::string& name) {
 
 // A volume is there when it answers and its root can be read (Wine answers
 // the volume query even for a drive whose medium is missing).
-bool VolumeInfo(const std::wstring& root, std::wstring* label, std::wstring* fs_name) {
+bool VolumeInfo(const std::wstring &root, std::wstring *label, std::wstring *fs_name) {
     wchar_t label_buf[MAX_PATH + 1] = {};
     wchar_t fs_buf[MAX_PATH + 1] = {};
     QuietMediaErrors quiet;
     const DWORD a = GetFileAttributesW(root.c_str());
     if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_DIRECTORY))
         return false;
-    if (!GetVolumeInformationW(root.c_str(), label_buf, MAX_PATH + 1, nullptr, nullptr, nullptr, fs_buf, MAX_PATH + 1))
+    if (!GetVolumeInformationW(root.c_str(), label_buf, MAX_PATH + 1, nullptr, nullptr, nullptr,
+                               fs_buf, MAX_PATH + 1))
         return false;
     if (label)
         *label = label_buf;
@@ -58,13 +64,13 @@ bool VolumeInfo(const std::wstring& root, std::wstring* label, std::wstring* fs_
     return true;
 }
 
-DWORD Attributes(const std::string& path) {
+DWORD Attributes(const std::string &path) {
     QuietMediaErrors quiet;
     return GetFileAttributesW(Widen(path).c_str());
 }
 
 // Splits "e:\a\*.kpf" into "e:\a" and "*.kpf"; a bare name lies in ".".
-std::pair<std::string, std::string> SplitLast(const std::string& path) {
+std::pair<std::string, std::string> SplitLast(const std::string &path) {
     const auto cut = path.find_last_of("\\/");
     if (cut == std::string::npos) {
         if (path.size() >= 2 && path[1] == ':')
@@ -74,7 +80,7 @@ std::pair<std::string, std::string> SplitLast(const std::string& path) {
     return {path.substr(0, cut + 1), path.substr(cut + 1)};
 }
 
-std::string JoinPath(const std::string& folder, const std::string& name) {
+std::string JoinPath(const std::string &folder, const std::string &name) {
     if (folder.empty() || IsSeparator(folder.back()) || (folder.size() == 2 && folder[1] == ':'))
         return folder + name;
     return folder + "\\" + name;
@@ -88,11 +94,13 @@ struct Entry {
 // The entries of `folder` whose long names match `pattern` ("." and ".." left
 // out). The system also matches against short names ("*.kpf" would find
 // "a.kpfold"), so every name is checked again here.
-std::vector<Entry> Find(const std::string& folder, const std::string& pattern, const std::string& what) {
+std::vector<Entry> Find(const std::string &folder, const std::string &pattern,
+                        const std::string &what) {
     WIN32_FIND_DATAW data;
     QuietMediaErrors quiet;
     const std::wstring query = Widen(JoinPath(folder, pattern));
-    UniqueFind find(FindFirstFileExW(query.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
+    UniqueFind find(
+        FindFirstFileExW(query.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
     if (find.get() == INVALID_HANDLE_VALUE) {
         find.release();
         const DWORD err = GetLastError();
@@ -109,8 +117,8 @@ std::vector<Entry> Find(const std::string& folder, const std::string& pattern, c
     return out;
 }
 
-void SortNames(std::vector<std::string>& names) {
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+void SortNames(std::vector<std::string> &names) {
+    std::sort(names.begin(), names.end(), [](const std::string &a, const std::string &b) {
         const std::wstring wa = Widen(a), wb = Widen(b);
         const int c = CompareStringOrdinal(wa.c_str(), -1, wb.c_str(), -1, TRUE);
         return c == CSTR_EQUAL ? a < b : c == CSTR_LESS_THAN;
@@ -118,60 +126,103 @@ void SortNames(std::vector<std::string>& names) {
 }
 
 // Read-only items go too; the attribute is cleared first.
-bool ClearReadOnly(const std::wstring& path, DWORD attributes) {
+bool ClearReadOnly(const std::wstring &path, DWORD attributes) {
     if (!(attributes & FILE_ATTRIBUTE_READONLY))
         return true;
     return SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY) != 0;
 }
 
-void DeleteOneFile(const std::string& path, DWORD attributes) {
-    const std::wstring w = Widen(path);
-    ClearReadOnly(w, attributes);
-    if (!DeleteFileW(w.c_str()))
-        Fail("DeleteFile", path);
-}
-
-// Removes a folder link or junction itself. The handle is opened on the link
-// (not its target) and marked for deletion; RemoveDirectory is the fallback.
-bool DeleteLink(const std::wstring& path) {
-    {
-        UniqueHandle h = Own(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING,
-                                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-        FILE_DISPOSITION_INFO dispose{TRUE};
-        if (h && SetFileInformationByHandle(h.get(), FileDispositionInfo, &dispose, sizeof dispose))
-            return true;
-    }
-    return RemoveDirectoryW(path.c_str()) != 0;
-}
-
-// A folder with all its content. Links and junctions are removed as links:
-// their targets are never entered.
-void DeleteTree(const std::string& path, DWORD attributes) {
-    const std::wstring w = Widen(path);
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        ClearReadOnly(w, attributes);
-        if (!DeleteLink(w))
-            Fail("DeleteFolder", path);
-        return;
-    }
-    {
-        for (const Entry& e : Find(path, "*", "DeleteFolder")) {
-            const std::string child = JoinPath(path, e.name);
-            if (e.attributes & FILE_ATTRIBUTE_DIRECTORY)
-                DeleteTree(child, e.attributes);
-            else
-                DeleteOneFile(child, e.attributes);
+// Where an entry really lives: the final path of a handle opened on it. A host
+// link reads as its target (Wine shows a file link as a plain file, so the
+// attributes cannot tell). Empty when the entry cannot be opened.
+std::string FinalPath(const std::string &path) {
+    UniqueHandle h = Own(CreateFileW(Widen(path).c_str(), 0,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!h)
+        return "";
+    std::wstring out(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n =
+            GetFinalPathNameByHandleW(h.get(), out.data(), static_cast<DWORD>(out.size()), 0);
+        if (n == 0)
+            return "";
+        if (n < out.size()) {
+            out.resize(n);
+            return Narrow(out);
         }
+        out.resize(n + 1);
     }
-    ClearReadOnly(w, attributes);
-    if (!RemoveDirectoryW(w.c_str()))
-        Fail("DeleteFolder", path);
 }
+
+// Deletes what lives where its name says and nothing else: an entry whose
+// final path is not its own (a link, wherever it leads) stays, and so does the
+// folder that holds it; neither is a failure. Wine deletes a link's target
+// when a program deletes the link, so a link can never safely be deleted.
+class Deleter {
+  public:
+    Deleter(const std::string &folder, const char *what)
+        : what_(what), folder_final_(FinalPath(folder)) {
+        if (folder_final_.empty())
+            Fail(what_, folder);
+    }
+
+    // True when the entry is gone, false when it was left alone.
+    bool File(const std::string &path, DWORD attributes) {
+        return File(path, attributes, folder_final_);
+    }
+    bool Tree(const std::string &path, DWORD attributes) {
+        return Tree(path, attributes, folder_final_);
+    }
+
+  private:
+    bool File(const std::string &path, DWORD attributes, const std::string &parent_final) {
+        if (Locate(path, parent_final).empty())
+            return false;
+        const std::wstring w = Widen(path);
+        ClearReadOnly(w, attributes);
+        if (!DeleteFileW(w.c_str()))
+            Fail(what_, path);
+        return true;
+    }
+
+    bool Tree(const std::string &path, DWORD attributes, const std::string &parent_final) {
+        const std::string own = Locate(path, parent_final);
+        if (own.empty())
+            return false;
+        bool all_gone = true;
+        for (const Entry &e : Find(path, "*", what_)) {
+            const std::string child = JoinPath(path, e.name);
+            all_gone &= (e.attributes & FILE_ATTRIBUTE_DIRECTORY) ? Tree(child, e.attributes, own)
+                                                                  : File(child, e.attributes, own);
+        }
+        if (!all_gone)
+            return false;
+        const std::wstring w = Widen(path);
+        ClearReadOnly(w, attributes);
+        if (!RemoveDirectoryW(w.c_str()))
+            Fail(what_, path);
+        return true;
+    }
+
+    // The entry's final path when it lives where its name says, else "".
+    std::string Locate(const std::string &path, const std::string &parent_final) {
+        const std::string final_path = FinalPath(path);
+        if (final_path.empty())
+            Fail(what_, path); // where it lives is unknown: it is not touched
+        if (SamePath(final_path, JoinPath(parent_final, SplitLast(path).second)))
+            return final_path;
+        trace::Swallowed(what_, "link left in place: '" + path + "' -> '" + final_path + "'");
+        return "";
+    }
+
+    const char *what_;
+    std::string folder_final_;
+};
 
 // Windows refuses to replace a read-only file; so does this, also where the
 // host would let it through (Wine running as root).
-void RefuseReadOnly(const std::string& path, const char* what) {
+void RefuseReadOnly(const std::string &path, const char *what) {
     const DWORD a = Attributes(path);
     if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY))
         Fail(what, path, ERROR_ACCESS_DENIED);
@@ -180,14 +231,14 @@ void RefuseReadOnly(const std::string& path, const char* what) {
 // Reads the file piece by piece as the reader asks, so a wave file's header
 // costs 44 bytes, not the whole file; a read error is a failure, not an end.
 // Others may still rename or delete the file while it is open for reading.
-std::unique_ptr<TextReader> OpenStream(const std::string& path) {
+std::unique_ptr<TextReader> OpenStream(const std::string &path) {
     QuietMediaErrors quiet;
-    auto h = std::make_shared<UniqueHandle>(Own(CreateFileW(Widen(path).c_str(), GENERIC_READ,
-                                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    auto h = std::make_shared<UniqueHandle>(Own(CreateFileW(
+        Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
     if (!*h)
         Fail("OpenTextForReading", path);
-    auto read = [h, path](char* buffer, std::size_t size) -> std::size_t {
+    auto read = [h, path](char *buffer, std::size_t size) -> std::size_t {
         QuietMediaErrors quiet_read;
         DWORD got = 0;
         if (!*h || !ReadFile(h->get(), buffer, static_cast<DWORD>(size), &got, nullptr))
@@ -200,8 +251,8 @@ std::unique_ptr<TextReader> OpenStream(const std::string& path) {
 class Win32TextWriter : public TextWriter {
   public:
     Win32TextWriter(UniqueHandle h, std::string path) : h_(std::move(h)), path_(std::move(path)) {}
-    void Write(const std::string& utf8) override { Put(Utf8ToAnsi(utf8)); }
-    void WriteLine(const std::string& utf8) override { Put(Utf8ToAnsi(utf8) + "\r\n"); }
+    void Write(const std::string &utf8) override { Put(Utf8ToAnsi(utf8)); }
+    void WriteLine(const std::string &utf8) override { Put(Utf8ToAnsi(utf8) + "\r\n"); }
     void Close() override {
         if (!h_)
             return;
@@ -213,11 +264,12 @@ class Win32TextWriter : public TextWriter {
     }
 
   private:
-    void Put(const std::string& bytes) {
+    void Put(const std::string &bytes) {
         if (!h_)
             throw FsError("write to a closed file '" + path_ + "'");
         DWORD written = 0;
-        if (!WriteFile(h_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        if (!WriteFile(h_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                       nullptr) ||
             written != bytes.size())
             failed_ = true;
     }
@@ -229,40 +281,43 @@ class Win32TextWriter : public TextWriter {
 // A buffer aligned for unbuffered reads (page aligned covers every sector size).
 struct AlignedBuffer {
     explicit AlignedBuffer(std::size_t n)
-        : size(n), data(static_cast<char*>(VirtualAlloc(nullptr, n, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))) {
+        : size(n), data(static_cast<char *>(
+                       VirtualAlloc(nullptr, n, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))) {
         if (!data)
             throw FsError("out of memory");
     }
     ~AlignedBuffer() { VirtualFree(data, 0, MEM_RELEASE); }
-    AlignedBuffer(const AlignedBuffer&) = delete;
-    AlignedBuffer& operator=(const AlignedBuffer&) = delete;
+    AlignedBuffer(const AlignedBuffer &) = delete;
+    AlignedBuffer &operator=(const AlignedBuffer &) = delete;
     std::size_t size;
-    char* data;
+    char *data;
 };
 
 // Opens for reading past the cache where the volume allows it, so a compare
 // reads what is on the medium; falls back to an ordinary open elsewhere.
-UniqueHandle OpenForReadBack(const std::string& path, bool& unbuffered) {
+UniqueHandle OpenForReadBack(const std::string &path, bool &unbuffered) {
     const std::wstring w = Widen(path);
     unbuffered = true;
-    UniqueHandle h = Own(CreateFileW(w.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                     FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    UniqueHandle h =
+        Own(CreateFileW(w.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                        FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (h)
         return h;
     unbuffered = false;
-    h = Own(CreateFileW(w.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
-                        nullptr));
+    h = Own(CreateFileW(w.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!h)
         Fail("FilesEqual", path);
     return h;
 }
 
 // Reads up to buffer.size bytes; fewer only at the end.
-DWORD ReadChunk(HANDLE h, AlignedBuffer& buffer, const std::string& path) {
+DWORD ReadChunk(HANDLE h, AlignedBuffer &buffer, const std::string &path) {
     DWORD total = 0;
     while (total < buffer.size) {
         DWORD got = 0;
-        if (!ReadFile(h, buffer.data + total, static_cast<DWORD>(buffer.size - total), &got, nullptr))
+        if (!ReadFile(h, buffer.data + total, static_cast<DWORD>(buffer.size - total), &got,
+                      nullptr))
             Fail("FilesEqual", path);
         if (got == 0)
             break;
@@ -271,7 +326,7 @@ DWORD ReadChunk(HANDLE h, AlignedBuffer& buffer, const std::string& path) {
     return total;
 }
 
-std::uint64_t SizeOf(HANDLE h, const std::string& path) {
+std::uint64_t SizeOf(HANDLE h, const std::string &path) {
     LARGE_INTEGER size;
     if (!GetFileSizeEx(h, &size))
         Fail("FilesEqual", path);
@@ -298,7 +353,7 @@ class Win32FileSystem : public FileSystem {
         return out;
     }
 
-    int DriveType(const std::string& drive) override {
+    int DriveType(const std::string &drive) override {
         switch (GetDriveTypeW(DriveRoot(drive).c_str())) {
         case DRIVE_NO_ROOT_DIR:
             throw FsError("drive not found: '" + drive + "'");
@@ -317,19 +372,21 @@ class Win32FileSystem : public FileSystem {
         }
     }
 
-    bool IsReady(const std::string& drive) override { return VolumeInfo(ExistingDrive(drive), nullptr, nullptr); }
+    bool IsReady(const std::string &drive) override {
+        return VolumeInfo(ExistingDrive(drive), nullptr, nullptr);
+    }
 
-    std::string FileSystemName(const std::string& drive) override {
+    std::string FileSystemName(const std::string &drive) override {
         std::wstring name;
         if (!VolumeInfo(ExistingDrive(drive), nullptr, &name))
             Fail("FileSystem", drive);
         return Narrow(name);
     }
 
-    std::uint64_t TotalSize(const std::string& drive) override { return Space(drive, false); }
-    std::uint64_t AvailableSpace(const std::string& drive) override { return Space(drive, true); }
+    std::uint64_t TotalSize(const std::string &drive) override { return Space(drive, false); }
+    std::uint64_t AvailableSpace(const std::string &drive) override { return Space(drive, true); }
 
-    std::string GetAbsolutePathName(const std::string& path) override {
+    std::string GetAbsolutePathName(const std::string &path) override {
         const std::wstring w = Widen(path.empty() ? "." : path);
         DWORD n = GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
         if (n == 0)
@@ -344,13 +401,9 @@ class Win32FileSystem : public FileSystem {
         return Narrow(out);
     }
 
-    std::string GetDriveName(const std::string& path) override {
-        if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0])))
-            return path.substr(0, 2);
-        return "";
-    }
+    std::string GetDriveName(const std::string &path) override { return DriveNameOf(path); }
 
-    std::string ShortPathName(const std::string& path) override {
+    std::string ShortPathName(const std::string &path) override {
         const std::wstring w = Widen(path);
         QuietMediaErrors quiet;
         DWORD n = GetShortPathNameW(w.c_str(), nullptr, 0);
@@ -364,70 +417,72 @@ class Win32FileSystem : public FileSystem {
         return IsShortForm(out) ? Narrow(out) : "";
     }
 
-    bool FileExists(const std::string& path) override {
+    bool FileExists(const std::string &path) override {
         if (path.empty() || HasWildcard(path))
             return false;
         const DWORD a = Attributes(path);
         return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
     }
 
-    bool FolderExists(const std::string& path) override {
+    bool FolderExists(const std::string &path) override {
         if (path.empty() || HasWildcard(path))
             return false;
         const DWORD a = Attributes(path);
         return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
     }
 
-    std::uint64_t FileSize(const std::string& path) override {
+    std::uint64_t FileSize(const std::string &path) override {
         const WIN32_FILE_ATTRIBUTE_DATA d = FileData(path, "GetFile");
         return (static_cast<std::uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
     }
 
-    DateTime LastModified(const std::string& path) override {
+    DateTime LastModified(const std::string &path) override {
         const WIN32_FILE_ATTRIBUTE_DATA d = FileData(path, "DateLastModified");
         SYSTEMTIME utc, local;
-        if (!FileTimeToSystemTime(&d.ftLastWriteTime, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+        if (!FileTimeToSystemTime(&d.ftLastWriteTime, &utc) ||
+            !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
             Fail("DateLastModified", path);
         return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
     }
 
-    std::vector<std::string> ListFolders(const std::string& folder) override {
+    std::vector<std::string> ListFolders(const std::string &folder) override {
         RequireFolder(folder, "ListFolders");
         std::vector<std::string> names;
-        for (const Entry& e : Find(folder, "*", "ListFolders"))
+        for (const Entry &e : Find(folder, "*", "ListFolders"))
             if (e.attributes & FILE_ATTRIBUTE_DIRECTORY)
                 names.push_back(e.name);
         SortNames(names);
         return names;
     }
 
-    std::vector<std::string> ListFiles(const std::string& folder, const std::string& pattern) override {
+    std::vector<std::string> ListFiles(const std::string &folder,
+                                       const std::string &pattern) override {
         RequireFolder(folder, "ListFiles");
         std::vector<std::string> names;
-        for (const Entry& e : Find(folder, pattern, "ListFiles"))
+        for (const Entry &e : Find(folder, pattern, "ListFiles"))
             if (!(e.attributes & FILE_ATTRIBUTE_DIRECTORY))
                 names.push_back(e.name);
         SortNames(names);
         return names;
     }
 
-    std::unique_ptr<TextReader> OpenTextForReading(const std::string& path) override {
+    std::unique_ptr<TextReader> OpenTextForReading(const std::string &path) override {
         if (!FileExists(path))
             throw FsError("file not found '" + path + "'");
         return OpenStream(path);
     }
 
-    std::unique_ptr<TextWriter> CreateTextFile(const std::string& path) override {
+    std::unique_ptr<TextWriter> CreateTextFile(const std::string &path) override {
         RefuseReadOnly(path, "CreateTextFile");
         QuietMediaErrors quiet;
-        UniqueHandle h = Own(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueHandle h = Own(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                         nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!h)
             Fail("CreateTextFile", path);
         return std::make_unique<Win32TextWriter>(std::move(h), path);
     }
 
-    void CopyFile(const std::string& source, const std::string& target) override {
+    void CopyFile(const std::string &source, const std::string &target) override {
         const std::string to = CopyTarget(source, target);
         RefuseReadOnly(to, "CopyFile");
         QuietMediaErrors quiet;
@@ -437,20 +492,23 @@ class Win32FileSystem : public FileSystem {
 
     // Written through the cache and flushed, so the bytes are on the medium
     // when this returns; a copy that fails half way leaves no partial target.
-    void CopyFileFlushed(const std::string& source, const std::string& target) override {
+    // The target is made new: whatever holds its name (a dangling link too)
+    // makes this fail, so the copy can never be written through a link.
+    void CopyToNewFile(const std::string &source, const std::string &target) override {
         const std::string to = CopyTarget(source, target);
-        RefuseReadOnly(to, "CopyFile");
         QuietMediaErrors quiet;
-        UniqueHandle in = Own(CreateFileW(Widen(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        UniqueHandle in =
+            Own(CreateFileW(Widen(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (!in)
             Fail("CopyFile", source);
         BY_HANDLE_FILE_INFORMATION info;
         if (!GetFileInformationByHandle(in.get(), &info))
             Fail("CopyFile", source);
         const std::wstring wto = Widen(to);
-        UniqueHandle out = Own(CreateFileW(wto.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
+        UniqueHandle out =
+            Own(CreateFileW(wto.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
         if (!out)
             Fail("CopyFile", to);
         if (const DWORD err = CopyBytes(in.get(), out.get()); err != ERROR_SUCCESS) {
@@ -464,7 +522,7 @@ class Win32FileSystem : public FileSystem {
         SetFileAttributesW(wto.c_str(), info.dwFileAttributes);
     }
 
-    bool FilesEqual(const std::string& a, const std::string& b) override {
+    bool FilesEqual(const std::string &a, const std::string &b) override {
         QuietMediaErrors quiet;
         bool unbuffered_a = false, unbuffered_b = false;
         UniqueHandle ha = OpenForReadBack(a, unbuffered_a);
@@ -482,50 +540,53 @@ class Win32FileSystem : public FileSystem {
         }
     }
 
-    void MoveFile(const std::string& from, const std::string& to) override {
+    void MoveFile(const std::string &from, const std::string &to) override {
         RefuseReadOnly(to, "MoveFile");
         QuietMediaErrors quiet;
-        if (!MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+        if (!MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
             Fail("MoveFile", from + "' -> '" + to);
     }
 
-    void DeleteFile(const std::string& pattern) override {
+    void DeleteFile(const std::string &pattern) override {
         const auto [folder, name] = SplitLast(pattern);
         std::vector<Entry> files;
-        for (const Entry& e : Find(folder, name, "DeleteFile"))
+        for (const Entry &e : Find(folder, name, "DeleteFile"))
             if (!(e.attributes & FILE_ATTRIBUTE_DIRECTORY))
                 files.push_back(e);
         if (files.empty())
             throw FsError("file not found '" + pattern + "'");
         QuietMediaErrors quiet;
-        for (const Entry& e : files)
-            DeleteOneFile(JoinPath(folder, e.name), e.attributes);
+        Deleter deleter(folder, "DeleteFile");
+        for (const Entry &e : files)
+            deleter.File(JoinPath(folder, e.name), e.attributes);
     }
 
-    void DeleteFolder(const std::string& pattern) override {
+    void DeleteFolder(const std::string &pattern) override {
         std::string p = pattern;
         while (p.size() > 3 && IsSeparator(p.back()))
             p.pop_back();
         const auto [folder, name] = SplitLast(p);
         std::vector<Entry> folders;
-        for (const Entry& e : Find(folder, name, "DeleteFolder"))
+        for (const Entry &e : Find(folder, name, "DeleteFolder"))
             if (e.attributes & FILE_ATTRIBUTE_DIRECTORY)
                 folders.push_back(e);
         if (folders.empty())
             throw FsError("path not found '" + pattern + "'");
         QuietMediaErrors quiet;
-        for (const Entry& e : folders)
-            DeleteTree(JoinPath(folder, e.name), e.attributes);
+        Deleter deleter(folder, "DeleteFolder");
+        for (const Entry &e : folders)
+            deleter.Tree(JoinPath(folder, e.name), e.attributes);
     }
 
-    void CreateFolder(const std::string& path) override {
+    void CreateFolder(const std::string &path) override {
         QuietMediaErrors quiet;
         if (!CreateDirectoryW(Widen(path).c_str(), nullptr))
             Fail("CreateFolder", path);
     }
 
   private:
-    std::uint64_t Space(const std::string& drive, bool available) {
+    std::uint64_t Space(const std::string &drive, bool available) {
         const std::wstring root = ExistingDrive(drive);
         ULARGE_INTEGER free_to_caller, total, total_free;
         QuietMediaErrors quiet;
@@ -534,24 +595,25 @@ class Win32FileSystem : public FileSystem {
         return available ? free_to_caller.QuadPart : total.QuadPart;
     }
 
-    static WIN32_FILE_ATTRIBUTE_DATA FileData(const std::string& path, const char* what) {
+    static WIN32_FILE_ATTRIBUTE_DATA FileData(const std::string &path, const char *what) {
         WIN32_FILE_ATTRIBUTE_DATA d;
         QuietMediaErrors quiet;
-        if (HasWildcard(path) || !GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &d))
+        if (HasWildcard(path) ||
+            !GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &d))
             Fail(what, path, HasWildcard(path) ? ERROR_INVALID_NAME : GetLastError());
         if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             throw FsError(std::string(what) + " '" + path + "': is a folder");
         return d;
     }
 
-    static void RequireFolder(const std::string& folder, const char* what) {
+    static void RequireFolder(const std::string &folder, const char *what) {
         const DWORD a = Attributes(folder);
         if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_DIRECTORY))
             Fail(what, folder, a == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_DIRECTORY);
     }
 
     // A target ending in a separator is a folder; the file keeps its name.
-    static std::string CopyTarget(const std::string& source, const std::string& target) {
+    static std::string CopyTarget(const std::string &source, const std::string &target) {
         if (target.empty() || !IsSeparator(target.back()))
             return target;
         return target + SplitLast(source).second;
@@ -576,7 +638,7 @@ class Win32FileSystem : public FileSystem {
 
     // Each element at most 8 characters with an extension of at most 3 and
     // no blanks: the volume gave a real short form.
-    static bool IsShortForm(const std::wstring& path) {
+    static bool IsShortForm(const std::wstring &path) {
         std::size_t start = path.find_first_of(L"\\/");
         if (path.size() < 2 || path[1] != L':' || start == std::wstring::npos)
             return false;
@@ -599,6 +661,8 @@ class Win32FileSystem : public FileSystem {
 
 } // namespace
 
-std::unique_ptr<FileSystem> MakeFileSystem() { return std::make_unique<Win32FileSystem>(); }
+std::unique_ptr<FileSystem> MakeFileSystem() {
+    return std::make_unique<Win32FileSystem>();
+}
 
 } // namespace tf::win32

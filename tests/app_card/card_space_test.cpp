@@ -1,13 +1,13 @@
 // Room for a file, emptiness of the card, and the card's folder and file lists.
 
-#include "app_card/projekt_fixture.h"
+#include "support/main_window_fixture.h"
 
 namespace tf {
 namespace {
 
 constexpr std::uint64_t KiB = 1024;
 
-class CardSpace : public testing::ProjektTest<> {
+class CardSpace : public testing::MainWindowTest<> {
   protected:
     void SetUp() override {
         fs.AddDrive("c:", kDriveFixed);

@@ -1,13 +1,13 @@
 // Choosing the card drive and the drive and file queries in kB.
 
-#include "app_card/projekt_fixture.h"
+#include "support/main_window_fixture.h"
 
 #include <limits>
 
 namespace tf {
 namespace {
 
-using testing::ProjektTest;
+using testing::MainWindowTest;
 constexpr std::uint64_t KiB = 1024;
 
 const char* kSizeMessageDriveGerman =
@@ -22,7 +22,7 @@ struct SizeCase {
     bool fits;
 };
 
-class CardSizeRange : public ProjektTest<>, public ::testing::WithParamInterface<SizeCase> {};
+class CardSizeRange : public MainWindowTest<>, public ::testing::WithParamInterface<SizeCase> {};
 
 // The drive test only warns; the write refuses. Each has its own wording.
 TEST_P(CardSizeRange, DriveTestWarnsAndWriteRefusesOutsideTheRange) {
@@ -62,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(Boundaries, CardSizeRange,
                          ::testing::Values(SizeCase{59999, false}, SizeCase{60000, true},
                                            SizeCase{1100000, true}, SizeCase{1100001, false}));
 
-using DriveChecks = ProjektTest<>;
+using DriveChecks = MainWindowTest<>;
 
 TEST_F(DriveChecks, EnglishSizeMessagesKeepTheirOwnWording) {
     fs.AddDrive("c:", kDriveFixed);

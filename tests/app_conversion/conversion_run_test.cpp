@@ -1,7 +1,7 @@
 // Choosing the wave file and the target, the name for the device, and the
 // conversion run up to the library call and its outcome.
 
-#include "app_card/projekt_fixture.h"
+#include "support/main_window_fixture.h"
 
 namespace tf {
 namespace {
@@ -18,7 +18,7 @@ std::string GoodWave(std::size_t total_bytes) {
 
 std::string Blanks(std::size_t n) { return std::string(n, ' '); }
 
-class ConversionRun : public testing::ProjektTest<> {
+class ConversionRun : public testing::MainWindowTest<> {
   protected:
     void SetUp() override {
         auto& c = fs.AddDrive("c:", kDriveFixed);

@@ -1,7 +1,7 @@
 // The wave header gate as the window runs it: the bytes come through the
 // file-system object, the refusal is a box titled with the program's name.
 
-#include "app_card/projekt_fixture.h"
+#include "support/main_window_fixture.h"
 
 #include <cstdint>
 
@@ -63,7 +63,7 @@ std::vector<Case> Cases() {
     };
 }
 
-using WaveCheckTest = testing::ProjektTest<>;
+using WaveCheckTest = testing::MainWindowTest<>;
 
 TEST_F(WaveCheckTest, EachFieldIsCheckedInOrderInBothLanguages) {
     fs.AddDrive("c:", kDriveFixed);

@@ -1,14 +1,14 @@
 // Language switching: every window text in both languages and in its order,
 // the project-name rule, and the about window.
 
-#include "shell_fixture.h"
+#include "support/main_window_fixture.h"
 #include "tf_version.h"
 
 #include <string>
 #include <utility>
 #include <vector>
 
-namespace tf::test {
+namespace tf::testing {
 namespace {
 
 using Change = std::pair<std::string, ui::Prop>;
@@ -80,7 +80,7 @@ class LanguageTest : public ShellTest {
   protected:
     // Every caption and tooltip overwritten, so each text set afterwards shows.
     void Scramble() {
-        for (ui::Control *c : window->controls()) {
+        for (ui::Control *c : W().controls()) {
             c->set_tooltip("#");
             if (auto *l = dynamic_cast<ui::Label *>(c))
                 l->set_caption("#");
@@ -89,11 +89,11 @@ class LanguageTest : public ShellTest {
         }
     }
     void Record() {
-        for (ui::Control *c : window->controls())
+        for (ui::Control *c : W().controls())
             c->set_peer(&peer);
     }
     ui::Control &Named(const std::string &name) {
-        for (ui::Control *c : window->controls())
+        for (ui::Control *c : W().controls())
             if (c->name() == name)
                 return *c;
         throw std::out_of_range(name);
@@ -113,87 +113,87 @@ class LanguageTest : public ShellTest {
 };
 
 TEST_F(LanguageTest, GermanSetsEveryTextInOrder) {
-    window->Englisch.set_value(true);
+    W().Englisch.set_value(true);
     Scramble();
-    window->Projektname_txt.set_text("Unnamed");
+    W().Projektname_txt.set_text("Unnamed");
     Record();
-    window->Deutsch.Click();
+    W().Deutsch.Click();
     ExpectEveryTextSet();
-    EXPECT_EQ(window->Label1.caption(), "  Trackforge             für           Tarvolin  Audio ");
-    EXPECT_EQ(window->Karte_schreiben.caption(), "Project-Datei auf CF-Karte schreiben");
-    EXPECT_EQ(window->Projektname_txt.text(), "Unbenannt");
-    EXPECT_EQ(window->OK_Button.tooltip(),
+    EXPECT_EQ(W().Label1.caption(), "  Trackforge             für           Tarvolin  Audio ");
+    EXPECT_EQ(W().Karte_schreiben.caption(), "Project-Datei auf CF-Karte schreiben");
+    EXPECT_EQ(W().Projektname_txt.text(), "Unbenannt");
+    EXPECT_EQ(W().OK_Button.tooltip(),
               "Wandelt Wave-Datei (*.wav) in Project-Datei (*.kpf) um");
-    EXPECT_EQ(window->Ziel_Projekt_Button_2.tooltip(), "Project - Datei öffnen");
+    EXPECT_EQ(W().Ziel_Projekt_Button_2.tooltip(), "Project - Datei öffnen");
 }
 
 TEST_F(LanguageTest, EnglishSetsEveryTextInOrder) {
     Scramble();
-    window->Projektname_txt.set_text("Unbenannt");
+    W().Projektname_txt.set_text("Unbenannt");
     Record();
-    window->Englisch.Click();
+    W().Englisch.Click();
     ExpectEveryTextSet();
-    EXPECT_EQ(window->Label1.caption(), "  Trackforge             for           Tarvolin  Audio ");
-    EXPECT_EQ(window->Label7.caption(), "Remaining disc space:");
-    EXPECT_EQ(window->Projektname_txt.text(), "unknown");
-    EXPECT_EQ(window->Ziel_Projekt_txt_2.tooltip(), "Path of project file");
-    EXPECT_EQ(window->Drive_txt.tooltip(), "Type of storage medium");
+    EXPECT_EQ(W().Label1.caption(), "  Trackforge             for           Tarvolin  Audio ");
+    EXPECT_EQ(W().Label7.caption(), "Remaining disc space:");
+    EXPECT_EQ(W().Projektname_txt.text(), "unknown");
+    EXPECT_EQ(W().Ziel_Projekt_txt_2.tooltip(), "Path of project file");
+    EXPECT_EQ(W().Drive_txt.tooltip(), "Type of storage medium");
 }
 
 TEST_F(LanguageTest, OnlyTheOtherLanguagesDefaultNameIsReplaced) {
-    window->Form_Load();
-    window->Englisch.Click();
-    EXPECT_EQ(window->Projektname_txt.text(), "unknown");
-    window->Deutsch.Click();
-    EXPECT_EQ(window->Projektname_txt.text(), "unknown");
+    W().Form_Load();
+    W().Englisch.Click();
+    EXPECT_EQ(W().Projektname_txt.text(), "unknown");
+    W().Deutsch.Click();
+    EXPECT_EQ(W().Projektname_txt.text(), "unknown");
 
-    window->Projektname_txt.TextFromUser("Unnamed");
-    window->Englisch.Click();
-    EXPECT_EQ(window->Projektname_txt.text(), "Unnamed");
-    window->Deutsch.Click();
-    EXPECT_EQ(window->Projektname_txt.text(), "Unbenannt");
+    W().Projektname_txt.TextFromUser("Unnamed");
+    W().Englisch.Click();
+    EXPECT_EQ(W().Projektname_txt.text(), "Unnamed");
+    W().Deutsch.Click();
+    EXPECT_EQ(W().Projektname_txt.text(), "Unbenannt");
 
-    window->Projektname_txt.TextFromUser("Meine Show");
-    window->Englisch.Click();
-    window->Deutsch.Click();
-    EXPECT_EQ(window->Projektname_txt.text(), "Meine Show");
+    W().Projektname_txt.TextFromUser("Meine Show");
+    W().Englisch.Click();
+    W().Deutsch.Click();
+    EXPECT_EQ(W().Projektname_txt.text(), "Meine Show");
 }
 
 TEST_F(LanguageTest, NeitherOptionSelectedChangesNothingAndMeansEnglish) {
-    window->Deutsch.set_value(false);
-    ASSERT_FALSE(window->Englisch.value());
+    W().Deutsch.set_value(false);
+    ASSERT_FALSE(W().Englisch.value());
     Scramble();
     Record();
-    window->Sprache_aktualisieren();
+    W().Sprache_aktualisieren();
     EXPECT_TRUE(peer.changes.empty());
-    EXPECT_STREQ(window->Text("Ja", "Yes"), "Yes");
+    EXPECT_STREQ(W().Text("Ja", "Yes"), "Yes");
 }
 
 TEST_F(LanguageTest, SwitchLeavesFixedTextsAndTheDriveTypeAlone) {
-    window->Drive_txt.set_text("Wechseldatenträger");
-    window->Englisch.Click();
-    EXPECT_EQ(window->Drive_txt.text(), "Wechseldatenträger");
-    EXPECT_EQ(window->caption(), "Korvant NOVALUX" + std::string(46, ' ') + "V" TF_VERSION);
-    EXPECT_EQ(window->OK_Button.caption(), "Start");
-    EXPECT_EQ(window->Info_Button.caption(), "Info");
-    EXPECT_EQ(window->Label8.caption(), "Project Name:");
-    EXPECT_EQ(window->Label4.caption(), "Status:");
-    EXPECT_EQ(window->Label6.caption(), "Status:");
-    EXPECT_EQ(window->Play_Button.caption(), "4");
-    EXPECT_EQ(window->Pause_Button.caption(), ";");
-    EXPECT_EQ(window->Stop_Button.caption(), "<");
-    EXPECT_EQ(window->Label16.caption(), "1024 MB (1GB)");
-    EXPECT_EQ(window->CF_Größe_txt.tooltip(), "Freier Speicherplatz auf dem Datenträgers");
-    EXPECT_EQ(window->Freier_Speicherplatz_txt.tooltip(),
+    W().Drive_txt.set_text("Wechseldatenträger");
+    W().Englisch.Click();
+    EXPECT_EQ(W().Drive_txt.text(), "Wechseldatenträger");
+    EXPECT_EQ(W().caption(), "Korvant NOVALUX" + std::string(46, ' ') + "V" TF_VERSION);
+    EXPECT_EQ(W().OK_Button.caption(), "Start");
+    EXPECT_EQ(W().Info_Button.caption(), "Info");
+    EXPECT_EQ(W().Label8.caption(), "Project Name:");
+    EXPECT_EQ(W().Label4.caption(), "Status:");
+    EXPECT_EQ(W().Label6.caption(), "Status:");
+    EXPECT_EQ(W().Play_Button.caption(), "4");
+    EXPECT_EQ(W().Pause_Button.caption(), ";");
+    EXPECT_EQ(W().Stop_Button.caption(), "<");
+    EXPECT_EQ(W().Label16.caption(), "1024 MB (1GB)");
+    EXPECT_EQ(W().CF_Größe_txt.tooltip(), "Freier Speicherplatz auf dem Datenträgers");
+    EXPECT_EQ(W().Freier_Speicherplatz_txt.tooltip(),
               "Freier Speicherplatz auf dem Datenträgers");
-    EXPECT_EQ(window->Projekt_Größe_txt.tooltip(), "Größe der Project-Datei");
+    EXPECT_EQ(W().Projekt_Größe_txt.tooltip(), "Größe der Project-Datei");
 }
 
 TEST_F(LanguageTest, WindowIsCreatedInGerman) {
-    EXPECT_TRUE(window->Deutsch.value());
-    EXPECT_EQ(window->Frame2.caption(), "Wave-Datei in Project-Datei umwandeln");
-    EXPECT_EQ(window->Info_Button.tooltip(), "Info über Trackforge");
-    EXPECT_EQ(window->Command3.caption(), "Schließen");
+    EXPECT_TRUE(W().Deutsch.value());
+    EXPECT_EQ(W().Frame2.caption(), "Wave-Datei in Project-Datei umwandeln");
+    EXPECT_EQ(W().Info_Button.tooltip(), "Info über Trackforge");
+    EXPECT_EQ(W().Command3.caption(), "Schließen");
 }
 
 TEST_F(LanguageTest, AboutWindowFollowsTheLanguageWhenItOpens) {
@@ -207,7 +207,7 @@ TEST_F(LanguageTest, AboutWindowFollowsTheLanguageWhenItOpens) {
         "by the Tarvolin Audio. In addition you can delete and save files and directories on "
         "the CF card.";
 
-    Trackforge_Info about(*window);
+    Trackforge_Info about(W());
     EXPECT_EQ(about.caption(), "Info über Trackforge");
     EXPECT_EQ(about.Beenden_Button.caption(), "OK");
     EXPECT_EQ(about.Beenden_Button.tooltip(), "EXIT");
@@ -216,8 +216,8 @@ TEST_F(LanguageTest, AboutWindowFollowsTheLanguageWhenItOpens) {
     EXPECT_EQ(about.Label5.caption(), german_text);
     EXPECT_EQ(about.caption(), "Info über Trackforge");
 
-    window->Englisch.Click();
-    Trackforge_Info again(*window);
+    W().Englisch.Click();
+    Trackforge_Info again(W());
     again.Form_Load();
     EXPECT_EQ(again.Label1.caption(), "for");
     EXPECT_EQ(again.Label5.caption(), english_text);
@@ -228,18 +228,18 @@ TEST_F(LanguageTest, AboutWindowFollowsTheLanguageWhenItOpens) {
 }
 
 TEST_F(LanguageTest, AboutWindowOpensModallyAndClosesWithOk) {
-    windows.Show(*window);
+    windows.Show(W());
     bool was_loaded = false;
     windows.on_modal = [&](ui::Form &about) {
         was_loaded = windows.IsLoaded(about);
         static_cast<Trackforge_Info &>(about).Beenden_Button.Click();
         EXPECT_FALSE(windows.IsLoaded(about));
     };
-    window->Info_Button.Click();
+    W().Info_Button.Click();
     EXPECT_TRUE(was_loaded);
     EXPECT_NE(std::find(windows.events.begin(), windows.events.end(), "ShowModal Trackforge_Info"),
               windows.events.end());
 }
 
 } // namespace
-} // namespace tf::test
+} // namespace tf::testing

@@ -1,12 +1,12 @@
 // The preview player's command strings and the three preview buttons.
 
-#include "shell_fixture.h"
+#include "support/main_window_fixture.h"
 
 #include <string>
 #include <utility>
 #include <vector>
 
-namespace tf::test {
+namespace tf::testing {
 namespace {
 
 using Commands = std::vector<std::string>;
@@ -138,12 +138,12 @@ TEST_F(MmediaTest, StatusRepliesAreCutAtNulAndParsedByTheirLeadingNumber) {
 using PreviewButtons = ShellTest;
 
 TEST_F(PreviewButtons, PlayPausePlayStartsAgainFromTheBeginning) {
-    window->Quell_Wave_txt.set_text("c:\\Musik\\Show.wav");
-    window->Play_Button.Click();
-    window->Pause_Button.Click();
+    W().Quell_Wave_txt.set_text("c:\\Musik\\Show.wav");
+    W().Play_Button.Click();
+    W().Pause_Button.Click();
     clock.SetTime(14, 8, 0);
-    window->Play_Button.Click();
-    window->Stop_Button.Click();
+    W().Play_Button.Click();
+    W().Stop_Button.Click();
     EXPECT_EQ(mci.Commands(), (Commands{"Open c:\\Musik\\Show.wav ALIAS wav7 TYPE Waveaudio wait",
                                         "Play wav7", "Pause wav7", "Close wav7",
                                         "Open c:\\Musik\\Show.wav ALIAS wav8 TYPE Waveaudio wait",
@@ -151,27 +151,27 @@ TEST_F(PreviewButtons, PlayPausePlayStartsAgainFromTheBeginning) {
 }
 
 TEST_F(PreviewButtons, PlayNeverWaitsForTheEnd) {
-    window->player.Wait(true);
-    window->Quell_Wave_txt.set_text("a b.wav");
-    window->Play_Button.Click();
+    W().player.Wait(true);
+    W().Quell_Wave_txt.set_text("a b.wav");
+    W().Play_Button.Click();
     EXPECT_EQ(mci.Commands(),
               (Commands{"Open \"a b.wav\" ALIAS wav7 TYPE Waveaudio wait", "Play wav7"}));
 }
 
 TEST_F(PreviewButtons, PlayWithEmptyPathSilencesThePreviewAndPlaysNothing) {
-    window->Quell_Wave_txt.set_text("c:\\a.wav");
-    window->Play_Button.Click();
+    W().Quell_Wave_txt.set_text("c:\\a.wav");
+    W().Play_Button.Click();
     mci.calls.clear();
-    window->Quell_Wave_txt.set_text("");
-    window->Play_Button.Click();
+    W().Quell_Wave_txt.set_text("");
+    W().Play_Button.Click();
     EXPECT_EQ(mci.Commands(), Commands{"Close wav7"});
 }
 
 TEST_F(PreviewButtons, PauseAndStopBeforeAnyPlaySendNothing) {
-    window->Pause_Button.Click();
-    window->Stop_Button.Click();
+    W().Pause_Button.Click();
+    W().Stop_Button.Click();
     EXPECT_TRUE(mci.calls.empty());
 }
 
 } // namespace
-} // namespace tf::test
+} // namespace tf::testing

@@ -1,14 +1,14 @@
 // The window's geometry and fixed properties, the shared display helpers and
 // the busy cursor.
 
-#include "shell_fixture.h"
+#include "support/main_window_fixture.h"
 #include "tf_version.h"
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-namespace tf::test {
+namespace tf::testing {
 namespace {
 
 using Layout = ShellTest;
@@ -31,14 +31,14 @@ std::size_t Characters(const std::string &utf8) {
 }
 
 TEST_F(Layout, WindowFrame) {
-    EXPECT_EQ(window->caption(), "Korvant NOVALUX" + std::string(46, ' ') + "V" TF_VERSION);
-    EXPECT_EQ(window->client_width, 7635);
-    EXPECT_EQ(window->client_height, 10065);
-    EXPECT_TRUE(window->centered);
+    EXPECT_EQ(W().caption(), "Korvant NOVALUX" + std::string(46, ' ') + "V" TF_VERSION);
+    EXPECT_EQ(W().client_width, 7635);
+    EXPECT_EQ(W().client_height, 10065);
+    EXPECT_TRUE(W().centered);
 }
 
 TEST_F(Layout, ControlsLieInsideTheClientAreaWithoutOverlapping) {
-    const auto &controls = window->controls();
+    const auto &controls = W().controls();
     EXPECT_EQ(controls.size(), 53u); // every control of the window, the timer included
     for (const ui::Control *c : controls) {
         if (dynamic_cast<const ui::Timer *>(c))
@@ -48,8 +48,8 @@ TEST_F(Layout, ControlsLieInsideTheClientAreaWithoutOverlapping) {
         EXPECT_GT(r.height, 0) << c->name();
         EXPECT_GE(r.left, 0) << c->name();
         EXPECT_GE(r.top, 0) << c->name();
-        EXPECT_LE(r.left + r.width, window->client_width) << c->name();
-        EXPECT_LE(r.top + r.height, window->client_height) << c->name();
+        EXPECT_LE(r.left + r.width, W().client_width) << c->name();
+        EXPECT_LE(r.top + r.height, W().client_height) << c->name();
     }
     for (std::size_t i = 0; i < controls.size(); ++i) {
         for (std::size_t j = i + 1; j < controls.size(); ++j) {
@@ -67,7 +67,7 @@ TEST_F(Layout, EachGroupSitsInsideItsFrame) {
         return r.left > o.left && r.top > o.top && r.left + r.width < o.left + o.width &&
                r.top + r.height < o.top + o.height;
     };
-    Projekt &w = *window;
+    Projekt &w = W();
     for (const ui::Control *c : std::initializer_list<const ui::Control *>{
              &w.Quell_Wave_Button, &w.Quell_Wave_txt, &w.Label2, &w.Wave_Größe_txt, &w.Play_Button,
              &w.Pause_Button, &w.Stop_Button, &w.Label8, &w.Projektname_txt, &w.Ziel_Projekt_Button,
@@ -92,9 +92,9 @@ void ExpectFits(const ui::Control &c, const std::string &text) {
 }
 
 TEST_F(Layout, CaptionsFitInBothLanguages) {
-    for (ui::OptionButton *language : {&window->Deutsch, &window->Englisch}) {
+    for (ui::OptionButton *language : {&W().Deutsch, &W().Englisch}) {
         language->Click();
-        for (const ui::Control *c : window->controls()) {
+        for (const ui::Control *c : W().controls()) {
             if (auto *frame = dynamic_cast<const ui::Frame *>(c))
                 ExpectFits(*frame, frame->caption());
             else if (auto *label = dynamic_cast<const ui::Label *>(c))
@@ -106,37 +106,37 @@ TEST_F(Layout, CaptionsFitInBothLanguages) {
 }
 
 TEST_F(Layout, FixedPropertiesOfTheControls) {
-    EXPECT_TRUE(window->Label1.font().bold);
-    EXPECT_EQ(window->Label1.font().size, 13.5);
-    EXPECT_EQ(window->Label1.alignment, ui::Align::Center);
-    for (const ui::Label *l : {&window->Label15, &window->Label11, &window->Label12,
-                               &window->Label13, &window->Label14, &window->Label16}) {
+    EXPECT_TRUE(W().Label1.font().bold);
+    EXPECT_EQ(W().Label1.font().size, 13.5);
+    EXPECT_EQ(W().Label1.alignment, ui::Align::Center);
+    for (const ui::Label *l : {&W().Label15, &W().Label11, &W().Label12,
+                               &W().Label13, &W().Label14, &W().Label16}) {
         EXPECT_TRUE(l->font().bold) << l->name();
         EXPECT_EQ(l->font().size, 8.25) << l->name();
     }
-    EXPECT_EQ(window->Label15.caption(), "Compact Flash");
-    EXPECT_EQ(window->Label11.caption(), "64 MB");
-    EXPECT_EQ(window->Projektname_txt.max_length, 12);
-    EXPECT_FALSE(window->Projektname_txt.locked);
-    for (const ui::TextBox *b : {&window->Wave_Größe_txt, &window->Freier_Speicherplatz_txt,
-                                 &window->Projekt_Größe_txt, &window->CF_Größe_txt}) {
+    EXPECT_EQ(W().Label15.caption(), "Compact Flash");
+    EXPECT_EQ(W().Label11.caption(), "64 MB");
+    EXPECT_EQ(W().Projektname_txt.max_length, 12);
+    EXPECT_FALSE(W().Projektname_txt.locked);
+    for (const ui::TextBox *b : {&W().Wave_Größe_txt, &W().Freier_Speicherplatz_txt,
+                                 &W().Projekt_Größe_txt, &W().CF_Größe_txt}) {
         EXPECT_TRUE(b->locked) << b->name();
         EXPECT_EQ(b->alignment, ui::Align::Right) << b->name();
     }
     for (const ui::TextBox *b :
-         {&window->Quell_Wave_txt, &window->Ziel_Projekt_txt, &window->Ziel_Projekt_txt_2,
-          &window->Status_txt, &window->Status2_txt})
+         {&W().Quell_Wave_txt, &W().Ziel_Projekt_txt, &W().Ziel_Projekt_txt_2,
+          &W().Status_txt, &W().Status2_txt})
         EXPECT_TRUE(b->locked) << b->name();
-    for (const ui::Button *b : {&window->Play_Button, &window->Pause_Button, &window->Stop_Button})
+    for (const ui::Button *b : {&W().Play_Button, &W().Pause_Button, &W().Stop_Button})
         EXPECT_TRUE(b->symbol_font) << b->name();
-    EXPECT_EQ(window->Deutsch.picture, ui::Picture::FlagGerman);
-    EXPECT_EQ(window->Englisch.picture, ui::Picture::FlagBritish);
-    EXPECT_EQ(window->Deutsch.rect().width, 660);
-    EXPECT_EQ(window->Deutsch.rect().height, 435);
+    EXPECT_EQ(W().Deutsch.picture, ui::Picture::FlagGerman);
+    EXPECT_EQ(W().Englisch.picture, ui::Picture::FlagBritish);
+    EXPECT_EQ(W().Deutsch.rect().width, 660);
+    EXPECT_EQ(W().Deutsch.rect().height, 435);
 }
 
 TEST_F(Layout, AboutWindowGeometry) {
-    Trackforge_Info about(*window);
+    Trackforge_Info about(W());
     EXPECT_EQ(about.client_width, 12015);
     EXPECT_EQ(about.client_height, 9015);
     ASSERT_FALSE(about.controls().empty());
@@ -153,51 +153,51 @@ TEST_F(Layout, AboutWindowGeometry) {
 }
 
 TEST_F(Layout, KbTextUsesTheUsersGrouping) {
-    EXPECT_EQ(window->KbText(1541), "1.541 kByte");
+    EXPECT_EQ(W().KbText(1541), "1.541 kByte");
     locale.separator = ",";
-    EXPECT_EQ(window->KbText(1234567), "1,234,567 kByte");
-    EXPECT_EQ(window->KbText(0), "0 kByte");
+    EXPECT_EQ(W().KbText(1234567), "1,234,567 kByte");
+    EXPECT_EQ(W().KbText(0), "0 kByte");
 }
 
 class BusyCursor : public ShellTest {
   protected:
     void SetUp() override {
-        windows.Show(*window);
+        windows.Show(W());
         cursor.calls.clear();
     }
-    std::string Handle() { return std::to_string(windows.Handle(*window)); }
+    std::string Handle() { return std::to_string(windows.Handle(W())); }
 };
 
 TEST_F(BusyCursor, FirstFolderIsPreferred) {
     fs.WriteFile("c:\\windows\\cursors\\Hourglas.ani", "ani");
     fs.WriteFile("c:\\winnt\\cursors\\Hourglas.ani", "ani");
-    window->InitAniCursor();
+    W().InitAniCursor();
     EXPECT_EQ(cursor.calls, (std::vector<std::string>{
                                 "LoadCursorFromFile(c:\\windows\\cursors\\Hourglas.ani)",
                                 "SetCapture(" + Handle() + ")",
                                 "SetCursor(" + std::to_string(cursor.loaded_cursor) + ")"}));
-    EXPECT_EQ(window->AniCursorHandle, cursor.loaded_cursor);
-    EXPECT_EQ(window->PreviousCursorHandle, 0xC3u);
+    EXPECT_EQ(W().AniCursorHandle, cursor.loaded_cursor);
+    EXPECT_EQ(W().PreviousCursorHandle, 0xC3u);
     EXPECT_TRUE(cursor.captured);
 }
 
 TEST_F(BusyCursor, SecondFolderWhenTheFirstHasNone) {
     fs.WriteFile("c:\\winnt\\cursors\\Hourglas.ani", "ani");
-    window->InitAniCursor();
+    W().InitAniCursor();
     ASSERT_FALSE(cursor.calls.empty());
     EXPECT_EQ(cursor.calls.front(), "LoadCursorFromFile(c:\\winnt\\cursors\\Hourglas.ani)");
-    EXPECT_EQ(window->AniCursorHandle, cursor.loaded_cursor);
+    EXPECT_EQ(W().AniCursorHandle, cursor.loaded_cursor);
 }
 
 TEST_F(BusyCursor, WithoutCursorFilesTheSystemWaitCursorShowsAndTheOldOneReturns) {
-    window->InitAniCursor();
-    EXPECT_EQ(window->AniCursorHandle, 0u);
+    W().InitAniCursor();
+    EXPECT_EQ(W().AniCursorHandle, 0u);
     EXPECT_EQ(cursor.current, cursor.wait_cursor);
     EXPECT_TRUE(cursor.captured);
-    window->ExitAniCursor();
+    W().ExitAniCursor();
     EXPECT_EQ(cursor.current, 0xC3u);
     EXPECT_FALSE(cursor.captured);
-    EXPECT_EQ(window->AniCursorHandle, 0u);
+    EXPECT_EQ(W().AniCursorHandle, 0u);
 }
 
 TEST_F(BusyCursor, FailingStepsAreSkipped) {
@@ -205,15 +205,15 @@ TEST_F(BusyCursor, FailingStepsAreSkipped) {
     fs.WriteFile("c:\\winnt\\cursors\\Hourglas.ani", "ani");
     fs.FailNext("FileExists"); // the first file cannot be checked: the second is tried
     cursor.loaded_cursor = 0;  // and the system cannot load it
-    window->InitAniCursor();
+    W().InitAniCursor();
     EXPECT_EQ(cursor.calls.front(), "LoadCursorFromFile(c:\\winnt\\cursors\\Hourglas.ani)");
     EXPECT_TRUE(cursor.captured);
     EXPECT_EQ(cursor.current, cursor.wait_cursor);
-    window->ExitAniCursor();
+    W().ExitAniCursor();
     EXPECT_EQ(cursor.current, 0xC3u);
     EXPECT_EQ(cursor.calls.back(), "SetCursor(195)");
     EXPECT_EQ(cursor.calls.at(cursor.calls.size() - 2), "ReleaseCapture");
 }
 
 } // namespace
-} // namespace tf::test
+} // namespace tf::testing

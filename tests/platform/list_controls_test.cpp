@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using tf::FsError;
 using tf::fake::FakeFileSystem;
 using tf::ui::DirListBox;
@@ -59,7 +61,8 @@ TEST_F(Lists, RefreshPicksUpNewDrivesAndKeepsTheSelectedLetter) {
     fs.AddDrive("d:", tf::kDriveCdRom).label = "AUDIO";
     fs.drive("e:").label = "CARD";
     drive.Refresh();
-    EXPECT_EQ(drive.items(), (std::vector<std::string>{"c: [SYSTEM]", "d: [AUDIO]", "e: [CARD]", "f:"}));
+    EXPECT_EQ(drive.items(),
+              (std::vector<std::string>{"c: [SYSTEM]", "d: [AUDIO]", "e: [CARD]", "f:"}));
     EXPECT_EQ(drive.drive(), "e: [CARD]");
     EXPECT_EQ(drive_changes, 1);
     fs.RemoveDrive("e:");
@@ -109,6 +112,31 @@ TEST_F(Lists, ListsFailOnAnEmptyReaderOrMissingFolderAndKeepTheirState) {
     EXPECT_EQ(dir_changes, 1);
 }
 
+// e:\Ordner\Sub open in the lists, then Ordner deleted from outside: the
+// lists go quietly to the nearest folder left, the timer's refresh included,
+// and a double click on an entry of the vanished folder raises nothing.
+TEST_F(Lists, AFolderDeletedFromOutsideGivesWayToTheNearestOneLeft) {
+    fs.MakeFolders("e:\\Keep\\Ordner\\Sub\\Deeper");
+    dir.on_change = [&] { file.set_path(dir.path()); };
+    dir.set_path("e:\\Keep\\Ordner\\Sub");
+    std::filesystem::remove_all(fs.HostPath("e:\\Keep\\Ordner"));
+    const int deeper = static_cast<int>(dir.items().size()) - 1;
+    EXPECT_NO_THROW(dir.OpenFromUser(deeper));
+    EXPECT_EQ(dir.path(), "e:\\Keep");
+    EXPECT_EQ(file.path(), "e:\\Keep");
+
+    std::filesystem::remove_all(fs.HostPath("e:\\Keep"));
+    file.Refresh();
+    dir.Refresh();
+    EXPECT_EQ(file.path(), "e:\\");
+    EXPECT_EQ(dir.path(), "e:\\");
+    EXPECT_EQ(dir.items(), std::vector<std::string>{"e:\\"});
+
+    fs.drive("e:").ready = false; // the card itself gone: the list stays
+    EXPECT_NO_THROW(dir.OpenFromUser(0));
+    EXPECT_THROW(dir.Refresh(), FsError);
+}
+
 TEST_F(Lists, FileListRefreshSeesNewFilesThroughItsPattern) {
     fs.WriteFile("e:\\b.kpf", "x");
     file.pattern = "*.kpf";
@@ -125,8 +153,8 @@ TEST_F(Lists, FileListRefreshSeesNewFilesThroughItsPattern) {
 TEST(OptionGroup, SelectingOneClearsTheOthersOfItsGroupAndRunsItsClick) {
     tf::ui::OptionButton de("Deutsch"), en("Englisch"), other("Other");
     other.group = 1;
-    std::vector<tf::ui::OptionButton*> members{&de, &en, &other};
-    for (auto* o : members)
+    std::vector<tf::ui::OptionButton *> members{&de, &en, &other};
+    for (auto *o : members)
         o->JoinGroup(&members);
     int clicks = 0;
     en.on_click = [&] { ++clicks; };

@@ -137,7 +137,7 @@ TEST_F(SetupWindows, CancelInTheWelcomeWindowEndsAtOnce) {
     program->fenster1.Abbrechen_Button.Click();
     EXPECT_TRUE(windows.ended);
     EXPECT_FALSE(Has(windows.events, "Show Fenster2"));
-    EXPECT_EQ(fs.CallCount("CopyFileFlushed"), 0);
+    EXPECT_EQ(fs.CallCount("CopyToNewFile"), 0);
     EXPECT_TRUE(shell.shortcuts.empty());
     EXPECT_FALSE(fs.FileExists(kLogFile));
 }
@@ -150,7 +150,7 @@ TEST_F(SetupWindows, CancelInTheInstallWindowBeforeInstallingEndsAtOnce) {
     EXPECT_EQ(program->fenster2.Verzeichnis_txt.caption(), "C:\\Programme\\NOVALUX Trackforge");
     program->fenster2.Abbrechen_Button.Click();
     EXPECT_TRUE(windows.ended);
-    EXPECT_EQ(fs.CallCount("CopyFileFlushed"), 0);
+    EXPECT_EQ(fs.CallCount("CopyToNewFile"), 0);
     EXPECT_TRUE(shell.shortcuts.empty());
     EXPECT_FALSE(fs.FileExists(kLogFile));
     EXPECT_FALSE(Has(windows.events, "Show Fenster3"));
@@ -166,7 +166,7 @@ TEST_F(SetupWindows, CancelDuringTheRunStopsBetweenEntriesAndKeepsWhatWasCopied)
     RunThrough(*program, false);
     EXPECT_TRUE(windows.ended);
     EXPECT_EQ(entries, 5);
-    EXPECT_EQ(fs.CallCount("CopyFileFlushed"), 5);
+    EXPECT_EQ(fs.CallCount("CopyToNewFile"), 5);
     EXPECT_TRUE(fs.FileExists("c:\\windows\\System32\\STDOLE2.tlb"));
     EXPECT_TRUE(shell.shortcuts.empty());
     EXPECT_FALSE(fs.FileExists(kLogFile));
@@ -199,7 +199,7 @@ TEST_F(SetupWindows, AWindowShownForItsPictureDoesNotAct) {
     for (ui::Button* b : {&program->fenster2.Install_Button, &program->fenster2.Abbrechen_Button,
                           &program->fenster2.Verzeichnis_wechseln_Button})
         b->Click();
-    EXPECT_EQ(fs.CallCount("CopyFileFlushed"), 0);
+    EXPECT_EQ(fs.CallCount("CopyToNewFile"), 0);
     EXPECT_FALSE(fs.FileExists(kLogFile));
     EXPECT_FALSE(windows.ended);
     EXPECT_FALSE(Has(windows.events, "Show Fenster3"));
@@ -212,7 +212,7 @@ TEST_F(SetupWindows, SecondClickDuringTheRunIsIgnored) {
     PutMediumFiles();
     events.on_do_events = [&] { program->fenster2.Install_Button.Click(); };
     RunThrough(*program, false);
-    EXPECT_EQ(fs.CallCount("CopyFileFlushed"), 23);
+    EXPECT_EQ(fs.CallCount("CopyToNewFile"), 23);
     EXPECT_EQ(shell.shortcuts.size(), 1u);
     EXPECT_EQ(std::count(windows.events.begin(), windows.events.end(), "Show Fenster3"), 1);
 }
