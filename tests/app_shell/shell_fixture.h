@@ -3,6 +3,7 @@
 // data folder, e: is a card reader with a 128 MB FAT card.
 
 #include "app/shell/projekt.h"
+#include "app/shell/settings.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_services.h"
 #include "platform/fake/fake_window_system.h"
@@ -29,9 +30,7 @@ class ShellTest : public ::testing::Test {
     }
 
     std::string ProgramSettings() const { return paths.program_folder + "\\Trackforge.kps"; }
-    std::string UserSettings() const {
-        return paths.user_data_folder + "\\Trackforge\\Trackforge.kps";
-    }
+    std::string UserSettings() { return UserSettingsFile(paths); }
     // A settings file as the program writes it: lines ended by CR LF.
     void WriteSettings(const std::string &path, std::initializer_list<std::string> lines) {
         std::string bytes;
