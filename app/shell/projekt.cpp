@@ -69,7 +69,7 @@ void VerticalLine(ui::Line &line, int x, int top, int bottom) {
 } // namespace
 
 Projekt::Projekt(ProjektServices services)
-    : ui::Form("Projekt"), player(services.mci, services.clock), Drive1("Drive1", services.fs),
+    : ui::Form("Projekt"), player(services.mci, services.clock, &services.fs), Drive1("Drive1", services.fs),
       Dir1("Dir1", services.fs), File1("File1", services.fs),
       CommonDialog1("CommonDialog1", services.dialogs),
       CommonDialog2("CommonDialog2", services.dialogs), s_(services) {

@@ -84,7 +84,6 @@ std::string UserSettingsFolder(AppPaths &paths) {
     return base.empty() ? std::string() : base + "\\" + FolderKey(paths.ProgramFolder());
 }
 
-
 bool Exists(FileSystem &fs, const std::string &path) {
     bool exists = false;
     steps::Skippable([&] { exists = !path.empty() && fs.FileExists(path); });
