@@ -1,7 +1,7 @@
 // The preview player's command strings and the three preview buttons.
 
-#include "shell_fixture.h"
 #include "platform/fake/fake_file_system.h"
+#include "shell_fixture.h"
 
 #include <string>
 #include <utility>
@@ -52,12 +52,13 @@ TEST_F(MmediaTest, PathOutsideTheCodePageGoesOutByItsShortForm) {
     fs.SetShortPathName(greek, "c:\\Waves\\ELLENI~1.WAV");
     with_fs.mmOpen(greek);
     with_fs.mmOpen("c:\\Eigene Dateien\\Lied für dich.wav"); // the code page spells it
-    fs.SetShortPathName(greek, ""); // a volume without short names
+    fs.SetShortPathName(greek, "");                          // a volume without short names
     with_fs.mmOpen(greek);
-    EXPECT_EQ(mci.Commands(),
-              (Commands{"Open c:\\Waves\\ELLENI~1.WAV ALIAS wav7 TYPE Waveaudio wait", "Close wav7",
-                        "Open \"c:\\Eigene Dateien\\Lied für dich.wav\" ALIAS wav7 TYPE Waveaudio wait",
-                        "Close wav7", "Open " + greek + " ALIAS wav7 TYPE Waveaudio wait"}));
+    EXPECT_EQ(
+        mci.Commands(),
+        (Commands{"Open c:\\Waves\\ELLENI~1.WAV ALIAS wav7 TYPE Waveaudio wait", "Close wav7",
+                  "Open \"c:\\Eigene Dateien\\Lied für dich.wav\" ALIAS wav7 TYPE Waveaudio wait",
+                  "Close wav7", "Open " + greek + " ALIAS wav7 TYPE Waveaudio wait"}));
     EXPECT_EQ(with_fs.Filename(), greek);
 }
 
