@@ -10,39 +10,31 @@ namespace tf {
 
 namespace {
 
-constexpr texts::Pair kChooseProjectFile{"Bitte wählen Sie zuerst eine Project-Datei aus.",
-                                         "Please select a project file first."};
-constexpr texts::Pair kProjectFileMissing{"Die Project-Datei wurde nicht gefunden.",
-                                          "The project file could not be found."};
-constexpr texts::Pair kCopyFailed{
-    "Die Project-Datei konnte nicht auf die Compact-Flash Karte geschrieben werden.",
-    "The project file could not be written to the CF card."};
-
-std::string FileNameOf(const std::string& path) {
+std::string FileNameOf(const std::string &path) {
     const auto cut = path.find_last_of("\\/");
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-bool ExistsQuietly(FileSystem& fs, const std::string& path) {
+bool ExistsQuietly(FileSystem &fs, const std::string &path) {
     try {
         return fs.FileExists(path);
-    } catch (const FsError&) {
+    } catch (const FsError &) {
         return false;
     }
 }
 
-void DeleteQuietly(FileSystem& fs, const std::string& path) {
+void DeleteQuietly(FileSystem &fs, const std::string &path) {
     try {
         if (fs.FileExists(path))
             fs.DeleteFile(path);
-    } catch (const FsError&) {
+    } catch (const FsError &) {
     }
 }
 
 // The copy goes to a temporary name first and takes the final name only once
 // it reads back equal, so the device never meets a half-written project file
 // and an older file of that name is replaced only by a good one.
-bool CopyOntoCard(FileSystem& fs, const std::string& source, const std::string& card) {
+bool CopyOntoCard(FileSystem &fs, const std::string &source, const std::string &card) {
     const std::string root = card + "\\";
     std::string temp;
     for (int n = 0; n < 1000 && temp.empty(); ++n) {
@@ -59,7 +51,7 @@ bool CopyOntoCard(FileSystem& fs, const std::string& source, const std::string& 
             fs.MoveFile(temp, root + FileNameOf(source));
             done = true;
         }
-    } catch (const FsError&) {
+    } catch (const FsError &) {
     }
     if (!done)
         DeleteQuietly(fs, temp);
@@ -69,7 +61,7 @@ bool CopyOntoCard(FileSystem& fs, const std::string& source, const std::string& 
 } // namespace
 
 void Projekt::Ziel_Projekt_Button_2_Click() {
-    CommonDialog2.Filter = "Projekt-Datei (*.kpf)|*.kpf|";
+    CommonDialog2.Filter = Text(Msg::OpenProjectFilter);
     CommonDialog2.Flags = 4;
     CommonDialog2.CancelError = true;
     // A cancel or any failure ends the handler without a word; what was set stays.
@@ -84,44 +76,40 @@ void Projekt::Ziel_Projekt_Button_2_Click() {
 void Projekt::Karte_schreiben_Click() {
     // Every failure the tests below do not report themselves ends here: the
     // user is told what went wrong and the status says so.
-    auto fail = [this](texts::Pair why) {
-        Status2_txt.set_text(texts::In(*this, texts::kError));
-        s_.msg.Show(texts::In(*this, why), MsgButtons::Ok, MsgIcon::None, kTitleCard);
+    auto fail = [this](Msg why) {
+        Status2_txt.set_text(Text(Msg::Error));
+        s_.msg.Show(Text(why), MsgButtons::Ok, MsgIcon::None, kTitleCard);
     };
     const std::string card = CF_Laufwerk;
     const std::string source = Ziel_Projekt_txt_2.text();
     if (!texts::IsDriveName(card))
-        return fail(texts::kChooseDriveFirst);
+        return fail(Msg::ChooseDriveFirst);
     if (source.empty())
-        return fail(kChooseProjectFile);
+        return fail(Msg::ChooseProjectFile);
     if (!ExistsQuietly(s_.fs, source))
-        return fail(kProjectFileMissing);
+        return fail(Msg::ProjectFileMissing);
 
     try {
         if (!texts::CardSizeFits(ShowTotalSpace(card))) {
-            s_.msg.Show(Text("Die Compact Flash Karte ist nicht für den Betrieb mit dem Tarvolin "
-                             "Audio geeignet!\r\nBitte verwenden Sie CF-Karten mit 64, 128, 256 "
-                             "oder 512 MB.",
-                             "The CF-card is not suitable for an operation with the Tarvolin "
-                             "Audio!\r\nPlease use CF cards with 64, 128, 256 or 512 MB."),
-                        MsgButtons::Ok, MsgIcon::None, kTitleCard);
+            s_.msg.Show(Text(Msg::CardSizeUnsuitableOnWrite), MsgButtons::Ok, MsgIcon::None,
+                        kTitleCard);
             return;
         }
         if (!Ist_Datenträger_Leer(card))
             return;
-    } catch (const FsError&) {
-        return fail(texts::kNotReady);
+    } catch (const FsError &) {
+        return fail(Msg::NotReady);
     }
     if (!Laufwerk_bereit(card))
         return;
     try {
         if (!Speicherplatz(card, source))
             return;
-    } catch (const FsError&) {
-        return fail(texts::kNotReady);
+    } catch (const FsError &) {
+        return fail(Msg::NotReady);
     }
 
-    Status2_txt.set_text(Text("Project-Datei wird geschrieben", "Writing Project-file"));
+    Status2_txt.set_text(Text(Msg::WritingProjectFile));
     s_.events.DoEvents();
     InitAniCursor();
     const bool copied = CopyOntoCard(s_.fs, source, card);
@@ -129,9 +117,9 @@ void Projekt::Karte_schreiben_Click() {
         WaitProcessingEvents(20);
     ExitAniCursor();
     if (copied)
-        Status2_txt.set_text(texts::In(*this, texts::kCompleted));
+        Status2_txt.set_text(Text(Msg::Completed));
     else
-        fail(kCopyFailed);
+        fail(Msg::CopyFailed);
 
     steps::Skippable([this] {
         File1.Refresh();

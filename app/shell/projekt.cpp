@@ -3,7 +3,6 @@
 
 #include "app/shell/projekt.h"
 #include "app/shell/steps.h"
-#include "app/shell/window_texts.h"
 
 #include <string>
 
@@ -219,7 +218,7 @@ void Projekt::Layout() {
     Timer1.timer_enabled = true;
 
     // The window is created in German; the settings may switch it at activation.
-    ApplyWindowTexts(*this, true);
+    ApplyWindowTexts(*this, Language::German);
     Deutsch.set_value(true);
 }
 
