@@ -1,14 +1,11 @@
 // The small Win32 services that can run unattended under Wine.
 #include "platform/win32/services_win32.h"
-#include "platform/win32/wide.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <cmath>
-#include <cstdint>
-#include <string>
 
 namespace {
 
@@ -76,44 +73,6 @@ TEST(Win32Services, ProgramFolderHoldsTheRunningProgram) {
     std::wstring w(exe);
     EXPECT_EQ(folder.size(), w.substr(0, w.find_last_of(L'\\')).size());
     EXPECT_FALSE(paths->UserDataFolder().empty());
-}
-
-// A second of silence as a PCM wave: stereo, 16 bit, 44.1 kHz.
-void WriteSilentWave(const std::wstring& path) {
-    const std::uint32_t data = 44100 * 4;
-    std::string bytes = "RIFF";
-    auto put = [&](std::uint32_t v, int n) {
-        for (int i = 0; i < n; ++i)
-            bytes += static_cast<char>((v >> (8 * i)) & 0xFF);
-    };
-    put(36 + data, 4);
-    bytes += "WAVEfmt ";
-    put(16, 4), put(1, 2), put(2, 2), put(44100, 4), put(44100 * 4, 4), put(4, 2), put(16, 2);
-    bytes += "data";
-    put(data, 4);
-    bytes.append(data, '\0');
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    DWORD n = 0;
-    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-    CloseHandle(h);
-}
-
-TEST(Win32Services, PreviewOpensAWaveWhoseNameIsOutsideTheCodePage) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring wave = std::wstring(temp) + L"\x0395\x03bb\x03bb\x03b7\x03bd\x03b9\x03ba\x03ac.wav";
-    WriteSilentWave(wave);
-    auto mci = tf::win32::MakeMci();
-    std::string reply;
-    const std::string path = tf::win32::Narrow(wave);
-    const std::uint32_t opened = mci->SendString("Open " + path + " ALIAS wav7 TYPE Waveaudio wait", reply, 0);
-    const std::uint32_t status = mci->SendString("Status wav7 length", reply, 255);
-    mci->SendString("Close wav7", reply, 0);
-    DeleteFileW(wave.c_str());
-    EXPECT_EQ(opened, 0u) << path;
-    EXPECT_EQ(status, 0u);
-    EXPECT_EQ(reply, "1000"); // milliseconds: the device read the file's header
 }
 
 TEST(Win32Services, ShortcutIsWrittenAndSpecialFolderResolved) {
