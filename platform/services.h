@@ -34,7 +34,8 @@ class EventPump {
     virtual void DoEvents() = 0;
 };
 
-// Multimedia command strings; the text goes out in the ANSI code page.
+// Multimedia command strings, UTF-8 here; any file name they hold reaches the
+// device unchanged.
 class MciApi {
   public:
     virtual ~MciApi() = default;

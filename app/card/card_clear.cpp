@@ -37,8 +37,7 @@ void DeleteRootContents(FileSystem &fs, const std::string &card) {
 void Projekt::Karte_löschen_Click() {
     const std::string card = CF_Laufwerk;
     if (card.empty()) {
-        s_.msg.Show(texts::In(*this, texts::kChooseDriveFirst), MsgButtons::Ok, MsgIcon::None,
-                    kTitleCard);
+        s_.msg.Show(Text(Msg::ChooseDriveFirst), MsgButtons::Ok, MsgIcon::None, kTitleCard);
         return;
     }
     if (!Laufwerk_bereit(card))
@@ -46,14 +45,10 @@ void Projekt::Karte_löschen_Click() {
     // A drive value that is more than a letter and a colon (a settings file
     // can hold anything) would aim the patterns below at some folder.
     if (!texts::IsDriveName(card)) {
-        s_.msg.Show(texts::In(*this, texts::kChooseDriveFirst), MsgButtons::Ok, MsgIcon::None,
-                    kTitleCard);
+        s_.msg.Show(Text(Msg::ChooseDriveFirst), MsgButtons::Ok, MsgIcon::None, kTitleCard);
         return;
     }
-    const std::string question =
-        German() ? "Sind Sie sicher, daß Sie alle Daten auf Laufwerk '" + Upper(card) +
-                       "' löschen wollen ?"
-                 : "Are you sure to delete all data on drive '" + Upper(card) + "'?";
+    const std::string question = Text(Msg::ClearCardQuestion, Upper(card));
     if (s_.msg.Show(question, MsgButtons::YesNo, MsgIcon::None, kTitleCard) != MsgAnswer::Yes)
         return;
 
@@ -68,9 +63,7 @@ void Projekt::Karte_löschen_Click() {
     if (type_known && type == kDriveRemovable)
         DeleteRootContents(s_.fs, card);
     else if (type_known)
-        s_.msg.Show(Text("Das Laufwerk ist kein Wechseldatenträger!",
-                         "This Drive is not a removable storage medium!"),
-                    MsgButtons::Ok, MsgIcon::Exclamation, kTitleCard);
+        s_.msg.Show(Text(Msg::ClearNotRemovable), MsgButtons::Ok, MsgIcon::Exclamation, kTitleCard);
 
     try {
         CF_Größe_txt.set_text(KbText(ShowSpaceInfoDrive(card)));
@@ -79,7 +72,7 @@ void Projekt::Karte_löschen_Click() {
         Dir1.Refresh();
     } catch (const FsError &) {
         // The card went away after the deletion; the window carries on.
-        s_.msg.Show(texts::In(*this, texts::kNotReady), MsgButtons::Ok, MsgIcon::None, kTitleCard);
+        s_.msg.Show(Text(Msg::NotReady), MsgButtons::Ok, MsgIcon::None, kTitleCard);
     }
 }
 

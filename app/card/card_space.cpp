@@ -8,37 +8,33 @@
 
 namespace tf {
 
-bool Projekt::Speicherplatz(const std::string& Drive_Pfad, const std::string& File_Pfad) {
+bool Projekt::Speicherplatz(const std::string &Drive_Pfad, const std::string &File_Pfad) {
     const std::int32_t available = ShowSpaceInfoDrive(Drive_Pfad);
     const std::int32_t needed = ShowFolderSize(File_Pfad);
     if (available >= needed)
         return true;
-    s_.msg.Show(Text("Es ist nicht genügend Speicherplatz auf dem Datenträger vorhanden!",
-                     "There is not enough memory space available on the drive!"),
-                MsgButtons::Ok, MsgIcon::None, kTitleCard);
+    s_.msg.Show(Text(Msg::NotEnoughSpace), MsgButtons::Ok, MsgIcon::None, kTitleCard);
     return false;
 }
 
-bool Projekt::Ist_Datenträger_Leer(const std::string& Pfad) {
+bool Projekt::Ist_Datenträger_Leer(const std::string &Pfad) {
     const std::int64_t available = ShowSpaceInfoDrive(Pfad);
     const std::int64_t total = ShowTotalSpace(Pfad);
     // Up to 2 kB in use is what a freshly formatted card may report; a drive
     // claiming more room than its size has nothing on it worth asking about.
     if (available >= total - 2)
         return true;
-    const MsgAnswer answer = s_.msg.Show(
-        Text("Der Datenträger ist nicht leer!\r\nBitte löschen Sie alle Daten, bevor Sie eine "
-             "Project-Datei auf die Compact-Flash Karte speichern!\r\r\nWollen Sie die "
-             "Project-Datei trotzdem speichern?",
-             "The drive is not empty!\r\nPlease delete all files before writing a project file "
-             "to the CF card.\r\r\nDo you want to proceed with writing of the project file "
-             "anyway? "),
-        MsgButtons::YesNoCancel, MsgIcon::None, kTitleCard);
+    const MsgAnswer answer =
+        s_.msg.Show(Text(Msg::CardNotEmpty), MsgButtons::YesNoCancel, MsgIcon::None, kTitleCard);
     return answer == MsgAnswer::Yes;
 }
 
-void Projekt::Dir1_Change() { File1.set_path(Dir1.path()); }
+void Projekt::Dir1_Change() {
+    File1.set_path(Dir1.path());
+}
 
-void Projekt::Dir1_Click() { File1.set_path(Dir1.path()); }
+void Projekt::Dir1_Click() {
+    File1.set_path(Dir1.path());
+}
 
 } // namespace tf

@@ -10,15 +10,7 @@ namespace tf {
 
 namespace {
 
-constexpr texts::Pair kChooseProjectFile{"Bitte wählen Sie zuerst eine Project-Datei aus.",
-                                         "Please select a project file first."};
-constexpr texts::Pair kProjectFileMissing{"Die Project-Datei wurde nicht gefunden.",
-                                          "The project file could not be found."};
-constexpr texts::Pair kCopyFailed{
-    "Die Project-Datei konnte nicht auf die Compact-Flash Karte geschrieben werden.",
-    "The project file could not be written to the CF card."};
-
-std::string FileNameOf(const std::string& path) {
+std::string FileNameOf(const std::string &path) {
     const auto cut = path.find_last_of("\\/");
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
@@ -71,7 +63,7 @@ bool CopyOntoCard(FileSystem& fs, const std::string& source, const std::string& 
 } // namespace
 
 void Projekt::Ziel_Projekt_Button_2_Click() {
-    CommonDialog2.Filter = "Projekt-Datei (*.kpf)|*.kpf|";
+    CommonDialog2.Filter = Text(Msg::OpenProjectFilter);
     CommonDialog2.Flags = 4;
     CommonDialog2.CancelError = true;
     // A cancel or any failure ends the handler without a word; what was set stays.
@@ -86,45 +78,41 @@ void Projekt::Ziel_Projekt_Button_2_Click() {
 void Projekt::Karte_schreiben_Click() {
     // Every failure the tests below do not report themselves ends here: the
     // user is told what went wrong and the status says so.
-    auto fail = [this](texts::Pair why) {
-        Status2_txt.set_text(texts::In(*this, texts::kError));
-        s_.msg.Show(texts::In(*this, why), MsgButtons::Ok, MsgIcon::None, kTitleCard);
+    auto fail = [this](Msg why) {
+        Status2_txt.set_text(Text(Msg::Error));
+        s_.msg.Show(Text(why), MsgButtons::Ok, MsgIcon::None, kTitleCard);
     };
     const std::string card = CF_Laufwerk;
     const std::string source = Ziel_Projekt_txt_2.text();
     if (!texts::IsDriveName(card))
-        return fail(texts::kChooseDriveFirst);
+        return fail(Msg::ChooseDriveFirst);
     if (source.empty())
-        return fail(kChooseProjectFile);
+        return fail(Msg::ChooseProjectFile);
     if (!ExistsQuietly(s_.fs, source))
-        return fail(kProjectFileMissing);
+        return fail(Msg::ProjectFileMissing);
     RemoveLeftoverCopy(s_.fs, card);
 
     try {
         if (!texts::CardSizeFits(ShowTotalSpace(card))) {
-            s_.msg.Show(Text("Die Compact Flash Karte ist nicht für den Betrieb mit dem Tarvolin "
-                             "Audio geeignet!\r\nBitte verwenden Sie CF-Karten mit ",
-                             "The CF-card is not suitable for an operation with the Tarvolin "
-                             "Audio!\r\nPlease use CF cards with ") +
-                            texts::CardSizeFigures(*this) + " MB.",
+            s_.msg.Show(Text(Msg::CardSizeUnsuitableOnWrite, texts::CardSizeFigures(*this)),
                         MsgButtons::Ok, MsgIcon::None, kTitleCard);
             return;
         }
         if (!Ist_Datenträger_Leer(card))
             return;
-    } catch (const FsError&) {
-        return fail(texts::kNotReady);
+    } catch (const FsError &) {
+        return fail(Msg::NotReady);
     }
     if (!Laufwerk_bereit(card))
         return;
     try {
         if (!Speicherplatz(card, source))
             return;
-    } catch (const FsError&) {
-        return fail(texts::kNotReady);
+    } catch (const FsError &) {
+        return fail(Msg::NotReady);
     }
 
-    Status2_txt.set_text(Text("Project-Datei wird geschrieben", "Writing Project-file"));
+    Status2_txt.set_text(Text(Msg::WritingProjectFile));
     s_.events.DoEvents();
     InitAniCursor();
     const bool copied = CopyOntoCard(s_.fs, source, card);
@@ -132,9 +120,9 @@ void Projekt::Karte_schreiben_Click() {
         WaitProcessingEvents(20);
     ExitAniCursor();
     if (copied)
-        Status2_txt.set_text(texts::In(*this, texts::kCompleted));
+        Status2_txt.set_text(Text(Msg::Completed));
     else
-        fail(kCopyFailed);
+        fail(Msg::CopyFailed);
 
     steps::Skippable("Karte_schreiben_Click: Refresh", [this] {
         File1.Refresh();

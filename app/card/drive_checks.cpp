@@ -24,22 +24,24 @@ std::int32_t ToKb(std::uint64_t bytes) {
 }
 
 // The drive list names an entry "e: [LABEL]"; the queries want "e:".
-std::string DriveOfEntry(const std::string& entry) { return entry.substr(0, 2); }
+std::string DriveOfEntry(const std::string &entry) {
+    return entry.substr(0, 2);
+}
 
-const char* DriveTypeText(const Projekt& w, int code) {
+const char *DriveTypeText(const Projekt &w, int code) {
     switch (code) {
     case kDriveUnknown:
-        return w.Text("Unbekannter Datenträger", "Unknown storage medium");
+        return w.Text(Msg::DriveUnknown);
     case kDriveRemovable:
-        return w.Text("Wechseldatenträger", "Removable disk drive");
+        return w.Text(Msg::DriveRemovable);
     case kDriveFixed:
-        return "HDD";
+        return w.Text(Msg::DriveFixed);
     case kDriveNetwork:
-        return w.Text("Netzwerk Laufwerk", "Network drive");
+        return w.Text(Msg::DriveNetwork);
     case kDriveCdRom:
-        return w.Text("CD-ROM Laufwerk", "CD-ROM drive");
+        return w.Text(Msg::DriveCdRom);
     case kDriveRamDisk:
-        return w.Text("RAM Laufwerk", "RAM Disk");
+        return w.Text(Msg::DriveRamDisk);
     default:
         return "";
     }
@@ -51,7 +53,7 @@ void Projekt::ShowDriveType() {
     int code = 0;
     try {
         code = s_.fs.DriveType(DriveOfEntry(Drive1.drive()));
-    } catch (const FsError&) {
+    } catch (const FsError &) {
         return; // the box keeps what it showed
     }
     Drive_txt.set_text(DriveTypeText(*this, code));
@@ -62,7 +64,7 @@ bool Projekt::ShowFileSystemType() {
     return s_.fs.FileSystemName(DriveOfEntry(Drive1.drive())) == "FAT";
 }
 
-bool Projekt::Laufwerk_bereit(const std::string& Pfad) {
+bool Projekt::Laufwerk_bereit(const std::string &Pfad) {
     const std::string drive = Pfad.substr(0, 2);
     bool ready = false;
     try {
@@ -70,24 +72,23 @@ bool Projekt::Laufwerk_bereit(const std::string& Pfad) {
         if (!texts::IsDriveName(drive))
             return false;
         ready = s_.fs.IsReady(drive);
-    } catch (const FsError&) {
+    } catch (const FsError &) {
         return false;
     }
     if (!ready)
-        s_.msg.Show(texts::In(*this, texts::kNotReady), MsgButtons::Ok, MsgIcon::None,
-                    kTitleCard);
+        s_.msg.Show(Text(Msg::NotReady), MsgButtons::Ok, MsgIcon::None, kTitleCard);
     return ready;
 }
 
-std::int32_t Projekt::ShowTotalSpace(const std::string& Pfad) {
+std::int32_t Projekt::ShowTotalSpace(const std::string &Pfad) {
     return ToKb(s_.fs.TotalSize(s_.fs.GetDriveName(s_.fs.GetAbsolutePathName(Pfad))));
 }
 
-std::int32_t Projekt::ShowSpaceInfoDrive(const std::string& Pfad) {
+std::int32_t Projekt::ShowSpaceInfoDrive(const std::string &Pfad) {
     return ToKb(s_.fs.AvailableSpace(s_.fs.GetDriveName(s_.fs.GetAbsolutePathName(Pfad))));
 }
 
-std::int32_t Projekt::ShowFolderSize(const std::string& Pfad) {
+std::int32_t Projekt::ShowFolderSize(const std::string &Pfad) {
     if (Pfad.empty())
         return 0;
     return ToKb(s_.fs.FileSize(Pfad));
@@ -101,13 +102,7 @@ void Projekt::Drive1_Change() {
     // not-ready message; the warnings before it do not stop it.
     try {
         if (s_.fs.DriveType(CF_Laufwerk) != kDriveRemovable) {
-            const std::string refusal =
-                German() ? "Das Laufwerk " + entry +
-                               " ist kein Wechseldatenträger!\r\nBitte wählen Sie bei "
-                               "'CF-Laufwerk' ein anderes Laufwerk aus."
-                         : "Drive " + entry +
-                               " is not a removable storage medium!\r\nPlease select "
-                               "another drive under 'CF-Drive'.";
+            const std::string refusal = Text(Msg::NotRemovableDrive, entry);
             s_.msg.Show(refusal, MsgButtons::Ok, MsgIcon::None, kTitleCard);
             CF_Laufwerk = kNoCardDrive;
             Dir1.set_visible(false);
@@ -115,18 +110,10 @@ void Projekt::Drive1_Change() {
             return;
         }
         if (!texts::CardSizeFits(ShowTotalSpace(CF_Laufwerk)))
-            s_.msg.Show(Text("Die Compact-Flash-Karte ist nicht für den Betrieb mit dem "
-                             "Tarvolin Audio geeignet!\r\nBitte verwenden Sie CF-Karten mit ",
-                             "The CF-card is not suitable for an operation with the Tarvolin "
-                             "Audio. Please use CF cards with ") +
-                            texts::CardSizeFigures(*this) + " MB.",
+            s_.msg.Show(Text(Msg::CardSizeUnsuitable, texts::CardSizeFigures(*this)),
                         MsgButtons::Ok, MsgIcon::None, kTitleCard);
         if (!ShowFileSystemType())
-            s_.msg.Show(Text("Die Compact-Flash-Karte ist nicht richtig formatiert!\r\n"
-                             "Richtiges Dateisystem ist 'FAT'.",
-                             "The format of the CF-card is wrong!\r\n"
-                             "Correct filesystem is 'FAT'."),
-                        MsgButtons::Ok, MsgIcon::Exclamation, kTitleCard);
+            s_.msg.Show(Text(Msg::CardNotFat), MsgButtons::Ok, MsgIcon::Exclamation, kTitleCard);
         CF_Größe_txt.set_text(KbText(ShowSpaceInfoDrive(CF_Laufwerk)));
         File1.set_path(CF_Laufwerk);
         File1.set_visible(true);
@@ -134,9 +121,8 @@ void Projekt::Drive1_Change() {
         Dir1.set_path(CF_Laufwerk);
         Dir1.set_visible(true);
         Dir1.Refresh();
-    } catch (const FsError&) {
-        s_.msg.Show(texts::In(*this, texts::kNotReady), MsgButtons::Ok, MsgIcon::None,
-                    kTitleCard);
+    } catch (const FsError &) {
+        s_.msg.Show(Text(Msg::NotReady), MsgButtons::Ok, MsgIcon::None, kTitleCard);
         CF_Größe_txt.set_text("");
     }
 }

@@ -14,25 +14,11 @@ namespace tf {
 namespace {
 
 constexpr std::size_t kNameLength = 30;
-constexpr const char* kProjectCode = "0120";
-
-constexpr texts::Pair kLibraryMissing{
-    "Die Programmbibliothek \"Sonwerk_Projekt.dll\" konnte nicht geladen werden. "
-    "Bitte installieren Sie Trackforge neu.",
-    "The program library \"Sonwerk_Projekt.dll\" could not be loaded. "
-    "Please install Trackforge again."};
-constexpr texts::Pair kPathNotRepresentable{
-    "Der Pfad der Wave-Datei oder der Project-Datei enthält Zeichen, die nicht verarbeitet "
-    "werden können. Bitte wählen Sie einen anderen Ordner oder Dateinamen.",
-    "The path of the wave file or the project file contains characters that cannot be "
-    "processed. Please choose another folder or file name."};
-constexpr texts::Pair kWaveGone{
-    "Die Wave-Datei wurde nicht gefunden. Bitte wählen Sie sie erneut aus.",
-    "The wave file was not found. Please select it again."};
+constexpr const char *kProjectCode = "0120";
 
 // The length of the UTF-8 character starting at s[i]; a byte that does not
 // start a well-formed character counts as a character of its own.
-std::size_t Utf8CharLength(const std::string& s, std::size_t i) {
+std::size_t Utf8CharLength(const std::string &s, std::size_t i) {
     const auto lead = static_cast<unsigned char>(s[i]);
     std::size_t len = 1;
     if ((lead >> 5) == 0x6)
@@ -49,14 +35,14 @@ std::size_t Utf8CharLength(const std::string& s, std::size_t i) {
     return len;
 }
 
-std::optional<std::string> ShortPathInAnsi(FileSystem& fs, const std::string& path) {
+std::optional<std::string> ShortPathInAnsi(FileSystem &fs, const std::string &path) {
     try {
         const std::string short_path = fs.ShortPathName(path);
         bool lossless = false;
         std::string ansi = Utf8ToAnsi(short_path, &lossless);
         if (!short_path.empty() && lossless)
             return ansi;
-    } catch (const FsError&) {
+    } catch (const FsError &) {
     }
     return std::nullopt;
 }
@@ -64,7 +50,7 @@ std::optional<std::string> ShortPathInAnsi(FileSystem& fs, const std::string& pa
 // The library takes 8-bit paths. A path the ANSI code page cannot spell must
 // never reach it as some other path: the short form of the file stands in, and
 // for a target not made yet the short form of its folder with the file's name.
-std::optional<std::string> PathForLibrary(FileSystem& fs, const std::string& path) {
+std::optional<std::string> PathForLibrary(FileSystem &fs, const std::string &path) {
     bool lossless = false;
     std::string ansi = Utf8ToAnsi(path, &lossless);
     if (lossless)
@@ -90,7 +76,7 @@ enum class RunOutcome { Completed, Failed, LibraryMissing, PathNotRepresentable 
 
 } // namespace
 
-std::string Projekt::Real_Spaces(const std::string& name) const {
+std::string Projekt::Real_Spaces(const std::string &name) const {
     std::string result;
     std::size_t i = 0;
     while (result.size() < kNameLength && i < name.size()) {
@@ -107,7 +93,7 @@ std::string Projekt::Real_Spaces(const std::string& name) const {
 }
 
 void Projekt::Quell_Wave_Button_Click() {
-    CommonDialog1.Filter = "Wave-Datei (*.wav)|*.wav|";
+    CommonDialog1.Filter = Text(Msg::WaveFilter);
     CommonDialog1.Flags = 4;
     CommonDialog1.CancelError = true;
     // A cancel or any failure ends the handler without a word.
@@ -126,8 +112,7 @@ void Projekt::Quell_Wave_Button_Click() {
 }
 
 void Projekt::Ziel_Projekt_Button_Click() {
-    CommonDialog2.Filter =
-        Text("Project-Datei (*.kpf)|*.kpf|", "Project-File (*.kpf)|*.kpf|");
+    CommonDialog2.Filter = Text(Msg::SaveProjectFilter);
     CommonDialog2.Flags = 4;
     CommonDialog2.CancelError = true;
     // A cancel or any failure ends the handler without a word.
@@ -142,9 +127,7 @@ void Projekt::Ziel_Projekt_Button_Click() {
 void Projekt::OK_Button_Click() {
     const std::string target = Ziel_Projekt_txt.text();
     if (target.empty()) {
-        s_.msg.Show(Text("Bitte Speicherort der Project-Datei wählen!",
-                         "Please select Path of Project-file!"),
-                    MsgButtons::Ok, MsgIcon::Exclamation, kTitleApp);
+        s_.msg.Show(Text(Msg::ChooseTarget), MsgButtons::Ok, MsgIcon::Exclamation, kTitleApp);
         return;
     }
     player.mmStop();
@@ -156,7 +139,7 @@ void Projekt::OK_Button_Click() {
     // bare "Fehler"; a target drive that cannot be measured stops silently,
     // like too little room after its own message.
     if (!source.empty() && !s_.fs.FileExists(source)) {
-        s_.msg.Show(texts::In(*this, kWaveGone), MsgButtons::Ok, MsgIcon::Exclamation, kTitleApp);
+        s_.msg.Show(Text(Msg::WaveGone), MsgButtons::Ok, MsgIcon::Exclamation, kTitleApp);
         return;
     }
     bool room = false;
@@ -165,7 +148,7 @@ void Projekt::OK_Button_Click() {
     if (!room)
         return;
     std::string name = Real_Spaces(Projektname_txt.text());
-    Status_txt.set_text(Text("Projektdatei erstellen", "Compiling Project-file"));
+    Status_txt.set_text(Text(Msg::Converting));
     s_.events.DoEvents();
 
     InitAniCursor();
@@ -176,17 +159,15 @@ void Projekt::OK_Button_Click() {
         outcome = RunOutcome::PathNotRepresentable;
     else if (s_.library.Load() != ConversionLibrary::LoadResult::Ok)
         outcome = RunOutcome::LibraryMissing;
-    else if (s_.library.Projektdatei_erstellen(*source_ansi, *target_ansi, name,
-                                               kProjectCode) == -4)
+    else if (s_.library.Projektdatei_erstellen(*source_ansi, *target_ansi, name, kProjectCode) ==
+             -4)
         outcome = RunOutcome::Completed;
     ExitAniCursor();
 
-    Status_txt.set_text(texts::In(*this, outcome == RunOutcome::Completed ? texts::kCompleted
-                                                                         : texts::kError));
+    Status_txt.set_text(Text(outcome == RunOutcome::Completed ? Msg::Completed : Msg::Error));
     if (outcome == RunOutcome::LibraryMissing || outcome == RunOutcome::PathNotRepresentable)
-        s_.msg.Show(texts::In(*this, outcome == RunOutcome::LibraryMissing
-                                         ? kLibraryMissing
-                                         : kPathNotRepresentable),
+        s_.msg.Show(Text(outcome == RunOutcome::LibraryMissing ? Msg::LibraryMissing
+                                                               : Msg::PathNotRepresentable),
                     MsgButtons::Ok, MsgIcon::Exclamation, kTitleApp);
     s_.events.DoEvents();
 }

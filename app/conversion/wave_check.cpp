@@ -1,11 +1,14 @@
 // The wave file gate of the window: reads the header and lets the same check
-// the command-line converter uses decide.
+// the command-line converter uses decide, and says its verdict in words.
 
+#include "app/conversion/wave_verdict.h"
 #include "app/shell/projekt.h"
-#include "library/wave_header.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace tf {
@@ -14,7 +17,9 @@ namespace {
 
 // The first 44 bytes of the file; whatever cannot be read stays 0, which the
 // check refuses as an invalid format. Nothing here fails to the caller.
-WaveHeaderBytes ReadHeaderBytes(FileSystem& fs, const std::string& path) {
+using WaveHeaderBytes = std::array<std::uint8_t, 44>;
+
+WaveHeaderBytes ReadHeaderBytes(FileSystem &fs, const std::string &path) {
     WaveHeaderBytes header{};
     std::unique_ptr<TextReader> reader;
     std::size_t have = 0;
@@ -28,12 +33,12 @@ WaveHeaderBytes ReadHeaderBytes(FileSystem& fs, const std::string& path) {
             std::copy_n(chunk.begin(), n, header.begin() + static_cast<std::ptrdiff_t>(have));
             have += n;
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception &) {
     }
     try {
         if (reader)
             reader->Close();
-    } catch (const std::exception&) {
+    } catch (const std::exception &) {
     }
     return header;
 }
@@ -41,12 +46,10 @@ WaveHeaderBytes ReadHeaderBytes(FileSystem& fs, const std::string& path) {
 } // namespace
 
 std::uint8_t Projekt::Header_auslesen() {
-    const WaveCheck check = check_wave_header(ReadHeaderBytes(s_.fs, Quell_Wave_Pfad));
-    if (check == WaveCheck::Accepted)
+    const std::optional<Msg> refusal = WaveRefusal(ReadHeaderBytes(s_.fs, Quell_Wave_Pfad));
+    if (!refusal)
         return 1;
-    const std::string message(
-        wave_check_message(check, German() ? Language::German : Language::English));
-    s_.msg.Show(message, MsgButtons::Ok, MsgIcon::None, kTitleApp);
+    s_.msg.Show(Text(*refusal), MsgButtons::Ok, MsgIcon::None, kTitleApp);
     return 0;
 }
 

@@ -1,9 +1,8 @@
 // The language flag and the window texts that follow it.
 
+#include "app/shell/messages.h"
 #include "app/shell/projekt.h"
-#include "app/shell/window_texts.h"
 
-#include <array>
 #include <stdexcept>
 #include <string>
 
@@ -11,66 +10,55 @@ namespace tf {
 
 namespace {
 
-using K = WindowText::Kind;
+enum class Kind { Caption, ToolTip, DefaultName };
+using K = Kind;
 
-// The window's texts in both languages, in the order they are set. The title's
-// blanks are part of it: it is laid out to line up with the flags beside it.
-constexpr std::array kTexts{
-    WindowText{"Label1", K::Caption, "  Trackforge             für           Tarvolin  Audio ",
-               "  Trackforge             for           Tarvolin  Audio "},
-    WindowText{"Label2", K::Caption, "Größe:", "Size:"},
-    WindowText{"Frame2", K::Caption, "Wave-Datei in Project-Datei umwandeln",
-               "Convert Wave-file into Project-file"},
-    WindowText{"Quell_Wave_Button", K::Caption, "Wave-Datei", "Wave-file"},
-    WindowText{"Ziel_Projekt_Button", K::Caption, "Project-Datei", "Project-file"},
-    WindowText{"Frame1", K::Caption, "Project-Datei auf CF-Karte speichern",
-               "Save Project-file to CF card"},
-    WindowText{"Ziel_Projekt_Button_2", K::Caption, "Project-Datei", "Project-file"},
-    WindowText{"Label3", K::Caption, "Größe:", "Size:"},
-    WindowText{"Label5", K::Caption, "CF-Laufwerk:", "CF drive:"},
-    WindowText{"Label7", K::Caption, "Freier Speicherplatz:", "Remaining disc space:"},
-    WindowText{"Label10", K::Caption, "Freier Speicherplatz:", "Remaining disc space:"},
-    WindowText{"Label9", K::Caption, "Inhalt CF-Karte:", "List CF card:"},
-    WindowText{"Karte_löschen", K::Caption, "Compact Flash Karte löschen", "Clear CF card"},
-    WindowText{"Karte_schreiben", K::Caption, "Project-Datei auf CF-Karte schreiben",
-               "Save Project-file to CF card"},
-    WindowText{"Command3", K::Caption, "Schließen", "Close"},
-    // Only the other language's default name is replaced; a typed name stays.
-    WindowText{"Projektname_txt", K::DefaultName, "Unbenannt", "unknown"},
-    WindowText{"Quell_Wave_Button", K::ToolTip, "Wave-Datei öffnen", "Open Wave-file"},
-    WindowText{"Play_Button", K::ToolTip, "Play Wave-Datei", "Play Wave-file"},
-    WindowText{"Pause_Button", K::ToolTip, "Pause", "Pause"},
-    WindowText{"Stop_Button", K::ToolTip, "Stop", "Stop"},
-    WindowText{"Wave_Größe_txt", K::ToolTip, "Größe der Wave-Datei", "Size of Wave-file"},
-    WindowText{"Quell_Wave_txt", K::ToolTip, "Pfad der Wave-Datei", "Path of Wave-file"},
-    WindowText{"Ziel_Projekt_Button", K::ToolTip, "Speicherort der Project-Datei",
-               "Path of Project-file"},
-    WindowText{"Ziel_Projekt_txt", K::ToolTip, "Speicherort der Project-Datei",
-               "Path of Project-file"},
-    WindowText{"Projektname_txt", K::ToolTip,
-               "Der Project Name erscheint im Display des Tarvolin Audio",
-               "This Project-name will be shown in the display of the Tarvolin Audio"},
-    WindowText{"Status_txt", K::ToolTip, "Zeigt aktuellen Status an", "Status information"},
-    WindowText{"OK_Button", K::ToolTip, "Wandelt Wave-Datei (*.wav) in Project-Datei (*.kpf) um",
-               "Converts Wave-file (*.wav) to Project-file (*.kpf)"},
-    WindowText{"Ziel_Projekt_Button_2", K::ToolTip, "Project - Datei öffnen", "Open Project-file"},
-    WindowText{"Ziel_Projekt_txt_2", K::ToolTip, "Speicherort der Project-Datei",
-               "Path of project file"},
-    WindowText{"Drive1", K::ToolTip, "Auswahl des Compact Flash Laufwerks", "Select the CF drive"},
-    WindowText{"Dir1", K::ToolTip, "Inhalt des Datenträgers",
-               "Shows the content of the storage medium"},
-    WindowText{"File1", K::ToolTip, "Inhalt des Datenträgers",
-               "Shows the content of the storage medium"},
-    WindowText{"Status2_txt", K::ToolTip, "Zeigt aktuellen Status an", "Status information"},
-    WindowText{"Karte_löschen", K::ToolTip,
-               "Löscht alle Dateien und Verzeichnisse auf der Compact Flash Karte",
-               "All files and directories on the CF card will be deleted"},
-    WindowText{"Karte_schreiben", K::ToolTip,
-               "Schreibt die Project-Datei (*.kpf) auf die Compact Flash Karte",
-               "Save the Project-file (*.kpf) to the CF card"},
-    WindowText{"Command3", K::ToolTip, "Beendet den Trackforge", "Close Trackforge"},
-    WindowText{"Info_Button", K::ToolTip, "Info über Trackforge", "Info about Trackforge"},
-    WindowText{"Drive_txt", K::ToolTip, "Datenträger Typ", "Type of storage medium"},
+struct WindowText {
+    const char *control; // the control's name
+    Kind kind;
+    Msg text;
+};
+
+// The window's texts, in the order they are set.
+constexpr WindowText kTexts[] = {
+    {"Label1", K::Caption, Msg::Title},
+    {"Label2", K::Caption, Msg::SizeLabel},
+    {"Frame2", K::Caption, Msg::ConvertFrame},
+    {"Quell_Wave_Button", K::Caption, Msg::WaveButton},
+    {"Ziel_Projekt_Button", K::Caption, Msg::ProjectButton},
+    {"Frame1", K::Caption, Msg::CardFrame},
+    {"Ziel_Projekt_Button_2", K::Caption, Msg::ProjectButton},
+    {"Label3", K::Caption, Msg::SizeLabel},
+    {"Label5", K::Caption, Msg::CardDriveLabel},
+    {"Label7", K::Caption, Msg::FreeSpaceLabel},
+    {"Label10", K::Caption, Msg::FreeSpaceLabel},
+    {"Label9", K::Caption, Msg::CardContentsLabel},
+    {"Karte_löschen", K::Caption, Msg::ClearCardButton},
+    {"Karte_schreiben", K::Caption, Msg::WriteCardButton},
+    {"Command3", K::Caption, Msg::CloseButton},
+    {"Projektname_txt", K::DefaultName, Msg::DefaultName},
+    {"Quell_Wave_Button", K::ToolTip, Msg::WaveButtonTip},
+    {"Play_Button", K::ToolTip, Msg::PlayTip},
+    {"Pause_Button", K::ToolTip, Msg::PauseTip},
+    {"Stop_Button", K::ToolTip, Msg::StopTip},
+    {"Wave_Größe_txt", K::ToolTip, Msg::WaveSizeTip},
+    {"Quell_Wave_txt", K::ToolTip, Msg::WavePathTip},
+    {"Ziel_Projekt_Button", K::ToolTip, Msg::ProjectPathTip},
+    {"Ziel_Projekt_txt", K::ToolTip, Msg::ProjectPathTip},
+    {"Projektname_txt", K::ToolTip, Msg::ProjectNameTip},
+    {"Status_txt", K::ToolTip, Msg::StatusTip},
+    {"OK_Button", K::ToolTip, Msg::StartTip},
+    {"Ziel_Projekt_Button_2", K::ToolTip, Msg::OpenProjectTip},
+    {"Ziel_Projekt_txt_2", K::ToolTip, Msg::CardProjectPathTip},
+    {"Drive1", K::ToolTip, Msg::DriveListTip},
+    {"Dir1", K::ToolTip, Msg::CardContentsTip},
+    {"File1", K::ToolTip, Msg::CardContentsTip},
+    {"Status2_txt", K::ToolTip, Msg::StatusTip},
+    {"Karte_löschen", K::ToolTip, Msg::ClearCardTip},
+    {"Karte_schreiben", K::ToolTip, Msg::WriteCardTip},
+    {"Command3", K::ToolTip, Msg::CloseTip},
+    {"Info_Button", K::ToolTip, Msg::InfoTip},
+    {"Drive_txt", K::ToolTip, Msg::DriveTypeTip},
 };
 
 // The default name each language replaces: German turns the English
@@ -94,23 +82,19 @@ void SetCaption(ui::Control &control, const std::string &text) {
         throw std::logic_error(control.name() + " has no caption");
 }
 
-void ReplaceDefaultName(ui::Control &control, bool german, const WindowText &row) {
+void ReplaceDefaultName(ui::Control &control, Language language) {
     auto &box = dynamic_cast<ui::TextBox &>(control);
-    const char *replaced = german ? kReplacedByGerman : kReplacedByEnglish;
+    const char *replaced = language == Language::German ? kReplacedByGerman : kReplacedByEnglish;
     if (box.text() == replaced)
-        box.set_text(german ? row.german : row.english);
+        box.set_text(Text(Msg::DefaultName, language));
 }
 
 } // namespace
 
-std::span<const WindowText> MainWindowTexts() {
-    return kTexts;
-}
-
-void ApplyWindowTexts(Projekt &window, bool german) {
+void ApplyWindowTexts(Projekt &window, Language language) {
     for (const WindowText &row : kTexts) {
         ui::Control &control = ControlNamed(window, row.control);
-        const char *text = german ? row.german : row.english;
+        const char *text = Text(row.text, language);
         switch (row.kind) {
         case K::Caption:
             SetCaption(control, text);
@@ -119,7 +103,7 @@ void ApplyWindowTexts(Projekt &window, bool german) {
             control.set_tooltip(text);
             break;
         case K::DefaultName:
-            ReplaceDefaultName(control, german, row);
+            ReplaceDefaultName(control, language);
             break;
         }
     }
@@ -129,9 +113,9 @@ void Projekt::Sprache_aktualisieren() {
     // Both tests run on purpose: while the settings are read neither option may
     // be selected, and then nothing changes.
     if (Deutsch.value())
-        ApplyWindowTexts(*this, true);
+        ApplyWindowTexts(*this, Language::German);
     if (Englisch.value())
-        ApplyWindowTexts(*this, false);
+        ApplyWindowTexts(*this, Language::English);
 }
 
 void Projekt::Deutsch_Click() {

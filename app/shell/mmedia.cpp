@@ -1,4 +1,5 @@
 #include "app/shell/mmedia.h"
+#include "platform/codepage.h"
 
 #include <array>
 #include <cctype>
@@ -95,6 +96,21 @@ float LeadingNumber(std::string_view s) {
 
 } // namespace
 
+std::string Mmedia::DevicePath(const std::string &path) {
+    bool lossless = false;
+    Utf8ToAnsi(path, &lossless);
+    if (lossless || !fs_)
+        return path;
+    try {
+        const std::string short_path = fs_->ShortPathName(path);
+        Utf8ToAnsi(short_path, &lossless);
+        if (!short_path.empty() && lossless)
+            return short_path;
+    } catch (const FsError &) {
+    }
+    return path; // the wide call still carries it to devices that take it
+}
+
 void Mmedia::Send(const std::string &command) {
     std::string unused;
     mci_.SendString(command, unused, 0);
@@ -120,8 +136,9 @@ void Mmedia::mmOpen(const std::string &sTheFile) {
         return;
     alias_ = ending + std::to_string(clock_.CurrentMinute());
     file_name_ = sTheFile;
-    const std::string path =
-        sTheFile.find(' ') != std::string::npos ? "\"" + sTheFile + "\"" : sTheFile;
+    std::string path = DevicePath(sTheFile);
+    if (path.find(' ') != std::string::npos)
+        path = "\"" + path + "\"";
     // Whether the device opened is not examined: the alias stays, later commands fail silently.
     Send("Open " + path + " ALIAS " + alias_ + " TYPE " + type + " wait");
 }

@@ -2,6 +2,7 @@
 // The wave preview player: method calls become multimedia command strings for
 // one open media file at a time. Outcomes of the commands are never examined.
 
+#include "platform/filesystem.h"
 #include "platform/services.h"
 
 #include <string>
@@ -10,9 +11,13 @@ namespace tf {
 
 class Mmedia {
   public:
-    Mmedia(MciApi& mci, Clock& clock) : mci_(mci), clock_(clock) {}
+    // With a file system, a path the ANSI code page cannot spell is opened by
+    // its short form, as the conversion library gets it: the multimedia
+    // devices do not all take such names, even through the wide call.
+    Mmedia(MciApi &mci, Clock &clock, FileSystem *fs = nullptr)
+        : mci_(mci), clock_(clock), fs_(fs) {}
 
-    void mmOpen(const std::string& sTheFile);
+    void mmOpen(const std::string &sTheFile);
     void mmClose();
     void mmPause();
     void mmPlay();
@@ -20,21 +25,24 @@ class Mmedia {
     void mmSeek(float nPosition);
 
     std::string Filename() const { return file_name_; }
-    void Filename(const std::string& sTheFile) { mmOpen(sTheFile); }
+    void Filename(const std::string &sTheFile) { mmOpen(sTheFile); }
     bool Wait() const { return wait_; }
     void Wait(bool bWaitValue) { wait_ = bWaitValue; }
     float Length();
     float Position();
     void Position(float nPosition) { mmSeek(nPosition); }
     std::string Status();
-    const std::string& alias() const { return alias_; }
+    const std::string &alias() const { return alias_; }
 
   private:
-    std::string Query(const std::string& what);
-    void Send(const std::string& command);
+    std::string Query(const std::string &what);
+    void Send(const std::string &command);
 
-    MciApi& mci_;
-    Clock& clock_;
+    std::string DevicePath(const std::string &path);
+
+    MciApi &mci_;
+    Clock &clock_;
+    FileSystem *fs_;
     std::string alias_;
     std::string file_name_;
     bool wait_ = false;

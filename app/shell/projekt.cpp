@@ -3,7 +3,6 @@
 
 #include "app/shell/projekt.h"
 #include "platform/steps.h"
-#include "app/shell/window_texts.h"
 
 #include "tf_version.h"
 
@@ -71,7 +70,7 @@ void VerticalLine(ui::Line &line, int x, int top, int bottom) {
 } // namespace
 
 Projekt::Projekt(ProjektServices services)
-    : ui::Form("Projekt"), player(services.mci, services.clock), Drive1("Drive1", services.fs),
+    : ui::Form("Projekt"), player(services.mci, services.clock, &services.fs), Drive1("Drive1", services.fs),
       Dir1("Dir1", services.fs), File1("File1", services.fs),
       CommonDialog1("CommonDialog1", services.dialogs),
       CommonDialog2("CommonDialog2", services.dialogs), s_(services) {
@@ -223,7 +222,7 @@ void Projekt::Layout() {
     Timer1.timer_enabled = true;
 
     // The window is created in German; the settings may switch it at activation.
-    ApplyWindowTexts(*this, true);
+    ApplyWindowTexts(*this, Language::German);
     Deutsch.set_value(true);
 }
 

@@ -6,6 +6,7 @@
 // One class over three folders: app/conversion, app/card and app/shell each
 // hold the handlers of their part of the window.
 
+#include "app/shell/messages.h"
 #include "app/shell/mmedia.h"
 #include "platform/filesystem.h"
 #include "platform/services.h"
@@ -119,9 +120,12 @@ class Projekt : public ui::Form {
     void Info_Button_Click();
 
     // Language (app/shell).
-    bool German() const { return Deutsch.value(); }
-    const char* Text(const char* german, const char* english) const {
-        return German() ? german : english;
+    // German exactly while its flag is selected; otherwise (English, or neither
+    // while the settings are read) English.
+    Language Sprache() const { return Deutsch.value() ? Language::German : Language::English; }
+    const char* Text(Msg id) const { return tf::Text(id, Sprache()); }
+    std::string Text(Msg id, const std::string& argument) const {
+        return tf::Text(id, Sprache(), argument);
     }
     void Sprache_aktualisieren();
     void Deutsch_Click();
@@ -170,6 +174,9 @@ class Projekt : public ui::Form {
     ProjektServices s_;
     std::vector<ui::OptionButton*> language_group_;
 };
+
+// Sets the main window's captions and tooltips of one language, in their order.
+void ApplyWindowTexts(Projekt& window, Language language);
 
 // The about window.
 class Trackforge_Info : public ui::Form {

@@ -4,14 +4,19 @@
 //
 // It lives in the program's folder. Where that folder cannot be written (an
 // installation below the system's program folder, run by a plain user), the
-// file goes to the user's own application-data folder instead, and that copy
-// is the one read back while it exists.
+// file goes to the user's own application-data folder instead, into a folder
+// of that program folder's own: several copies of the program on one machine
+// each keep their settings, and none reads or removes another's.
 
+#include "app/shell/settings.h"
 #include "app/shell/projekt.h"
 #include "platform/steps.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -51,14 +56,32 @@ std::string ProgramSettingsPath(AppPaths &paths) {
     return paths.ProgramFolder() + "\\" + kFileName;
 }
 
-std::string UserSettingsFolder(AppPaths &paths) {
+// The program folder as one folder name: its last part, readable, and a hash
+// of the whole path, case and separators folded, so two copies never share it.
+std::string FolderKey(std::string program_folder) {
+    std::replace(program_folder.begin(), program_folder.end(), '/', '\\');
+    while (!program_folder.empty() && program_folder.back() == '\\')
+        program_folder.pop_back();
+    std::uint64_t hash = 14695981039346656037ull; // FNV-1a
+    for (unsigned char c : UpperAscii(program_folder))
+        hash = (hash ^ c) * 1099511628211ull;
+    std::string name = program_folder.substr(program_folder.find_last_of("\\:") + 1);
+    for (char &c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || std::strchr("*?\"<>|", c))
+            c = '_';
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+    return (name.empty() ? std::string() : name + "-") + hex;
+}
+
+std::string UserSettingsBase(AppPaths &paths) {
     const std::string base = paths.UserDataFolder();
     return base.empty() ? std::string() : base + "\\" + kUserFolderName;
 }
 
-std::string UserSettingsPath(AppPaths &paths) {
-    const std::string folder = UserSettingsFolder(paths);
-    return folder.empty() ? std::string() : folder + "\\" + kFileName;
+std::string UserSettingsFolder(AppPaths &paths) {
+    const std::string base = UserSettingsBase(paths);
+    return base.empty() ? std::string() : base + "\\" + FolderKey(paths.ProgramFolder());
 }
 
 bool Exists(FileSystem &fs, const std::string &path) {
@@ -95,8 +118,13 @@ void EnsureFolder(FileSystem &fs, const std::string &folder) {
 
 } // namespace
 
+std::string UserSettingsFile(AppPaths &paths) {
+    const std::string folder = UserSettingsFolder(paths);
+    return folder.empty() ? std::string() : folder + "\\" + kFileName;
+}
+
 void Projekt::Einstellungen_öffnen() {
-    std::string path = UserSettingsPath(s_.paths);
+    std::string path = UserSettingsFile(s_.paths);
     if (!Exists(s_.fs, path))
         path = ProgramSettingsPath(s_.paths);
 
@@ -133,16 +161,17 @@ void Projekt::Einstellungen_öffnen() {
 void Projekt::WriteSettingsFile() {
     const std::string lines[4] = {CF_Laufwerk, Quell_Wave_Pfad, Ziel_Projekt_Pfad,
                                   Deutsch.value() ? "-1" : "0"};
-    const std::string user_path = UserSettingsPath(s_.paths);
+    const std::string user_path = UserSettingsFile(s_.paths);
     if (WriteFourLines(s_.fs, ProgramSettingsPath(s_.paths), lines)) {
-        // The program folder's copy is current again; an older per-user copy
-        // would otherwise be read in its place.
+        // The program folder's copy is current again; this folder's older
+        // per-user copy would otherwise be read in its place.
         if (Exists(s_.fs, user_path))
             steps::Skippable("WriteSettingsFile: DeleteFile", [&] { s_.fs.DeleteFile(user_path); });
         return;
     }
     if (user_path.empty())
         return;
+    EnsureFolder(s_.fs, UserSettingsBase(s_.paths));
     EnsureFolder(s_.fs, UserSettingsFolder(s_.paths));
     WriteFourLines(s_.fs, user_path, lines);
 }

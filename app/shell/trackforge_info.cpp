@@ -60,22 +60,10 @@ Trackforge_Info::Trackforge_Info(Projekt &owner) : ui::Form("Trackforge_Info"), 
 }
 
 void Trackforge_Info::Form_Load() {
-    if (owner_.German()) {
-        Label1.set_caption("für");
-        Label5.set_caption(
-            "Mit diesem Programm ist es möglich, eine WAV-Datei in eine Project-Datei "
-            "umzuwandeln, die dann vom Tarvolin Audio abgespielt werden kann.    Außerdem "
-            "können Dateien und Verzeichnisse auf der CF-Karte gelöscht werden. Anschließend "
-            "kann die Project-Datei auf die Karte geschrieben werden.");
-        set_caption("Info über Trackforge");
-    } else {
-        Label1.set_caption("for");
-        Label5.set_caption(
-            "This program is used to convert a Wave-file into a Project-file, which can be "
-            "played by the Tarvolin Audio. In addition you can delete and save files and "
-            "directories on the CF card.");
-        set_caption("Info about Trackforge");
-    }
+    const Language language = owner_.Sprache();
+    Label1.set_caption(Text(Msg::AboutFor, language));
+    Label5.set_caption(Text(Msg::AboutDescription, language));
+    set_caption(Text(Msg::AboutCaption, language));
 }
 
 void Trackforge_Info::Beenden_Button_Click() {

@@ -80,11 +80,14 @@ class Win32EventPump : public EventPump {
 
 class Win32Mci : public MciApi {
   public:
+    // The wide call takes the same command strings: a file whose name the
+    // ANSI code page cannot spell is then opened by its real name instead of
+    // one with question marks in it.
     std::uint32_t SendString(const std::string& command, std::string& reply, unsigned reply_length) override {
-        const std::string ansi = Utf8ToAnsi(command);
-        std::vector<char> buffer(reply_length + 1u, '\0');
-        const MCIERROR err = mciSendStringA(ansi.c_str(), reply_length ? buffer.data() : nullptr, reply_length, nullptr);
-        reply = reply_length ? AnsiToUtf8(buffer.data()) : std::string();
+        std::vector<wchar_t> buffer(reply_length + 1u, L'\0');
+        const MCIERROR err =
+            mciSendStringW(Widen(command).c_str(), reply_length ? buffer.data() : nullptr, reply_length, nullptr);
+        reply = reply_length ? Narrow(buffer.data()) : std::string();
         return static_cast<std::uint32_t>(err);
     }
 };
@@ -230,9 +233,24 @@ std::wstring FolderOf(const std::wstring& path) {
     return cut == std::wstring::npos ? L"" : path.substr(0, cut);
 }
 
+// The long form of a path, or the path itself where it has none. A program
+// started through a short name must still know its folder by one spelling: its
+// per-user settings are found by it.
+std::wstring LongPath(const std::wstring& path) {
+    const DWORD n = GetLongPathNameW(path.c_str(), nullptr, 0);
+    if (n == 0)
+        return path;
+    std::wstring out(n, L'\0');
+    const DWORD got = GetLongPathNameW(path.c_str(), out.data(), n);
+    if (got == 0 || got >= n)
+        return path;
+    out.resize(got);
+    return out;
+}
+
 class Win32AppPaths : public AppPaths {
   public:
-    std::string ProgramFolder() override { return Narrow(FolderOf(ModulePath(nullptr))); }
+    std::string ProgramFolder() override { return Narrow(FolderOf(LongPath(ModulePath(nullptr)))); }
     std::string UserDataFolder() override {
         wchar_t path[MAX_PATH] = {};
         if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))

@@ -1,5 +1,6 @@
 // The preview player's command strings and the three preview buttons.
 
+#include "platform/fake/fake_file_system.h"
 #include "support/main_window_fixture.h"
 
 #include <string>
@@ -38,6 +39,27 @@ TEST_F(MmediaTest, PathWithBlankIsQuoted) {
     EXPECT_EQ(mci.Commands(),
               Commands{"Open \"c:\\Eigene Dateien\\Lied.wav\" ALIAS wav0 TYPE Waveaudio wait"});
     EXPECT_EQ(player.Filename(), "c:\\Eigene Dateien\\Lied.wav"); // stored unquoted
+}
+
+// The name as the multimedia devices can open it, like the conversion library
+// gets it; alias and file name keep the path as chosen.
+TEST_F(MmediaTest, PathOutsideTheCodePageGoesOutByItsShortForm) {
+    fake::FakeFileSystem fs;
+    fs.AddDrive("c:", kDriveFixed);
+    Mmedia with_fs{mci, clock, &fs};
+    const std::string greek = "c:\\Waves\\Ελληνικά.wav";
+    fs.WriteFile(greek, "RIFF");
+    fs.SetShortPathName(greek, "c:\\Waves\\ELLENI~1.WAV");
+    with_fs.mmOpen(greek);
+    with_fs.mmOpen("c:\\Eigene Dateien\\Lied für dich.wav"); // the code page spells it
+    fs.SetShortPathName(greek, "");                          // a volume without short names
+    with_fs.mmOpen(greek);
+    EXPECT_EQ(
+        mci.Commands(),
+        (Commands{"Open c:\\Waves\\ELLENI~1.WAV ALIAS wav7 TYPE Waveaudio wait", "Close wav7",
+                  "Open \"c:\\Eigene Dateien\\Lied für dich.wav\" ALIAS wav7 TYPE Waveaudio wait",
+                  "Close wav7", "Open " + greek + " ALIAS wav7 TYPE Waveaudio wait"}));
+    EXPECT_EQ(with_fs.Filename(), greek);
 }
 
 TEST_F(MmediaTest, EndingsAreComparedInUpperCaseButTheAliasKeepsTheirCase) {

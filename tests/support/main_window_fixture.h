@@ -5,6 +5,7 @@
 // a test sets up its drives first.
 
 #include "app/shell/projekt.h"
+#include "app/shell/settings.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_services.h"
 #include "platform/fake/fake_window_system.h"
@@ -81,9 +82,7 @@ class ShellTest : public MainWindowTest<> {
     }
 
     std::string ProgramSettings() const { return paths.program_folder + "\\Trackforge.kps"; }
-    std::string UserSettings() const {
-        return paths.user_data_folder + "\\Trackforge\\Trackforge.kps";
-    }
+    std::string UserSettings() { return UserSettingsFile(paths); }
     // A settings file as the program writes it: lines ended by CR LF.
     void WriteSettings(const std::string &path, std::initializer_list<std::string> lines) {
         std::string bytes;

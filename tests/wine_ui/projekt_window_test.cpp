@@ -2,6 +2,7 @@
 // scripted message boxes and dialogs, the settings file in a temporary folder.
 // Everything is read back from the windows themselves.
 #include "app/shell/projekt.h"
+#include "app/shell/settings.h"
 #include "platform/win32/services_win32.h"
 #include "platform/win32/ui/window_system_win32.h"
 #include "wine_ui/win32_probe.h"
@@ -244,6 +245,92 @@ TEST_F(ProjektWindowTest, EveryControlFitsTheClientAreaAndTextsDoNotOverlap) {
                 EXPECT_FALSE(Overlap(placed[i].rect, placed[j].rect))
                     << placed[i].control->name() << " overlaps " << placed[j].control->name();
             }
+}
+
+// Two copies of the program under the real user's data folder: "installed"
+// cannot create its settings file (a folder holds that name), "portable" can.
+// Each comes back in the language it left; the file older versions shared in
+// the user's folder is neither read nor removed.
+TEST_F(ProjektWindowTest, EachCopyKeepsItsOwnSettingsInTheUsersFolder) {
+    auto real = win32::MakeAppPaths();
+    struct CopyPaths : AppPaths {
+        std::string program, user;
+        std::string ProgramFolder() override { return program; }
+        std::string UserDataFolder() override { return user; }
+    } installed, portable;
+    installed.program = (folder / "installed").string();
+    portable.program = (folder / "portable").string();
+    installed.user = portable.user = real->UserDataFolder();
+    fs::create_directories(folder / "installed" / "Trackforge.kps");
+    fs::create_directories(folder / "portable");
+    const fs::path shared = fs::path(real->UserDataFolder()) / "Trackforge" / "Trackforge.kps";
+    fs::create_directories(shared.parent_path());
+    std::ofstream(shared, std::ios::binary) << "\r\nc:\\shared.wav\r\n\r\n0\r\n";
+
+    auto run = [&](AppPaths &where, bool english) {
+        Projekt copy{ProjektServices{*files, msg, dialogs, *clock, *events, mci, cursor, library,
+                                     where, locale, ws}};
+        ws.Show(copy);
+        const std::string shown = WindowText(ws.ControlHandle(copy.Command3));
+        test::Click(ws.ControlHandle(english ? copy.Englisch : copy.Deutsch));
+        test::Click(ws.ControlHandle(copy.Command3));
+        return shown;
+    };
+    EXPECT_EQ(run(installed, true), "Schließen");
+    EXPECT_EQ(run(portable, false), "Schließen");
+    EXPECT_EQ(run(installed, false), "Close");
+    EXPECT_EQ(run(portable, true), "Schließen");
+    EXPECT_EQ(run(portable, true), "Close");
+
+    const fs::path own = fs::u8path(UserSettingsFile(installed));
+    std::ifstream in(own, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    EXPECT_EQ(bytes.str(), "\r\n\r\n\r\n-1\r\n") << own;
+    EXPECT_TRUE(fs::exists(shared));
+    EXPECT_FALSE(fs::exists(fs::u8path(UserSettingsFile(portable))));
+    std::error_code ec;
+    fs::remove(shared, ec);
+    fs::remove_all(own.parent_path(), ec);
+}
+
+// A second of silence as a PCM wave: stereo, 16 bit, 44.1 kHz.
+void WriteSilentWave(const fs::path& path) {
+    const std::uint32_t data = 44100 * 4;
+    std::string bytes = "RIFF";
+    auto put = [&](std::uint32_t v, int n) {
+        for (int i = 0; i < n; ++i)
+            bytes += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    put(36 + data, 4);
+    bytes += "WAVEfmt ";
+    put(16, 4), put(1, 2), put(2, 2), put(44100, 4), put(44100 * 4, 4), put(4, 2), put(16, 2);
+    bytes += "data";
+    put(data, 4);
+    bytes.append(data, '\0');
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The real multimedia devices: Wine's wave device opens a file without sound
+// hardware, but not by a name outside the ANSI code page, not even through the
+// wide call; the player must reach it by its short form.
+TEST(Preview, OpensAWaveWhoseNameIsOutsideTheCodePage) {
+    const fs::path folder = fs::temp_directory_path() / L"tf_preview \x00e4";
+    fs::create_directories(folder);
+    const fs::path wave = folder / L"\x0395\x03bb\x03bb\x03b7\x03bd\x03b9\x03ba\x03ac.wav";
+    WriteSilentWave(wave);
+    auto files = win32::MakeFileSystem();
+    auto mci = win32::MakeMci();
+    auto clock = win32::MakeClock();
+    Mmedia player(*mci, *clock, files.get());
+    player.mmOpen(reinterpret_cast<const char*>(wave.u8string().c_str()));
+    const float length = player.Length();
+    const std::string mode = player.Status();
+    player.mmClose();
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+    EXPECT_EQ(length, 1000.0f); // milliseconds: the device read the file
+    EXPECT_EQ(mode, "stopped");
 }
 
 } // namespace

@@ -1,0 +1,88 @@
+#pragma once
+// The ids of the main program's texts, apart from the words, for code that must
+// not see the Language type of other headers.
+
+namespace tf {
+
+enum class Msg {
+    // Captions and tooltips of the main window, in the order they are set.
+    Title,
+    SizeLabel,
+    ConvertFrame,
+    WaveButton,
+    ProjectButton,
+    CardFrame,
+    CardDriveLabel,
+    FreeSpaceLabel,
+    CardContentsLabel,
+    ClearCardButton,
+    WriteCardButton,
+    CloseButton,
+    DefaultName,
+    WaveButtonTip,
+    PlayTip,
+    PauseTip,
+    StopTip,
+    WaveSizeTip,
+    WavePathTip,
+    ProjectPathTip,
+    ProjectNameTip,
+    StatusTip,
+    StartTip,
+    OpenProjectTip,
+    CardProjectPathTip,
+    DriveListTip,
+    CardContentsTip,
+    ClearCardTip,
+    WriteCardTip,
+    CloseTip,
+    InfoTip,
+    DriveTypeTip,
+    // The about window.
+    AboutCaption,
+    AboutFor,
+    AboutDescription,
+    // File dialogs.
+    WaveFilter,
+    SaveProjectFilter,
+    OpenProjectFilter,
+    // The wave header check.
+    WaveInvalidFormat,
+    WaveNotStereo,
+    WaveNot44100Hz,
+    WaveNot16Bit,
+    // The conversion run.
+    ChooseTarget,
+    Converting,
+    Completed,
+    Error,
+    LibraryMissing,
+    PathNotRepresentable,
+    WaveGone,
+    // Drive types.
+    DriveUnknown,
+    DriveRemovable,
+    DriveFixed,
+    DriveNetwork,
+    DriveCdRom,
+    DriveRamDisk,
+    // The card.
+    NotReady,
+    ChooseDriveFirst,
+    NotRemovableDrive, // %1: the drive list's entry
+    CardSizeUnsuitable,
+    SizeListOr,
+    CardNotFat,
+    NotEnoughSpace,
+    CardNotEmpty,
+    ChooseProjectFile,
+    ProjectFileMissing,
+    CopyFailed,
+    CardSizeUnsuitableOnWrite,
+    WritingProjectFile,
+    ClearCardQuestion, // %1: the drive in upper case
+    ClearNotRemovable,
+    Count
+};
+
+} // namespace tf

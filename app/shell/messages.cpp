@@ -1,0 +1,172 @@
+// The main program's texts. A new language is a new column here (and its value
+// of Language); the row order follows the message ids, which the compiler checks.
+
+#include "app/shell/messages.h"
+
+#include <array>
+#include <cstddef>
+
+namespace tf {
+
+namespace {
+
+constexpr std::size_t kLanguages = 2; // German, English: the order of Language
+
+struct Row {
+    Msg id;
+    std::array<const char *, kLanguages> text;
+};
+
+// clang-format off
+constexpr Row kRows[] = {
+    // The title's blanks are part of it: it lines up with the flags beside it.
+    {Msg::Title, {"  Trackforge             für           Tarvolin  Audio ",
+                  "  Trackforge             for           Tarvolin  Audio "}},
+    {Msg::SizeLabel, {"Größe:", "Size:"}},
+    {Msg::ConvertFrame, {"Wave-Datei in Project-Datei umwandeln", "Convert Wave-file into Project-file"}},
+    {Msg::WaveButton, {"Wave-Datei", "Wave-file"}},
+    {Msg::ProjectButton, {"Project-Datei", "Project-file"}},
+    {Msg::CardFrame, {"Project-Datei auf CF-Karte speichern", "Save Project-file to CF card"}},
+    {Msg::CardDriveLabel, {"CF-Laufwerk:", "CF drive:"}},
+    {Msg::FreeSpaceLabel, {"Freier Speicherplatz:", "Remaining disc space:"}},
+    {Msg::CardContentsLabel, {"Inhalt CF-Karte:", "List CF card:"}},
+    {Msg::ClearCardButton, {"Compact Flash Karte löschen", "Clear CF card"}},
+    {Msg::WriteCardButton, {"Project-Datei auf CF-Karte schreiben", "Save Project-file to CF card"}},
+    {Msg::CloseButton, {"Schließen", "Close"}},
+    {Msg::DefaultName, {"Unbenannt", "unknown"}},
+    {Msg::WaveButtonTip, {"Wave-Datei öffnen", "Open Wave-file"}},
+    {Msg::PlayTip, {"Play Wave-Datei", "Play Wave-file"}},
+    {Msg::PauseTip, {"Pause", "Pause"}},
+    {Msg::StopTip, {"Stop", "Stop"}},
+    {Msg::WaveSizeTip, {"Größe der Wave-Datei", "Size of Wave-file"}},
+    {Msg::WavePathTip, {"Pfad der Wave-Datei", "Path of Wave-file"}},
+    {Msg::ProjectPathTip, {"Speicherort der Project-Datei", "Path of Project-file"}},
+    {Msg::ProjectNameTip, {"Der Project Name erscheint im Display des Tarvolin Audio",
+                           "This Project-name will be shown in the display of the Tarvolin Audio"}},
+    {Msg::StatusTip, {"Zeigt aktuellen Status an", "Status information"}},
+    {Msg::StartTip, {"Wandelt Wave-Datei (*.wav) in Project-Datei (*.kpf) um",
+                     "Converts Wave-file (*.wav) to Project-file (*.kpf)"}},
+    {Msg::OpenProjectTip, {"Project - Datei öffnen", "Open Project-file"}},
+    {Msg::CardProjectPathTip, {"Speicherort der Project-Datei", "Path of project file"}},
+    {Msg::DriveListTip, {"Auswahl des Compact Flash Laufwerks", "Select the CF drive"}},
+    {Msg::CardContentsTip, {"Inhalt des Datenträgers", "Shows the content of the storage medium"}},
+    {Msg::ClearCardTip, {"Löscht alle Dateien und Verzeichnisse auf der Compact Flash Karte",
+                         "All files and directories on the CF card will be deleted"}},
+    {Msg::WriteCardTip, {"Schreibt die Project-Datei (*.kpf) auf die Compact Flash Karte",
+                         "Save the Project-file (*.kpf) to the CF card"}},
+    {Msg::CloseTip, {"Beendet den Trackforge", "Close Trackforge"}},
+    {Msg::InfoTip, {"Info über Trackforge", "Info about Trackforge"}},
+    {Msg::DriveTypeTip, {"Datenträger Typ", "Type of storage medium"}},
+
+    {Msg::AboutCaption, {"Info über Trackforge", "Info about Trackforge"}},
+    {Msg::AboutFor, {"für", "for"}},
+    {Msg::AboutDescription,
+     {"Mit diesem Programm ist es möglich, eine WAV-Datei in eine Project-Datei umzuwandeln, die "
+      "dann vom Tarvolin Audio abgespielt werden kann.    Außerdem können Dateien und "
+      "Verzeichnisse auf der CF-Karte gelöscht werden. Anschließend kann die Project-Datei auf "
+      "die Karte geschrieben werden.",
+      "This program is used to convert a Wave-file into a Project-file, which can be played by "
+      "the Tarvolin Audio. In addition you can delete and save files and directories on the CF "
+      "card."}},
+
+    {Msg::WaveFilter, {"Wave-Datei (*.wav)|*.wav|", "Wave-Datei (*.wav)|*.wav|"}},
+    {Msg::SaveProjectFilter, {"Project-Datei (*.kpf)|*.kpf|", "Project-File (*.kpf)|*.kpf|"}},
+    {Msg::OpenProjectFilter, {"Projekt-Datei (*.kpf)|*.kpf|", "Projekt-Datei (*.kpf)|*.kpf|"}},
+
+    {Msg::WaveInvalidFormat, {"Kein gültiges WAVE-Format", "Invalid wave format"}},
+    {Msg::WaveNotStereo, {"Mono-Waves können nicht verarbeitet werden.", "Mono waves cannot be used."}},
+    {Msg::WaveNot44100Hz, {"Nur Waves mit 44.1 kHz können verwendet werden.",
+                           "Only waves with 44.1 kHz can be used."}},
+    {Msg::WaveNot16Bit, {"Nur Waves mit 16 Bit können verwendet werden.",
+                         "Only waves with 16 Bit can be used."}},
+
+    {Msg::ChooseTarget, {"Bitte Speicherort der Project-Datei wählen!", "Please select Path of Project-file!"}},
+    {Msg::Converting, {"Projektdatei erstellen", "Compiling Project-file"}},
+    {Msg::Completed, {"Fertig", "Completed"}},
+    {Msg::Error, {"Fehler", "Error"}},
+    {Msg::LibraryMissing,
+     {"Die Programmbibliothek \"Sonwerk_Projekt.dll\" konnte nicht geladen werden. "
+      "Bitte installieren Sie Trackforge neu.",
+      "The program library \"Sonwerk_Projekt.dll\" could not be loaded. "
+      "Please install Trackforge again."}},
+    {Msg::PathNotRepresentable,
+     {"Der Pfad der Wave-Datei oder der Project-Datei enthält Zeichen, die nicht verarbeitet "
+      "werden können. Bitte wählen Sie einen anderen Ordner oder Dateinamen.",
+      "The path of the wave file or the project file contains characters that cannot be "
+      "processed. Please choose another folder or file name."}},
+    {Msg::WaveGone, {"Die Wave-Datei wurde nicht gefunden. Bitte wählen Sie sie erneut aus.",
+                     "The wave file was not found. Please select it again."}},
+
+    {Msg::DriveUnknown, {"Unbekannter Datenträger", "Unknown storage medium"}},
+    {Msg::DriveRemovable, {"Wechseldatenträger", "Removable disk drive"}},
+    {Msg::DriveFixed, {"HDD", "HDD"}},
+    {Msg::DriveNetwork, {"Netzwerk Laufwerk", "Network drive"}},
+    {Msg::DriveCdRom, {"CD-ROM Laufwerk", "CD-ROM drive"}},
+    {Msg::DriveRamDisk, {"RAM Laufwerk", "RAM Disk"}},
+
+    {Msg::NotReady, {"Laufwerk ist nicht bereit zum Datenaustausch.", "Drive is not ready for data exchange."}},
+    {Msg::ChooseDriveFirst, {"Bitte wählen Sie zuerst ein Laufwerk aus.", "Please select a drive first."}},
+    {Msg::NotRemovableDrive,
+     {"Das Laufwerk %1 ist kein Wechseldatenträger!\r\nBitte wählen Sie bei 'CF-Laufwerk' ein "
+      "anderes Laufwerk aus.",
+      "Drive %1 is not a removable storage medium!\r\nPlease select another drive under "
+      "'CF-Drive'."}},
+    {Msg::CardSizeUnsuitable,
+     {"Die Compact-Flash-Karte ist nicht für den Betrieb mit dem Tarvolin Audio geeignet!\r\n"
+      "Bitte verwenden Sie CF-Karten mit %1 MB.",
+      "The CF-card is not suitable for an operation with the Tarvolin Audio. Please use CF cards "
+      "with %1 MB."}},
+    // The last joint of the card sizes' list in the two messages above and below.
+    {Msg::SizeListOr, {" oder ", " or "}},
+    {Msg::CardNotFat, {"Die Compact-Flash-Karte ist nicht richtig formatiert!\r\nRichtiges Dateisystem ist 'FAT'.",
+                       "The format of the CF-card is wrong!\r\nCorrect filesystem is 'FAT'."}},
+    {Msg::NotEnoughSpace, {"Es ist nicht genügend Speicherplatz auf dem Datenträger vorhanden!",
+                           "There is not enough memory space available on the drive!"}},
+    {Msg::CardNotEmpty,
+     {"Der Datenträger ist nicht leer!\r\nBitte löschen Sie alle Daten, bevor Sie eine "
+      "Project-Datei auf die Compact-Flash Karte speichern!\r\r\nWollen Sie die Project-Datei "
+      "trotzdem speichern?",
+      "The drive is not empty!\r\nPlease delete all files before writing a project file to the "
+      "CF card.\r\r\nDo you want to proceed with writing of the project file anyway? "}},
+    {Msg::ChooseProjectFile, {"Bitte wählen Sie zuerst eine Project-Datei aus.", "Please select a project file first."}},
+    {Msg::ProjectFileMissing, {"Die Project-Datei wurde nicht gefunden.", "The project file could not be found."}},
+    {Msg::CopyFailed, {"Die Project-Datei konnte nicht auf die Compact-Flash Karte geschrieben werden.",
+                       "The project file could not be written to the CF card."}},
+    {Msg::CardSizeUnsuitableOnWrite,
+     {"Die Compact Flash Karte ist nicht für den Betrieb mit dem Tarvolin Audio geeignet!\r\n"
+      "Bitte verwenden Sie CF-Karten mit %1 MB.",
+      "The CF-card is not suitable for an operation with the Tarvolin Audio!\r\nPlease use CF "
+      "cards with %1 MB."}},
+    {Msg::WritingProjectFile, {"Project-Datei wird geschrieben", "Writing Project-file"}},
+    {Msg::ClearCardQuestion, {"Sind Sie sicher, daß Sie alle Daten auf Laufwerk '%1' löschen wollen ?",
+                              "Are you sure to delete all data on drive '%1'?"}},
+    {Msg::ClearNotRemovable, {"Das Laufwerk ist kein Wechseldatenträger!",
+                              "This Drive is not a removable storage medium!"}},
+};
+// clang-format on
+
+constexpr bool EveryIdInItsRow() {
+    if (std::size(kRows) != static_cast<std::size_t>(Msg::Count))
+        return false;
+    for (std::size_t i = 0; i < std::size(kRows); ++i)
+        if (static_cast<std::size_t>(kRows[i].id) != i)
+            return false;
+    return true;
+}
+static_assert(EveryIdInItsRow(), "one row per message id, in the order of the ids");
+
+} // namespace
+
+const char *Text(Msg id, Language language) {
+    return kRows[static_cast<std::size_t>(id)].text[static_cast<std::size_t>(language)];
+}
+
+std::string Text(Msg id, Language language, const std::string &argument) {
+    std::string text = Text(id, language);
+    const auto at = text.find("%1");
+    if (at != std::string::npos)
+        text.replace(at, 2, argument);
+    return text;
+}
+
+} // namespace tf
