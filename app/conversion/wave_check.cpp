@@ -1,6 +1,7 @@
 // The wave file gate of the window: reads the header and lets the same check
-// the command-line converter uses decide.
+// the command-line converter uses decide; the window says the refusal.
 
+#include "app/card/common.h"
 #include "app/shell/projekt.h"
 #include "library/wave_header.h"
 
@@ -38,15 +39,28 @@ WaveHeaderBytes ReadHeaderBytes(FileSystem& fs, const std::string& path) {
     return header;
 }
 
+texts::Pair Refusal(WaveCheck check) {
+    switch (check) {
+    case WaveCheck::NotStereo:
+        return {"Mono-Waves können nicht verarbeitet werden.", "Mono waves cannot be used."};
+    case WaveCheck::Not44100Hz:
+        return {"Nur Waves mit 44.1 kHz können verwendet werden.",
+                "Only waves with 44.1 kHz can be used."};
+    case WaveCheck::Not16Bit:
+        return {"Nur Waves mit 16 Bit können verwendet werden.",
+                "Only waves with 16 Bit can be used."};
+    default:
+        return {"Kein gültiges WAVE-Format", "Invalid wave format"};
+    }
+}
+
 } // namespace
 
 std::uint8_t Projekt::Header_auslesen() {
     const WaveCheck check = check_wave_header(ReadHeaderBytes(s_.fs, Quell_Wave_Pfad));
     if (check == WaveCheck::Accepted)
         return 1;
-    const std::string message(
-        wave_check_message(check, German() ? Language::German : Language::English));
-    s_.msg.Show(message, MsgButtons::Ok, MsgIcon::None, kTitleApp);
+    s_.msg.Show(texts::In(*this, Refusal(check)), MsgButtons::Ok, MsgIcon::None, kTitleApp);
     return 0;
 }
 

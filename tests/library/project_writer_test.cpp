@@ -188,8 +188,9 @@ TEST_F(ProjectWriter, FailingSourceCloseKeepsTheCompleteFile) {
 TEST_F(ProjectWriter, ThrowingProgressCallbackDoesNotEscape) {
     std::string name = kName;
     std::string code = "0120";
-    const Result r = create_project_file(wave.c_str(), target.c_str(), name.data(), code.data(),
-                                         [](std::uint64_t) { throw std::runtime_error("cancel"); });
+    const Result r = create_project_file(
+        wave.c_str(), target.c_str(), name.data(), code.data(),
+        [](std::uint64_t, std::uint64_t) { throw std::runtime_error("cancel"); });
     EXPECT_EQ(r, Result::IoError);
     EXPECT_FALSE(fs::exists(target));
 }
@@ -200,7 +201,8 @@ TEST_F(ProjectWriter, ProgressReachesTheAudioSize) {
     std::uint64_t last = 0;
     int calls = 0;
     const Result r = create_project_file(wave.c_str(), target.c_str(), name.data(), code.data(),
-                                         [&](std::uint64_t done) {
+                                         [&](std::uint64_t done, std::uint64_t expected) {
+                                             EXPECT_EQ(expected, 100'000u);
                                              EXPECT_GE(done, last);
                                              last = done;
                                              ++calls;
