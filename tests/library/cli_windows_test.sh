@@ -31,6 +31,10 @@ grep -q "Only waves with 44.1 kHz can be used." "$work/refused.txt" || fail "48 
 status=$?
 [ $status -eq 3 ] || fail "folder as input: exit status $status"
 grep -q "is a folder, not a wave file" "$work/folder.txt" || fail "folder message"
+"$run" "$conv" convert NUL "$work/out/d.kpf" > "$work/device.txt" 2>&1
+status=$?
+[ $status -eq 3 ] || fail "device as input: exit status $status"
+grep -q "is a device, not a file" "$work/device.txt" || fail "device message"
 
 # A second wave file as the target (what convert *.wav gives) stays as it is.
 cp "$work/b.wav" "$work/keep.wav"
