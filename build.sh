@@ -10,13 +10,20 @@ cd "$here"
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
 setup() {
-  local missing=()
+  local missing=() foreign=0
   while read -r pkg; do
     pkg=${pkg%%#*}; pkg=$(echo "$pkg" | xargs)
     [ -n "$pkg" ] || continue
+    case "$pkg" in *:i386) foreign=1 ;; esac
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
   done < packages.txt
   if [ ${#missing[@]} -gt 0 ]; then
+    # 32-bit packages are only offered once the architecture is known to dpkg;
+    # the update that follows fetches its package lists.
+    if [ $foreign -eq 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+      echo "== adding the i386 architecture (32-bit Wine)"
+      as_root dpkg --add-architecture i386
+    fi
     echo "== installing: ${missing[*]}"
     as_root apt-get update -qq
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null

@@ -4,9 +4,8 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX="${TF_WINEPREFIX:-$here/build/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  mkdir -p "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1
-  wineserver -w
+if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -d "$WINEPREFIX/drive_c/windows/syswow64" ] ||
+   [ -z "$(ls -A "$WINEPREFIX/drive_c/windows/syswow64")" ]; then
+  WINEDEBUG=-all "$here/tools/make-wineprefix.sh"
 fi
 exec wine "$@"

@@ -1,12 +1,17 @@
 #include "library/file_system.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include <climits>
+#include <vector>
 
 namespace tf {
 
@@ -20,11 +25,15 @@ struct FileIdentity {
     DWORD index_low = 0;
 };
 
+// Backup semantics lets this open folders too; no access rights are asked for,
+// so an open source or a locked target does not get in the way.
+HANDLE open_for_query(const char *path) {
+    return CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
 bool identity_of(const char *path, FileIdentity &out) {
-    // Backup semantics lets this open folders too; no access rights are asked
-    // for, so an open source or a locked target does not get in the way.
-    HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE h = open_for_query(path);
     if (h == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -37,15 +46,70 @@ bool identity_of(const char *path, FileIdentity &out) {
     return ok;
 }
 
+PathKind kind_of_handle(HANDLE h) {
+    switch (GetFileType(h)) {
+    case FILE_TYPE_DISK:
+        return PathKind::Regular;
+    case FILE_TYPE_PIPE:
+        return PathKind::Pipe;
+    default:
+        return PathKind::Device;
+    }
+}
+
+bool is_pipe_name(const char *path) {
+    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path, 9, "\\\\.\\pipe\\", 9) ==
+           CSTR_EQUAL;
+}
+
 } // namespace
 
 PathKind path_kind(const char *path) {
+    // Opening a pipe by name would connect to it; its name alone tells.
+    if (is_pipe_name(path)) {
+        return PathKind::Pipe;
+    }
     const DWORD attributes = GetFileAttributesA(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return PathKind::Folder;
+    }
+    HANDLE h = open_for_query(path);
+    if (h == INVALID_HANDLE_VALUE) {
         return PathKind::Missing;
     }
-    return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) ? PathKind::Other
-                                                                             : PathKind::Regular;
+    const PathKind kind = kind_of_handle(h);
+    CloseHandle(h);
+    return kind;
+}
+
+PathKind stream_kind(std::FILE *f) {
+    return kind_of_handle(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f))));
+}
+
+std::FILE *open_regular_for_reading(const char *path) {
+    if (is_pipe_name(path)) {
+        return nullptr;
+    }
+    // The sharing a C library's fopen grants, so other readers are not shut out.
+    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        return nullptr;
+    }
+    if (kind_of_handle(h) != PathKind::Regular) {
+        CloseHandle(h);
+        return nullptr;
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(h);
+        return nullptr;
+    }
+    std::FILE *f = _fdopen(fd, "rb");
+    if (!f) {
+        _close(fd);
+    }
+    return f;
 }
 
 bool same_file(const char *a, const char *b) {
@@ -54,24 +118,103 @@ bool same_file(const char *a, const char *b) {
            ia.index_high == ib.index_high && ia.index_low == ib.index_low;
 }
 
+bool same_file_as(const char *path, std::FILE *stream) {
+    FileIdentity ip;
+    BY_HANDLE_FILE_INFORMATION info{};
+    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    return identity_of(path, ip) && GetFileInformationByHandle(h, &info) != 0 &&
+           ip.volume == info.dwVolumeSerialNumber && ip.index_high == info.nFileIndexHigh &&
+           ip.index_low == info.nFileIndexLow;
+}
+
+std::string resolve_links(const char *path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        return path;
+    }
+    HANDLE h = open_for_query(path);
+    if (h == INVALID_HANDLE_VALUE) {
+        return path;
+    }
+    std::vector<char> buffer(MAX_PATH * 4);
+    const DWORD n = GetFinalPathNameByHandleA(h, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    CloseHandle(h);
+    if (n == 0 || n >= buffer.size()) {
+        return path;
+    }
+    std::string final_path(buffer.data(), n);
+    if (final_path.rfind("\\\\?\\UNC\\", 0) == 0) {
+        return "\\\\" + final_path.substr(8);
+    }
+    return final_path.rfind("\\\\?\\", 0) == 0 ? final_path.substr(4) : final_path;
+}
+
 bool seek_to(std::FILE *f, std::uint64_t offset) {
     return _fseeki64(f, static_cast<__int64>(offset), SEEK_SET) == 0;
 }
 
+std::optional<std::uint64_t> stream_position(std::FILE *f) {
+    const __int64 at = _ftelli64(f);
+    return at < 0 ? std::nullopt : std::optional<std::uint64_t>(static_cast<std::uint64_t>(at));
+}
+
 namespace {
-std::int64_t end_offset(std::FILE *f) {
-    return _fseeki64(f, 0, SEEK_END) == 0 ? _ftelli64(f) : -1;
+bool seek_end(std::FILE *f) {
+    return _fseeki64(f, 0, SEEK_END) == 0;
 }
 } // namespace
 
 #else
 
+namespace {
+
+PathKind kind_of_mode(mode_t mode) {
+    if (S_ISREG(mode)) {
+        return PathKind::Regular;
+    }
+    if (S_ISDIR(mode)) {
+        return PathKind::Folder;
+    }
+    if (S_ISFIFO(mode)) {
+        return PathKind::Pipe;
+    }
+    return S_ISSOCK(mode) ? PathKind::Socket : PathKind::Device;
+}
+
+} // namespace
+
 PathKind path_kind(const char *path) {
     struct stat st {};
-    if (stat(path, &st) != 0) {
-        return PathKind::Missing;
+    return stat(path, &st) == 0 ? kind_of_mode(st.st_mode) : PathKind::Missing;
+}
+
+PathKind stream_kind(std::FILE *f) {
+    struct stat st {};
+    return fstat(fileno(f), &st) == 0 ? kind_of_mode(st.st_mode) : PathKind::Missing;
+}
+
+std::FILE *open_regular_for_reading(const char *path) {
+    // The kind is asked first so that a device is never opened at all; the
+    // second look at the open descriptor closes the gap between the two.
+    if (path_kind(path) != PathKind::Regular) {
+        return nullptr;
     }
-    return S_ISREG(st.st_mode) ? PathKind::Regular : PathKind::Other;
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return nullptr;
+    }
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        close(fd);
+        return nullptr;
+    }
+    std::FILE *f = fdopen(fd, "rb");
+    if (!f) {
+        close(fd);
+    }
+    return f;
 }
 
 bool same_file(const char *a, const char *b) {
@@ -81,26 +224,72 @@ bool same_file(const char *a, const char *b) {
            sa.st_ino == sb.st_ino;
 }
 
+bool same_file_as(const char *path, std::FILE *stream) {
+    struct stat sp {
+    }, ss{};
+    return stat(path, &sp) == 0 && fstat(fileno(stream), &ss) == 0 && sp.st_dev == ss.st_dev &&
+           sp.st_ino == ss.st_ino;
+}
+
+std::string resolve_links(const char *path) {
+    const PathKind kind = path_kind(path);
+    if (kind != PathKind::Regular && kind != PathKind::Missing) {
+        return path;
+    }
+    // The kernel gives up after 40 links; so does this, leaving the open to fail.
+    std::string at = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            return at;
+        }
+        std::vector<char> buffer(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+        const ssize_t n = readlink(at.c_str(), buffer.data(), buffer.size());
+        if (n < 0 || static_cast<std::size_t>(n) >= buffer.size()) {
+            return path;
+        }
+        const std::string link(buffer.data(), static_cast<std::size_t>(n));
+        const auto slash = at.find_last_of('/');
+        at = link.front() == '/' || slash == std::string::npos ? link
+                                                               : at.substr(0, slash + 1) + link;
+    }
+    return path;
+}
+
 bool seek_to(std::FILE *f, std::uint64_t offset) {
     return fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0;
 }
 
+std::optional<std::uint64_t> stream_position(std::FILE *f) {
+    const off_t at = ftello(f);
+    return at < 0 ? std::nullopt : std::optional<std::uint64_t>(static_cast<std::uint64_t>(at));
+}
+
 namespace {
-std::int64_t end_offset(std::FILE *f) {
-    return fseeko(f, 0, SEEK_END) == 0 ? static_cast<std::int64_t>(ftello(f)) : -1;
+bool seek_end(std::FILE *f) {
+    return fseeko(f, 0, SEEK_END) == 0;
 }
 } // namespace
 
 #endif
 
+std::optional<std::uint64_t> stream_size(std::FILE *f) {
+    const auto at = stream_position(f);
+    if (!at || !seek_end(f)) {
+        return std::nullopt;
+    }
+    const auto end = stream_position(f);
+    return seek_to(f, *at) ? end : std::nullopt;
+}
+
 std::optional<std::uint64_t> file_size(const char *path) {
-    std::FILE *f = std::fopen(path, "rb");
+    std::FILE *f = open_regular_for_reading(path);
     if (!f) {
         return std::nullopt;
     }
-    const std::int64_t end = end_offset(f);
+    const auto size = stream_size(f);
     std::fclose(f);
-    return end < 0 ? std::nullopt : std::optional<std::uint64_t>(static_cast<std::uint64_t>(end));
+    return size;
 }
 
 bool seek_forward(std::FILE *f, std::uint64_t distance) {

@@ -1,5 +1,7 @@
 #include "library/wave_header.h"
 
+#include "library/file_system.h"
+
 #include <cstdio>
 
 namespace tf {
@@ -34,7 +36,7 @@ WaveCheck check_wave_header(const WaveHeaderBytes &header) {
 
 WaveHeaderRead read_wave_header(const char *path) {
     WaveHeaderRead result;
-    std::FILE *f = path ? std::fopen(path, "rb") : nullptr;
+    std::FILE *f = path ? open_regular_for_reading(path) : nullptr;
     if (f) {
         result.opened = true;
         // A short or failing read leaves the rest at 0 on purpose.
@@ -42,26 +44,6 @@ WaveHeaderRead read_wave_header(const char *path) {
         std::fclose(f);
     }
     return result;
-}
-
-std::string_view wave_check_message(WaveCheck check, Language language) {
-    const bool german = language == Language::German;
-    switch (check) {
-    case WaveCheck::Accepted:
-        return {};
-    case WaveCheck::InvalidFormat:
-        return german ? "Kein gültiges WAVE-Format" : "Invalid wave format";
-    case WaveCheck::NotStereo:
-        return german ? "Mono-Waves können nicht verarbeitet werden."
-                      : "Mono waves cannot be used.";
-    case WaveCheck::Not44100Hz:
-        return german ? "Nur Waves mit 44.1 kHz können verwendet werden."
-                      : "Only waves with 44.1 kHz can be used.";
-    case WaveCheck::Not16Bit:
-        return german ? "Nur Waves mit 16 Bit können verwendet werden."
-                      : "Only waves with 16 Bit can be used.";
-    }
-    return {};
 }
 
 } // namespace tf

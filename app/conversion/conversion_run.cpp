@@ -3,6 +3,7 @@
 
 #include "app/card/common.h"
 #include "app/shell/projekt.h"
+#include "library/name_rule.h"
 #include "platform/steps.h"
 #include "platform/codepage.h"
 
@@ -13,27 +14,7 @@ namespace tf {
 
 namespace {
 
-constexpr std::size_t kNameLength = 30;
 constexpr const char *kProjectCode = "0120";
-
-// The length of the UTF-8 character starting at s[i]; a byte that does not
-// start a well-formed character counts as a character of its own.
-std::size_t Utf8CharLength(const std::string &s, std::size_t i) {
-    const auto lead = static_cast<unsigned char>(s[i]);
-    std::size_t len = 1;
-    if ((lead >> 5) == 0x6)
-        len = 2;
-    else if ((lead >> 4) == 0xE)
-        len = 3;
-    else if ((lead >> 3) == 0x1E)
-        len = 4;
-    if (i + len > s.size())
-        return 1;
-    for (std::size_t k = 1; k < len; ++k)
-        if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
-            return 1;
-    return len;
-}
 
 std::optional<std::string> ShortPathInAnsi(FileSystem &fs, const std::string &path) {
     try {
@@ -42,7 +23,8 @@ std::optional<std::string> ShortPathInAnsi(FileSystem &fs, const std::string &pa
         std::string ansi = Utf8ToAnsi(short_path, &lossless);
         if (!short_path.empty() && lossless)
             return ansi;
-    } catch (const FsError &) {
+    } catch (const FsError &e) {
+        trace::Swallowed("ShortPathInAnsi", e.what());
     }
     return std::nullopt;
 }
@@ -77,19 +59,7 @@ enum class RunOutcome { Completed, Failed, LibraryMissing, PathNotRepresentable 
 } // namespace
 
 std::string Projekt::Real_Spaces(const std::string &name) const {
-    std::string result;
-    std::size_t i = 0;
-    while (result.size() < kNameLength && i < name.size()) {
-        const std::size_t len = Utf8CharLength(name, i);
-        bool lossless = false;
-        const std::string ansi = Utf8ToAnsi(name.substr(i, len), &lossless, ' ');
-        i += len;
-        const auto code = ansi.size() == 1 ? static_cast<unsigned char>(ansi[0]) : 0u;
-        const bool kept = lossless && code > 33 && code < 126;
-        result += kept ? static_cast<char>(code) : ' ';
-    }
-    result.resize(kNameLength, ' ');
-    return result;
+    return prepare_name(name, NameEncoding::Utf8);
 }
 
 void Projekt::Quell_Wave_Button_Click() {

@@ -3,6 +3,7 @@
 
 #include "app/conversion/wave_verdict.h"
 #include "app/shell/projekt.h"
+#include "platform/steps.h"
 
 #include <algorithm>
 #include <array>
@@ -23,7 +24,7 @@ WaveHeaderBytes ReadHeaderBytes(FileSystem &fs, const std::string &path) {
     WaveHeaderBytes header{};
     std::unique_ptr<TextReader> reader;
     std::size_t have = 0;
-    try {
+    steps::Skippable("Header_auslesen: read", [&] {
         reader = fs.OpenTextForReading(path);
         while (have < header.size()) {
             const std::string chunk = reader->ReadBytes(header.size() - have);
@@ -33,13 +34,11 @@ WaveHeaderBytes ReadHeaderBytes(FileSystem &fs, const std::string &path) {
             std::copy_n(chunk.begin(), n, header.begin() + static_cast<std::ptrdiff_t>(have));
             have += n;
         }
-    } catch (const std::exception &) {
-    }
-    try {
+    });
+    steps::Skippable("Header_auslesen: close", [&] {
         if (reader)
             reader->Close();
-    } catch (const std::exception &) {
-    }
+    });
     return header;
 }
 

@@ -1,6 +1,8 @@
 // trackforge-convert: the pieces shared by its commands.
 #pragma once
 
+#include "library/cli/messages.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -12,8 +14,8 @@ namespace tf::cli {
 enum Exit : int {
     kOk = 0,
     kUsage = 2,
-    kSourceNotOpened = 3,   // result −1
-    kTargetNotCreated = 4,  // result −2
+    kSourceNotOpened = 3,   // result −1, or not a file
+    kTargetNotCreated = 4,  // result −2, or a wave file as target
     kSourceCloseFailed = 5, // result −3 (project file complete)
     kIoError = 6,           // result −5
     kBrokenProjectFile = 7, // info: the structure does not hold
@@ -22,12 +24,6 @@ enum Exit : int {
     kNot44100Hz = 12,
     kNot16Bit = 13,
 };
-
-// The desktop program's name preparation: the first 30 characters, blanks and
-// codes 34 to 125 kept, every other character a blank, padded with blanks.
-// Arguments are UTF-8 on Linux (a multi-byte character is one character) and
-// ANSI bytes on Windows.
-std::string prepare_name(std::string_view typed);
 
 struct ConvertOptions {
     std::vector<std::string> inputs;
@@ -42,5 +38,10 @@ int run_info(const std::string &path);
 
 bool stderr_is_terminal();
 bool is_folder(const std::string &path);
+
+// Why `path` cannot be read as a file, said for the user; empty when it is a
+// regular file or missing (which the opening itself then reports). `wanted`
+// names what a folder is not ("wave file", "project file").
+std::string not_a_file(const std::string &path, std::string_view wanted);
 
 } // namespace tf::cli

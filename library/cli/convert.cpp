@@ -1,6 +1,7 @@
 #include "library/cli/cli.h"
 
 #include "library/file_system.h"
+#include "library/name_rule.h"
 #include "library/project_format.h"
 #include "library/project_writer.h"
 #include "library/wave_header.h"
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <set>
 
@@ -18,47 +20,31 @@ namespace {
 // Files smaller than this finish before a bar would be worth drawing.
 constexpr std::uint64_t kProgressThreshold = 32ULL << 20;
 
-int exit_for_check(WaveCheck check) {
-    switch (check) {
-    case WaveCheck::Accepted:
-        return kOk;
-    case WaveCheck::InvalidFormat:
-        return kInvalidFormat;
-    case WaveCheck::NotStereo:
-        return kNotStereo;
-    case WaveCheck::Not44100Hz:
-        return kNot44100Hz;
-    case WaveCheck::Not16Bit:
-        return kNot16Bit;
-    }
-    return kInvalidFormat;
-}
+#ifdef _WIN32
+constexpr NameEncoding kArgumentEncoding = NameEncoding::SingleByte; // the ANSI code page
+#else
+constexpr NameEncoding kArgumentEncoding = NameEncoding::Utf8;
+#endif
 
-struct Outcome {
+struct Refusal {
     int exit;
-    const char *message;
+    Msg message;
 };
 
-Outcome outcome_for(Result result) {
-    switch (result) {
-    case Result::Done:
-        return {kOk, nullptr};
-    case Result::SourceNotOpened:
-        return {kSourceNotOpened, "the wave file could not be opened or read (result -1)"};
-    case Result::TargetNotCreated:
-        return {kTargetNotCreated,
-                "the project file could not be created: missing folder, no write permission, "
-                "or it names the wave file itself (result -2)"};
-    case Result::SourceCloseFailed:
-        return {kSourceCloseFailed,
-                "the project file is complete, but closing the wave file reported an error "
-                "(result -3)"};
-    case Result::IoError:
-        return {kIoError,
-                "reading the wave file or writing the project file failed midway (disk full or "
-                "medium removed?); the incomplete project file was removed (result -5)"};
+Refusal refusal_for(WaveCheck check) {
+    switch (check) {
+    case WaveCheck::Accepted:
+        break;
+    case WaveCheck::NotStereo:
+        return {kNotStereo, Msg::RefusedNotStereo};
+    case WaveCheck::Not44100Hz:
+        return {kNot44100Hz, Msg::RefusedNot44100Hz};
+    case WaveCheck::Not16Bit:
+        return {kNot16Bit, Msg::RefusedNot16Bit};
+    case WaveCheck::InvalidFormat:
+        break;
     }
-    return {kIoError, "unexpected result"};
+    return {kInvalidFormat, Msg::RefusedInvalidFormat};
 }
 
 std::string stem_of(const std::string &path) {
@@ -79,24 +65,37 @@ std::string join(const std::string &folder, const std::string &file) {
 #endif
 }
 
-// Redraws a one-line bar on the terminal when the percentage changes.
+// A target that already holds a wave file is someone's audio, most likely a
+// second wave that a wildcard put last on the command line.
+bool is_wave_file(const std::string &path) {
+    std::FILE *f = open_regular_for_reading(path.c_str());
+    if (!f) {
+        return false;
+    }
+    char head[12] = {};
+    const bool whole = std::fread(head, 1, sizeof head, f) == sizeof head;
+    std::fclose(f);
+    return whole && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0;
+}
+
+// Redraws a one-line bar on the terminal when the percentage changes. It
+// follows the bytes really converted, so 100 % means the audio is all written.
 class ProgressBar {
   public:
-    explicit ProgressBar(std::uint64_t total) : total_(total ? total : 1) {}
+    ProgressBar() = default;
     ~ProgressBar() {
         if (shown_) {
             std::fputs("\n", stderr);
         }
     }
-
-    // Chunks behind the audio are not converted, so the count may stop short
-    // of the total; a finished conversion still shows 100 %.
-    void finish() { update(total_); }
     ProgressBar(const ProgressBar &) = delete;
     ProgressBar &operator=(const ProgressBar &) = delete;
 
-    void update(std::uint64_t done) {
-        const int percent = static_cast<int>(std::min<std::uint64_t>(100, done * 100 / total_));
+    void update(std::uint64_t done, std::uint64_t total) {
+        if (total < kProgressThreshold) {
+            return;
+        }
+        const int percent = static_cast<int>(std::min<std::uint64_t>(100, done * 100 / total));
         if (percent == percent_) {
             return;
         }
@@ -108,55 +107,100 @@ class ProgressBar {
                      "########################################", kWidth - filled,
                      "........................................", percent,
                      static_cast<unsigned long long>(done >> 20),
-                     static_cast<unsigned long long>(total_ >> 20));
+                     static_cast<unsigned long long>(total >> 20));
         std::fflush(stderr);
     }
 
   private:
-    std::uint64_t total_;
     int percent_ = -1;
     bool shown_ = false;
 };
 
-int convert_one(const std::string &input, const std::string &output,
-                const ConvertOptions &options) {
-    const WaveHeaderRead header = read_wave_header(input.c_str());
-    if (!header.opened) {
-        std::cerr << input << ": " << outcome_for(Result::SourceNotOpened).message << "\n";
+// The refusal of a source or target before anything is opened for writing.
+std::optional<int> refuse_early(const std::string &input, const std::string &output) {
+    if (const std::string why = not_a_file(input, "wave file"); !why.empty()) {
+        std::cerr << why;
         return kSourceNotOpened;
     }
-    const WaveCheck check = check_wave_header(header.bytes);
-    if (check != WaveCheck::Accepted) {
-        std::cerr << input << ": refused: " << wave_check_message(check, Language::English) << "\n";
-        return exit_for_check(check);
+    const WaveHeaderRead header = read_wave_header(input.c_str());
+    if (!header.opened) {
+        std::cerr << say(Msg::SourceNotOpened, {shown(input)});
+        return kSourceNotOpened;
     }
+    if (const WaveCheck check = check_wave_header(header.bytes); check != WaveCheck::Accepted) {
+        const Refusal refusal = refusal_for(check);
+        std::cerr << say(refusal.message, {shown(input)});
+        return refusal.exit;
+    }
+    if (is_wave_file(output)) {
+        std::cerr << say(Msg::TargetIsWave, {shown(input), shown(output)});
+        return kTargetNotCreated;
+    }
+    return std::nullopt;
+}
 
-    std::string name = prepare_name(options.name_given ? options.name : stem_of(input));
+Msg io_error_message(const ConversionReport &report, bool through_link) {
+    if (report.written_path.empty()) {
+        return Msg::IoErrorNothingWritten;
+    }
+    if (!report.target_regular) {
+        return Msg::IoErrorNotAFile;
+    }
+    if (!report.removed) {
+        return Msg::IoErrorNotRemoved;
+    }
+    return through_link ? Msg::IoErrorLinkLeft : Msg::IoErrorRemoved;
+}
+
+// Says what happened. The line about a written file goes to standard output,
+// unless the project file is itself standard output or another non-file.
+int tell_outcome(const std::string &input, const std::string &output, Result result,
+                 const ConversionReport &report, const std::string &name, const std::string &code) {
+    const bool through_link = !report.written_path.empty() && report.written_path != output;
+    const std::string in = shown(input), out = shown(output), real = shown(report.written_path);
+    switch (result) {
+    case Result::SourceNotOpened:
+        std::cerr << say(Msg::SourceNotOpened, {in});
+        return kSourceNotOpened;
+    case Result::TargetNotCreated:
+        std::cerr << say(Msg::TargetNotCreated, {in, out});
+        return kTargetNotCreated;
+    case Result::IoError:
+        std::cerr << say(io_error_message(report, through_link), {in, out, real});
+        return kIoError;
+    case Result::SourceCloseFailed:
+        std::cerr << say(Msg::SourceCloseFailed, {in, out});
+        break;
+    case Result::Done:
+        break;
+    }
+    const std::uint64_t audio = report.audio_converted;
+    const bool into_data =
+        !report.target_regular || same_file_as(report.written_path.c_str(), stdout);
+    (into_data ? std::cerr : std::cout)
+        << say(through_link ? Msg::WroteThroughLink : Msg::Wrote,
+               {real, std::to_string(report.bytes_written), shown(name), shown(code),
+                std::to_string(audio), std::to_string(audio / 4), out});
+    return result == Result::Done ? kOk : kSourceCloseFailed;
+}
+
+int convert_one(const std::string &input, const std::string &output,
+                const ConvertOptions &options) {
+    if (const auto refused = refuse_early(input, output)) {
+        return *refused;
+    }
+    std::string name =
+        prepare_name(options.name_given ? options.name : stem_of(input), kArgumentEncoding);
     std::string code = options.code;
-    const std::uint64_t source_size = file_size(input.c_str()).value_or(0);
-    Result result;
-    if (stderr_is_terminal() && source_size >= kProgressThreshold) {
-        ProgressBar bar(source_size - kSourceHeaderSize);
-        result = create_project_file(input.c_str(), output.c_str(), name.data(), code.data(),
-                                     [&bar](std::uint64_t done) { bar.update(done); });
-        if (result == Result::Done) {
-            bar.finish();
-        }
-    } else {
-        result = create_project_file(input.c_str(), output.c_str(), name.data(), code.data());
+    ConversionReport report;
+    ProgressBar bar;
+    Progress progress;
+    if (stderr_is_terminal()) {
+        progress = [&bar](std::uint64_t done, std::uint64_t total) { bar.update(done, total); };
     }
-
-    const Outcome outcome = outcome_for(result);
-    if (outcome.message) {
-        std::cerr << input << " -> " << output << ": " << outcome.message << "\n";
-    }
-    if (result == Result::Done || result == Result::SourceCloseFailed) {
-        const std::uint64_t size = file_size(output.c_str()).value_or(0);
-        const std::uint64_t audio = size >= kFixedBytes ? size - kFixedBytes : 0;
-        std::cout << "wrote " << output << ": " << size << " bytes, name \"" << name << "\", code "
-                  << code << ", audio " << audio << " bytes (" << audio / 4 << " sample frames)\n";
-    }
-    return outcome.exit;
+    const Result result = create_project_file(input.c_str(), output.c_str(), name.data(),
+                                              code.data(), progress, &report);
+    return tell_outcome(input, output, result, report, name, code);
 }
 
 // ASCII case folded: the project files end up on Windows and on FAT cards,
@@ -182,13 +226,13 @@ std::string clashing_output(const std::vector<std::string> &outputs) {
 
 int run_convert(const ConvertOptions &options) {
     if (options.code.size() != kCodeSize) {
-        std::cerr << "--code takes exactly 4 characters, e.g. --code 0120\n";
+        std::cerr << say(Msg::CodeNotFourBytes,
+                         {shown(options.code), std::to_string(options.code.size())});
         return kUsage;
     }
     const bool into_folder = options.inputs.size() > 1 || is_folder(options.output);
     if (options.inputs.size() > 1 && !is_folder(options.output)) {
-        std::cerr << "with several wave files the last argument must be an existing folder: "
-                  << options.output << "\n";
+        std::cerr << say(Msg::SeveralNeedFolder, {shown(options.output)});
         return kUsage;
     }
     std::vector<std::string> outputs;
@@ -199,8 +243,7 @@ int run_convert(const ConvertOptions &options) {
     // Checked before anything is written: otherwise a later wave of the same
     // name would silently replace an earlier one's project file.
     if (const std::string clash = clashing_output(outputs); !clash.empty()) {
-        std::cerr << "two wave files would both be written to " << clash
-                  << "; convert them into different folders\n";
+        std::cerr << say(Msg::SameTarget, {shown(clash)});
         return kUsage;
     }
     int first_failure = kOk;

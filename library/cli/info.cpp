@@ -57,61 +57,72 @@ bool is_silence(std::FILE *f, std::uint64_t offset, std::uint64_t bytes) {
     return true;
 }
 
+// What is wrong with the structure; empty when it holds.
+std::vector<std::string> problems_of(std::FILE *f,
+                                     const std::array<std::uint8_t, kHeaderSize> &header,
+                                     std::size_t got, std::uint64_t size) {
+    std::vector<std::string> problems;
+    if (got < header.size()) {
+        problems.push_back(say(Msg::InfoShort));
+    }
+    if (std::memcmp(header.data(), kMagic.data(), kMagic.size()) != 0) {
+        problems.push_back(say(Msg::InfoMagic));
+    }
+    for (std::size_t i = kCountOffset + 2; i < header.size(); ++i) {
+        if (header[i] != 0) {
+            problems.push_back(say(Msg::InfoHeaderByte, {std::to_string(i)}));
+            break;
+        }
+    }
+    if (size < kFixedBytes || (size - kFixedBytes) % 2 != 0) {
+        problems.push_back(say(Msg::InfoSize));
+        return problems;
+    }
+    if (!is_silence(f, kHeaderSize, kLeadInBytes)) {
+        problems.push_back(say(Msg::InfoLeadIn));
+    }
+    if (!is_silence(f, size - kTailBytes, kTailBytes)) {
+        problems.push_back(say(Msg::InfoTail));
+    }
+    return problems;
+}
+
+std::string seconds_of(std::uint64_t audio) {
+    return std::to_string(audio / 176400) + "." + std::to_string((audio % 176400) * 10 / 176400);
+}
+
 } // namespace
 
 int run_info(const std::string &path) {
-    const auto size = file_size(path.c_str());
-    FilePtr f{std::fopen(path.c_str(), "rb")};
+    if (const std::string why = not_a_file(path, "project file"); !why.empty()) {
+        std::cerr << why;
+        return kSourceNotOpened;
+    }
+    FilePtr f{open_regular_for_reading(path.c_str())};
+    const auto size = f ? stream_size(f.get()) : std::nullopt;
     if (!f || !size) {
-        std::cerr << path << ": cannot be opened\n";
+        std::cerr << say(Msg::InfoCannotOpen, {shown(path)});
         return kSourceNotOpened;
     }
     std::array<std::uint8_t, kHeaderSize> header{};
     const std::size_t got = std::fread(header.data(), 1, header.size(), f.get());
-
-    std::vector<std::string> problems;
-    if (got < header.size()) {
-        problems.push_back("shorter than the 7680-byte header");
-    }
-    if (std::memcmp(header.data(), kMagic.data(), kMagic.size()) != 0) {
-        problems.push_back("magic word is not KORVANT");
-    }
-    for (std::size_t i = kCountOffset + 2; i < header.size(); ++i) {
-        if (header[i] != 0) {
-            problems.push_back("header byte " + std::to_string(i) + " is not zero");
-            break;
-        }
-    }
-    const bool size_ok = *size >= kFixedBytes && (*size - kFixedBytes) % 2 == 0;
-    if (!size_ok) {
-        problems.push_back("size is not 1402188 + an even audio length");
-    } else {
-        if (!is_silence(f.get(), kHeaderSize, kLeadInBytes)) {
-            problems.push_back("lead-in is not silence");
-        }
-        if (!is_silence(f.get(), *size - kTailBytes, kTailBytes)) {
-            problems.push_back("tail is not silence");
-        }
-    }
+    const std::vector<std::string> problems = problems_of(f.get(), header, got, *size);
 
     const unsigned count = header[kCountOffset] | header[kCountOffset + 1] << 8;
     const std::uint64_t audio = *size >= kFixedBytes ? *size - kFixedBytes : 0;
-    std::cout << "File:          " << path << "\n"
-              << "Magic:         " << printable(header.data(), kMagic.size()) << "\n"
-              << "Code:          " << printable(header.data() + kCodeOffset, kCodeSize) << "\n"
-              << "Name:          \"" << printable(header.data() + kNameOffset, kNameSize) << "\"\n"
-              << "Length count:  " << count << "\n"
-              << "Audio:         " << audio << " bytes (" << audio / 4 << " sample frames, "
-              << audio / 176400 << "." << (audio % 176400) * 10 / 176400
-              << " s at 44.1 kHz stereo)\n"
-              << "Size:          " << *size << " bytes (1402188 + " << audio << ")\n";
+    std::cout << say(Msg::InfoReport,
+                     {shown(path), printable(header.data(), kMagic.size()),
+                      printable(header.data() + kCodeOffset, kCodeSize),
+                      printable(header.data() + kNameOffset, kNameSize), std::to_string(count),
+                      std::to_string(audio), std::to_string(audio / 4), seconds_of(audio),
+                      std::to_string(*size)});
     if (problems.empty()) {
-        std::cout << "Structure:     holds (header zeros, lead-in and tail silence, size)\n";
+        std::cout << say(Msg::InfoHolds);
         return kOk;
     }
-    std::cout << "Structure:     broken\n";
+    std::cout << say(Msg::InfoBroken);
     for (const auto &p : problems) {
-        std::cout << "  - " << p << "\n";
+        std::cout << say(Msg::InfoProblem, {p});
     }
     return kBrokenProjectFile;
 }

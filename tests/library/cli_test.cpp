@@ -1,10 +1,13 @@
 // trackforge-convert as a user runs it: output, exit status and files written.
+#include "library/project_format.h"
 #include "library_test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdio>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace tf::test {
@@ -17,8 +20,12 @@ struct CliRun {
     std::string output; // stdout and stderr together
 };
 
-CliRun run(const std::string &args) {
-    const std::string command = std::string(TF_CONVERT_EXE) + " " + args + " 2>&1";
+const std::string kExe = TF_CONVERT_EXE;
+
+// Runs a shell command line; its standard error is caught too unless it is
+// sent elsewhere.
+CliRun run_shell(const std::string &command_line) {
+    const std::string command = "{ " + command_line + "; } 2>&1";
     std::FILE *p = popen(command.c_str(), "r");
     std::string out;
     std::array<char, 4096> buf;
@@ -27,6 +34,14 @@ CliRun run(const std::string &args) {
     }
     const int raw = pclose(p);
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, out};
+}
+
+CliRun run(const std::string &args) {
+    return run_shell(kExe + " " + args);
+}
+
+bool has(const CliRun &r, const std::string &text) {
+    return r.output.find(text) != std::string::npos;
 }
 
 std::string quoted(const std::string &s) {
@@ -102,7 +117,14 @@ TEST_F(Cli, EachFailureHasItsOwnStatus) {
     EXPECT_EQ(no_folder.status, 4);
     EXPECT_NE(no_folder.output.find("could not be created"), std::string::npos);
     EXPECT_EQ(run("convert " + wave + " " + wave).status, 4);
-    EXPECT_EQ(run("convert " + wave + " " + target + " --code 12").status, 2);
+    const CliRun short_code = run("convert " + wave + " " + target + " --code 12");
+    EXPECT_EQ(short_code.status, 2);
+    EXPECT_TRUE(has(short_code, "exactly 4 bytes")) << short_code.output;
+    // A short option is never taken for a file name.
+    const CliRun short_option = run("convert -n X " + wave + " " + target);
+    EXPECT_EQ(short_option.status, 2);
+    EXPECT_TRUE(has(short_option, "unknown option -n")) << short_option.output;
+    EXPECT_FALSE(fs::exists(target));
     EXPECT_EQ(run("convert " + wave).status, 2);
     EXPECT_EQ(run("frobnicate").status, 2);
 }
@@ -154,6 +176,111 @@ TEST_F(Cli, InfoReadsAProjectFileBack) {
     write_bytes(target, b);
     EXPECT_NE(run("info " + target).output.find("size is not"), std::string::npos);
     EXPECT_EQ(run("info " + dir.file("missing.kpf")).status, 3);
+}
+
+TEST_F(Cli, InputThatIsNoFileIsRefusedBeforeItIsRead) {
+    const CliRun piped = run_shell("cat " + wave + " | " + kExe + " convert /dev/stdin " + target);
+    EXPECT_EQ(piped.status, 3);
+    EXPECT_TRUE(has(piped, "/dev/stdin: cannot be opened: is a pipe, not a file")) << piped.output;
+    const std::string fifo = dir.file("fifo.wav");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const CliRun named = run_shell("timeout 20 " + kExe + " convert " + fifo + " " + target);
+    EXPECT_EQ(named.status, 3) << "124 means it blocked: " << named.output;
+    EXPECT_TRUE(has(named, "is a pipe, not a file")) << named.output;
+    const CliRun folder = run("convert " + dir.path().string() + " " + target);
+    EXPECT_EQ(folder.status, 3);
+    EXPECT_TRUE(has(folder, "is a folder, not a wave file")) << folder.output;
+    const CliRun info = run("info " + dir.path().string());
+    EXPECT_EQ(info.status, 3);
+    EXPECT_TRUE(has(info, "is a folder, not a project file")) << info.output;
+    EXPECT_FALSE(fs::exists(target));
+}
+
+// `convert *.wav` with two matches makes the second wave file the target.
+TEST_F(Cli, AnExistingWaveFileIsNeverOverwritten) {
+    const std::string second = dir.file("Song.wav");
+    const Bytes bytes = make_wave(pattern(400, 9));
+    write_bytes(second, bytes);
+    const CliRun r = run("convert " + wave + " " + second);
+    EXPECT_EQ(r.status, 4);
+    EXPECT_TRUE(has(r, second + " is a wave file")) << r.output;
+    EXPECT_EQ(read_bytes(second), bytes);
+}
+
+TEST_F(Cli, StatusStaysOutOfTheDataWrittenToStandardOutput) {
+    const Bytes expected =
+        reference_project(make_wave(pattern(4000, 1)), "in" + std::string(28, ' '), "0120");
+    for (const std::string &into : {" > " + target, " | cat > " + target}) {
+        const CliRun r = run_shell(kExe + " convert " + wave + " /dev/stdout" + into);
+        EXPECT_EQ(r.status, 0) << r.output;
+        EXPECT_TRUE(has(r, "wrote ")) << "said on standard error: " << r.output;
+        EXPECT_EQ(read_bytes(target), expected) << into;
+    }
+}
+
+TEST_F(Cli, ControlCharactersInNamesAreShownEscaped) {
+    // A title-setting escape sequence in a file name.
+    const std::string odd = dir.file("x\x1B]0;owned\x07.wav");
+    write_bytes(odd, make_wave(Bytes(8, 0)));
+    const CliRun c = run("convert " + quoted(odd) + " " + dir.file("none/out.kpf"));
+    EXPECT_EQ(c.status, 4);
+    EXPECT_TRUE(has(c, dir.file("x\\x1B]0;owned\\x07.wav"))) << c.output;
+    const CliRun r = run("convert " + quoted("-\x1B") + " " + wave + " " + target);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(has(r, "unknown option -\\x1B")) << r.output;
+    for (const CliRun &run : {c, r}) {
+        EXPECT_EQ(run.output.find('\x1B'), std::string::npos) << run.output;
+        EXPECT_EQ(run.output.find('\x07'), std::string::npos) << run.output;
+    }
+}
+
+// A failed write through a link: the file where the link leads is removed, the
+// link stays, and the message says so (a real 1 MB tmpfs that fills).
+TEST_F(Cli, FailedWriteThroughALinkSaysWhatItRemoved) {
+    TmpfsMount small(dir.file("small"), "1m");
+    if (!small.mounted()) {
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << small.error();
+    }
+    const std::string link = dir.file("link.kpf");
+    fs::create_symlink(dir.file("small/real.kpf"), link);
+    const CliRun r = run("convert " + wave + " " + link);
+    EXPECT_EQ(r.status, 6);
+    EXPECT_TRUE(has(r, "the incomplete project file " + dir.file("small/real.kpf") +
+                           ", where the link " + link +
+                           " leads, was removed; the link itself was left"))
+        << r.output;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_FALSE(fs::exists(dir.file("small/real.kpf")));
+}
+
+// Recorders leave all ones, or the true size wrapped at 2^32, in the sizes of
+// a wave past 4 GiB. Every byte is converted, in memory that does not grow.
+// The project file goes to a pipe whose end is checked, and once to /dev/null:
+// 10 GB written to a disk would take a minute and prove nothing more.
+TEST_F(Cli, FiveGibibyteWavesAreConvertedWholeInFlatMemory) {
+    constexpr std::uint64_t kTotal = 5ULL << 30;
+    constexpr std::uint64_t kAudio = kTotal - 44;
+    const std::string big = dir.file("big.wav");
+    const std::string last = dir.file("last.bin");
+    const std::string to_pipe =
+        " /dev/stdout | tail -c " + std::to_string(kTailBytes + 4) + " | head -c 4 > " + last;
+    for (const BigSizes sizes : {BigSizes::Unset, BigSizes::Wrapped}) {
+        if (!make_big_wave(big, kTotal, sizes)) {
+            GTEST_SKIP() << "cannot make a 5 GiB sparse file here";
+        }
+        const bool piped = sizes == BigSizes::Unset;
+        const CliRun r = run_shell(kExe + " convert " + big + (piped ? to_pipe : " /dev/null"));
+        fs::remove(big);
+        EXPECT_EQ(r.status, 0) << r.output;
+        EXPECT_TRUE(has(r, ": " + std::to_string(kFixedBytes + kAudio) + " bytes")) << r.output;
+        EXPECT_TRUE(has(r, "audio " + std::to_string(kAudio) + " bytes")) << r.output;
+        if (piped) {
+            EXPECT_EQ(read_bytes(last), (Bytes{0x01, 0x82, 0x03, 0x84})) << "the last samples";
+        }
+    }
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    EXPECT_LT(usage.ru_maxrss, 16 * 1024) << "peak resident memory of the converter, kB";
 }
 
 TEST_F(Cli, HelpExplainsTheCommands) {

@@ -1,6 +1,7 @@
 #!/bin/sh
 # trackforge-convert.exe under Wine: a batch conversion, reading the results
-# back, and a refused wave file, with the exit statuses a script relies on.
+# back, refused inputs and targets, and 5 GiB waves, with the exit statuses a
+# script relies on.
 #   cli_windows_test.sh EMULATOR tf-wavegen.exe trackforge-convert.exe WORKDIR
 set -u
 run=$1 gen=$2 conv=$3 work=$4
@@ -26,4 +27,36 @@ status=$?
 [ $status -eq 12 ] || fail "48 kHz exit status $status"
 grep -q "Only waves with 44.1 kHz can be used." "$work/refused.txt" || fail "48 kHz message"
 [ ! -e "$work/out/c.kpf" ] || fail "refused file written"
+"$run" "$conv" convert "$work" "$work/out/d.kpf" > "$work/folder.txt" 2>&1
+status=$?
+[ $status -eq 3 ] || fail "folder as input: exit status $status"
+grep -q "is a folder, not a wave file" "$work/folder.txt" || fail "folder message"
+"$run" "$conv" convert NUL "$work/out/d.kpf" > "$work/device.txt" 2>&1
+status=$?
+[ $status -eq 3 ] || fail "device as input: exit status $status"
+grep -q "is a device, not a file" "$work/device.txt" || fail "device message"
+
+# A second wave file as the target (what convert *.wav gives) stays as it is.
+cp "$work/b.wav" "$work/keep.wav"
+"$run" "$conv" convert "$work/a.wav" "$work/b.wav" > "$work/wave.txt" 2>&1
+status=$?
+[ $status -eq 4 ] || fail "wave file as target: exit status $status"
+grep -q "b.wav is a wave file" "$work/wave.txt" || fail "wave target message"
+cmp -s "$work/b.wav" "$work/keep.wav" || fail "the wave file target was changed"
+
+# Sparse 5 GiB waves whose sizes are all ones or wrapped at 2^32: all audio is
+# converted. NUL takes the data, so the status must go to standard error.
+fmt='WAVEfmt \020\000\000\000\001\000\002\000\104\254\000\000\020\261\002\000\004\000\020\000data'
+for form in '\377\377\377\377 \377\377\377\377' '\370\377\377\077 \324\377\377\077'; do
+    riff=${form% *} data=${form#* }
+    printf "RIFF$riff$fmt$data" > "$work/big.wav"
+    truncate -s 5G "$work/big.wav" || { echo "SKIP: no room for a sparse 5 GiB file"; break; }
+    "$run" "$conv" convert "$work/big.wav" NUL > "$work/big.out" 2> "$work/big.err"
+    status=$?
+    rm -f "$work/big.wav"
+    cat "$work/big.err"
+    [ $status -eq 0 ] || fail "5 GiB wave: exit status $status"
+    grep -q "audio 5368709076 bytes" "$work/big.err" || fail "5 GiB wave: not all audio converted"
+    [ ! -s "$work/big.out" ] || fail "status line written to standard output with NUL as target"
+done
 echo "OK"

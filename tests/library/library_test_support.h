@@ -11,6 +11,11 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <cerrno>
+#include <sys/mount.h>
+#endif
+
 namespace tf::test {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -48,6 +53,42 @@ inline Bytes read_bytes(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+// What a recorder leaves in a wave file past 4 GiB: sizes of all ones, or the
+// true sizes wrapped at 2^32.
+enum class BigSizes { Unset, Wrapped };
+
+// A sparse wave file of `total` bytes in one of those forms; its last four
+// bytes are 01 02 03 04, to be found at the end of the audio. False when the
+// file system cannot hold it.
+bool make_big_wave(const std::string &path, std::uint64_t total, BigSizes sizes);
+
+#ifndef _WIN32
+// A tmpfs of a chosen size, mounted for the life of the object (needs root in
+// a container that allows it).
+class TmpfsMount {
+  public:
+    TmpfsMount(const std::string &point, const std::string &size) : point_(point) {
+        std::filesystem::create_directories(point);
+        mounted_ = mount("tf-test", point.c_str(), "tmpfs", 0, ("size=" + size).c_str()) == 0;
+        error_ = mounted_ ? "" : std::strerror(errno);
+    }
+    ~TmpfsMount() {
+        if (mounted_) {
+            umount2(point_.c_str(), MNT_DETACH);
+        }
+    }
+    TmpfsMount(const TmpfsMount &) = delete;
+    TmpfsMount &operator=(const TmpfsMount &) = delete;
+    bool mounted() const { return mounted_; }
+    const std::string &error() const { return error_; }
+
+  private:
+    std::string point_;
+    bool mounted_ = false;
+    std::string error_;
+};
+#endif
 
 // Element-wise on purpose: GCC 12 at -O3 misreads vector::insert of small
 // ranges as an overflow (-Wstringop-overflow) in the MinGW build.
@@ -111,6 +152,24 @@ inline Bytes make_wave(const Bytes &audio, const Bytes &trailer = {}) {
     append(w, audio.begin(), audio.end());
     append(w, trailer.begin(), trailer.end());
     return w;
+}
+
+inline bool make_big_wave(const std::string &path, std::uint64_t total, BigSizes sizes) {
+    const bool unset = sizes == BigSizes::Unset;
+    Bytes head;
+    put_id(head, "RIFF");
+    put32(head, unset ? 0xFFFFFFFF : static_cast<std::uint32_t>(total - 8));
+    put_id(head, "WAVE");
+    put_chunk(head, "fmt ", fmt_body());
+    put_id(head, "data");
+    put32(head, unset ? 0xFFFFFFFF : static_cast<std::uint32_t>(total - 44));
+    write_bytes(path, head);
+    std::error_code ec;
+    std::filesystem::resize_file(path, total, ec);
+    std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(static_cast<std::streamoff>(total - 4));
+    f.write("\x01\x02\x03\x04", 4);
+    return !ec && f.good();
 }
 
 // Where the audio of `wave` lies, found the slow and obvious way.

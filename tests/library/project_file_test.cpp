@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace tf::test {
 namespace {
 
@@ -204,6 +206,50 @@ TEST_F(ProjectFile, ChunkWalkSeeksPastFourGibibytes) {
     std::filesystem::remove(path);
     EXPECT_EQ(audio_of(project), audio_of(convert(make_wave(audio))));
     EXPECT_EQ(project[41] | project[42] << 8, ((0xFFFFFFFFu - 44) / 176604 + 1) & 0xFFFF);
+}
+
+// Past 4 GiB a data size cannot be stated: all ones or the true size wrapped
+// at 2^32 must not cut the audio, while well-formed chunks behind a true size
+// are still skipped. The files are sparse; only their layout is read here.
+TEST_F(ProjectFile, AtFourGibibytesTheDataSizeIsOnlyBelievedWhenChunksFollow) {
+    constexpr std::uint64_t kTotal = 5ULL << 30;
+    const std::string path = dir.file("big.wav");
+    auto layout_of = [&](const std::string &file) {
+        std::FILE *f = std::fopen(file.c_str(), "rb");
+        const auto layout = read_source_layout(f);
+        std::fclose(f);
+        return layout.value_or(SourceLayout{});
+    };
+    for (const BigSizes sizes : {BigSizes::Unset, BigSizes::Wrapped}) {
+        if (!make_big_wave(path, kTotal, sizes)) {
+            GTEST_SKIP() << "cannot make a 5 GiB sparse file here";
+        }
+        const SourceLayout layout = layout_of(path);
+        EXPECT_EQ(layout.audio_length, std::nullopt) << static_cast<int>(sizes);
+        EXPECT_EQ(layout.expected, kTotal - 44) << static_cast<int>(sizes);
+    }
+    // A true size of 1 GiB, then a 3.75 GiB JUNK chunk and a LIST chunk up to the end.
+    make_big_wave(path, kTotal, BigSizes::Wrapped);
+    Bytes trailer;
+    put_id(trailer, "JUNK");
+    put32(trailer, 0xF0000000);
+    {
+        std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(40);
+        f.write("\x00\x00\x00\x40", 4); // data size 0x40000000
+        f.seekp(44 + 0x40000000);
+        f.write(reinterpret_cast<const char *>(trailer.data()), 8);
+        const std::uint64_t list_at = 44 + 0x40000000ULL + 8 + 0xF0000000ULL;
+        Bytes list;
+        put_id(list, "LIST");
+        put32(list, static_cast<std::uint32_t>(kTotal - list_at - 8));
+        f.seekp(static_cast<std::streamoff>(list_at));
+        f.write(reinterpret_cast<const char *>(list.data()), 8);
+    }
+    const SourceLayout believed = layout_of(path);
+    EXPECT_EQ(believed.audio_length, 0x40000000u);
+    EXPECT_EQ(believed.expected, 0x40000000u);
+    std::filesystem::remove(path);
 }
 
 TEST_F(ProjectFile, DataSizeZeroOrTooLargeRunsToTheEnd) {

@@ -8,7 +8,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -93,6 +92,25 @@ TEST_F(ProjectWriter, SourceMissingOrUnreadable) {
     EXPECT_FALSE(fs::exists(target));
     fs::create_directory(dir.file("folder.wav"));
     EXPECT_EQ(convert_paths(dir.file("folder.wav"), target), Result::SourceNotOpened);
+    EXPECT_FALSE(fs::exists(target));
+}
+
+// A pipe would lose its first bytes to the header read and give a wrong count;
+// a FIFO without a writer would block the caller for ever.
+TEST_F(ProjectWriter, SourceThatIsNoFileIsRefusedUnreadAndWithoutBlocking) {
+    const std::string fifo = dir.file("fifo.wav");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(convert_paths(fifo, target), Result::SourceNotOpened);
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    ASSERT_EQ(write(fds[1], source_bytes.data(), 4096), 4096);
+    EXPECT_EQ(convert_paths("/proc/self/fd/" + std::to_string(fds[0]), target),
+              Result::SourceNotOpened);
+    char buf[8192];
+    EXPECT_EQ(read(fds[0], buf, sizeof buf), 4096) << "nothing was read from the pipe";
+    close(fds[0]);
+    close(fds[1]);
+    EXPECT_EQ(convert_paths("/dev/zero", target), Result::SourceNotOpened);
     EXPECT_FALSE(fs::exists(target));
 }
 
@@ -188,8 +206,9 @@ TEST_F(ProjectWriter, FailingSourceCloseKeepsTheCompleteFile) {
 TEST_F(ProjectWriter, ThrowingProgressCallbackDoesNotEscape) {
     std::string name = kName;
     std::string code = "0120";
-    const Result r = create_project_file(wave.c_str(), target.c_str(), name.data(), code.data(),
-                                         [](std::uint64_t) { throw std::runtime_error("cancel"); });
+    const Result r = create_project_file(
+        wave.c_str(), target.c_str(), name.data(), code.data(),
+        [](std::uint64_t, std::uint64_t) { throw std::runtime_error("cancel"); });
     EXPECT_EQ(r, Result::IoError);
     EXPECT_FALSE(fs::exists(target));
 }
@@ -200,7 +219,8 @@ TEST_F(ProjectWriter, ProgressReachesTheAudioSize) {
     std::uint64_t last = 0;
     int calls = 0;
     const Result r = create_project_file(wave.c_str(), target.c_str(), name.data(), code.data(),
-                                         [&](std::uint64_t done) {
+                                         [&](std::uint64_t done, std::uint64_t expected) {
+                                             EXPECT_EQ(expected, 100'000u);
                                              EXPECT_GE(done, last);
                                              last = done;
                                              ++calls;
@@ -230,27 +250,18 @@ TEST_F(ProjectWriter, BrokenPipeTargetIsNotRemoved) {
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
-// A real full disk: a small tmpfs. Needs the right to mount (root in a
-// container that allows it).
+// A real full disk: a small tmpfs.
 class FullDisk : public ProjectWriter {
   protected:
     void SetUp() override {
         ProjectWriter::SetUp();
-        mount_point = dir.file("small");
-        fs::create_directory(mount_point);
-        if (mount("tf-test", mount_point.c_str(), "tmpfs", 0, "size=1m") != 0) {
-            GTEST_SKIP() << "cannot mount a tmpfs here (" << std::strerror(errno)
+        if (!small.mounted()) {
+            GTEST_SKIP() << "cannot mount a tmpfs here (" << small.error()
                          << "); the full-disk case is not tested";
         }
-        mounted = true;
     }
-    void TearDown() override {
-        if (mounted) {
-            umount2(mount_point.c_str(), MNT_DETACH);
-        }
-    }
-    std::string mount_point;
-    bool mounted = false;
+    const std::string mount_point = dir.file("small");
+    TmpfsMount small{mount_point, "1m"};
 };
 
 TEST_F(FullDisk, FailsAndRemovesTheIncompleteFile) {
@@ -261,6 +272,22 @@ TEST_F(FullDisk, FailsAndRemovesTheIncompleteFile) {
     // The space is free again: a small file fits afterwards.
     write_bytes(mount_point + "/small.bin", Bytes(500'000, 1));
     EXPECT_EQ(fs::file_size(mount_point + "/small.bin"), 500'000u);
+}
+
+// The file that filled the disk is the one to remove; the link is the user's.
+TEST_F(FullDisk, ThroughARelativeLinkTheFileIsRemovedAndTheLinkStays) {
+    const std::string link = dir.file("link.kpf");
+    fs::create_symlink("small/real.kpf", link);
+    std::string name = kName, code = "0120";
+    ConversionReport report;
+    EXPECT_EQ(
+        create_project_file(wave.c_str(), link.c_str(), name.data(), code.data(), {}, &report),
+        Result::IoError);
+    EXPECT_EQ(report.written_path, dir.file("small/real.kpf"));
+    EXPECT_TRUE(report.removed);
+    EXPECT_FALSE(fs::exists(dir.file("small/real.kpf")));
+    ASSERT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(fs::read_symlink(link), "small/real.kpf");
 }
 
 } // namespace

@@ -68,23 +68,5 @@ TEST(WaveHeader, ReadsFirst44BytesAndZeroFillsShortFiles) {
     EXPECT_EQ(check_wave_header(missing.bytes), WaveCheck::InvalidFormat);
 }
 
-TEST(WaveHeader, MessagesInBothLanguages) {
-    using enum WaveCheck;
-    EXPECT_EQ(wave_check_message(InvalidFormat, Language::German), "Kein gültiges WAVE-Format");
-    EXPECT_EQ(wave_check_message(InvalidFormat, Language::English), "Invalid wave format");
-    EXPECT_EQ(wave_check_message(NotStereo, Language::German),
-              "Mono-Waves können nicht verarbeitet werden.");
-    EXPECT_EQ(wave_check_message(NotStereo, Language::English), "Mono waves cannot be used.");
-    EXPECT_EQ(wave_check_message(Not44100Hz, Language::German),
-              "Nur Waves mit 44.1 kHz können verwendet werden.");
-    EXPECT_EQ(wave_check_message(Not44100Hz, Language::English),
-              "Only waves with 44.1 kHz can be used.");
-    EXPECT_EQ(wave_check_message(Not16Bit, Language::German),
-              "Nur Waves mit 16 Bit können verwendet werden.");
-    EXPECT_EQ(wave_check_message(Not16Bit, Language::English),
-              "Only waves with 16 Bit can be used.");
-    EXPECT_TRUE(wave_check_message(Accepted, Language::English).empty());
-}
-
 } // namespace
 } // namespace tf::test

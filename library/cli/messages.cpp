@@ -1,0 +1,185 @@
+#include "library/cli/messages.h"
+
+#include "library/name_rule.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+
+namespace tf::cli {
+
+namespace {
+
+struct Text {
+    Msg id;
+    std::string_view text;
+};
+
+constexpr Text kTexts[] = {
+    {Msg::Help,
+     R"(trackforge-convert - wave files to project files (.kpf) for the playback device
+
+Usage:
+  trackforge-convert convert IN.wav OUT.kpf [--name NAME] [--code CODE]
+  trackforge-convert convert IN1.wav IN2.wav ... OUTFOLDER [--name NAME] [--code CODE]
+  trackforge-convert info FILE.kpf
+  trackforge-convert --help
+
+convert  Checks each wave file first (PCM, 2 channels, 44100 Hz, 16 bit, as the
+         desktop program does) and writes its project file. An existing project
+         file is replaced; an existing wave file never is (exit status 4). With
+         several wave files, or when OUT is a folder, each project file goes
+         into that folder as <wave name>.kpf; two wave files of the same name
+         are refused (exit status 2) before anything is written.
+           --name NAME  project name shown on the device; the first 30
+                        characters, letters, digits and most punctuation kept,
+                        anything else (umlauts, !, ~) becomes a blank. Default:
+                        the wave file's name without extension.
+           --code CODE  the code field, exactly 4 bytes (default 0120).
+           --           ends the options: later arguments are file names.
+         Wave files must be regular files: a pipe, device or folder is refused.
+         Long files show a progress bar when run in a terminal. When the
+         project file is not a regular file (/dev/stdout, NUL), what was written
+         is told on standard error, never mixed into the data.
+info     Prints a project file's magic word, code, name, length count and audio
+         length, and whether its structure holds.
+
+Exit status:
+   0 done                          6 read or write failure midway (disk full?);
+   2 wrong usage                     the incomplete project file was removed
+   3 wave file cannot be opened    7 info: project file structure broken
+     (missing, or not a file)     10 refused: invalid wave format (not PCM)
+   4 project file cannot be       11 refused: not stereo
+     created (folder missing, no  12 refused: not 44.1 kHz
+     permission, the wave file    13 refused: not 16 bit
+     itself, or a wave file)
+   5 project file complete, but closing the wave file failed
+With several wave files the status is that of the first one that failed.
+)"},
+    {Msg::TryHelp, "trackforge-convert: {1}\nTry: trackforge-convert --help\n"},
+    {Msg::NoCommand, "no command given"},
+    {Msg::UnknownCommand, "unknown command {1}"},
+    {Msg::UnknownOption, "unknown option {1}"},
+    {Msg::NeedsValue, "{1} needs a value"},
+    {Msg::ConvertNeedsPaths, "convert needs a wave file and a project file (or folder)"},
+    {Msg::InfoNeedsOne, "info needs exactly one project file"},
+    {Msg::CodeNotFourBytes,
+     "--code takes exactly 4 bytes, e.g. --code 0120 (\"{1}\" is {2} bytes)\n"},
+    {Msg::SeveralNeedFolder,
+     "with several wave files the last argument must be an existing folder: {1}\n"},
+    {Msg::SameTarget,
+     "two wave files would both be written to {1}; convert them into different folders\n"},
+    {Msg::SourceNotOpened, "{1}: the wave file could not be opened or read (result -1)\n"},
+    {Msg::IsFolder, "{1}: cannot be opened: is a folder, not a {2}\n"},
+    {Msg::IsPipe, "{1}: cannot be opened: is a pipe, not a file\n"},
+    {Msg::IsSocket, "{1}: cannot be opened: is a socket, not a file\n"},
+    {Msg::IsDevice, "{1}: cannot be opened: is a device, not a file\n"},
+    {Msg::RefusedInvalidFormat, "{1}: refused: Invalid wave format\n"},
+    {Msg::RefusedNotStereo, "{1}: refused: Mono waves cannot be used.\n"},
+    {Msg::RefusedNot44100Hz, "{1}: refused: Only waves with 44.1 kHz can be used.\n"},
+    {Msg::RefusedNot16Bit, "{1}: refused: Only waves with 16 Bit can be used.\n"},
+    {Msg::TargetIsWave,
+     "{1} -> {2}: refused: {2} is a wave file, not a project file; it was left as it is. "
+     "Name a .kpf file or a folder as the target\n"},
+    {Msg::TargetNotCreated,
+     "{1} -> {2}: the project file could not be created: missing folder, no write permission, "
+     "or it names the wave file itself (result -2)\n"},
+    {Msg::SourceCloseFailed,
+     "{1} -> {2}: the project file is complete, but closing the wave file reported an error "
+     "(result -3)\n"},
+    {Msg::IoErrorRemoved,
+     "{1} -> {2}: reading the wave file or writing the project file failed midway (disk full "
+     "or medium removed?); the incomplete project file was removed (result -5)\n"},
+    {Msg::IoErrorLinkLeft,
+     "{1} -> {2}: reading the wave file or writing the project file failed midway (disk full "
+     "or medium removed?); the incomplete project file {3}, where the link {2} leads, was "
+     "removed; the link itself was left (result -5)\n"},
+    {Msg::IoErrorNotRemoved,
+     "{1} -> {2}: reading the wave file or writing the project file failed midway (disk full "
+     "or medium removed?); the incomplete project file {3} could not be removed: delete it "
+     "(result -5)\n"},
+    {Msg::IoErrorNotAFile,
+     "{1} -> {2}: reading the wave file or writing to {2} failed midway; {2} is not a regular "
+     "file and was left as it is (result -5)\n"},
+    {Msg::IoErrorNothingWritten,
+     "{1} -> {2}: the conversion failed before anything was written (result -5)\n"},
+    {Msg::Wrote,
+     "wrote {1}: {2} bytes, name \"{3}\", code {4}, audio {5} bytes ({6} sample frames)\n"},
+    {Msg::WroteThroughLink,
+     "wrote {1} (where the link {7} leads): {2} bytes, name \"{3}\", code {4}, audio {5} bytes "
+     "({6} sample frames)\n"},
+    {Msg::InfoCannotOpen, "{1}: cannot be opened\n"},
+    {Msg::InfoShort, "shorter than the 7680-byte header"},
+    {Msg::InfoMagic, "magic word is not KORVANT"},
+    {Msg::InfoHeaderByte, "header byte {1} is not zero"},
+    {Msg::InfoSize, "size is not 1402188 + an even audio length"},
+    {Msg::InfoLeadIn, "lead-in is not silence"},
+    {Msg::InfoTail, "tail is not silence"},
+    {Msg::InfoReport, "File:          {1}\n"
+                      "Magic:         {2}\n"
+                      "Code:          {3}\n"
+                      "Name:          \"{4}\"\n"
+                      "Length count:  {5}\n"
+                      "Audio:         {6} bytes ({7} sample frames, {8} s at 44.1 kHz stereo)\n"
+                      "Size:          {9} bytes (1402188 + {6})\n"},
+    {Msg::InfoHolds, "Structure:     holds (header zeros, lead-in and tail silence, size)\n"},
+    {Msg::InfoBroken, "Structure:     broken\n"},
+    {Msg::InfoProblem, "  - {1}\n"},
+};
+
+std::string_view text_of(Msg id) {
+    const auto found = std::find_if(std::begin(kTexts), std::end(kTexts),
+                                    [id](const Text &t) { return t.id == id; });
+    return found == std::end(kTexts) ? std::string_view{} : found->text;
+}
+
+void append_escaped(std::string &out, unsigned char c) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "\\x%02X", c);
+    out += hex;
+}
+
+} // namespace
+
+std::string say(Msg id, std::initializer_list<std::string_view> words) {
+    const std::string_view text = text_of(id);
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::size_t k = i + 2 < text.size() && text[i] == '{' && text[i + 2] == '}'
+                                  ? static_cast<std::size_t>(text[i + 1] - '1')
+                                  : words.size();
+        if (k < words.size()) {
+            out += *(words.begin() + k);
+            i += 2;
+        } else {
+            out.push_back(text[i]);
+        }
+    }
+    return out;
+}
+
+std::string shown(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+#ifdef _WIN32
+        const Utf8Piece piece{1, true}; // ANSI bytes: only the controls are a danger
+#else
+        const Utf8Piece piece = utf8_piece(text, i);
+#endif
+        // C1 controls arrive as C2 80..C2 9F; some terminals obey them too.
+        const bool c1 =
+            piece.length == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0;
+        if (c < 0x20 || c == 0x7F || !piece.well_formed || c1) {
+            for (std::size_t k = 0; k < piece.length; ++k) {
+                append_escaped(out, static_cast<unsigned char>(text[i + k]));
+            }
+        } else {
+            out.append(text.substr(i, piece.length));
+        }
+        i += piece.length;
+    }
+    return out;
+}
+
+} // namespace tf::cli
