@@ -1,21 +1,24 @@
 #include "setup/fenster.h"
 
+#include "setup/bilder.h"
+#include "shared/language_flags.h"
+
 #include <algorithm>
 #include <cstdlib>
 
 namespace tf::setup {
 
 namespace {
-constexpr const char* kHinweisDe =
+constexpr const char *kHinweisDe =
     "Setup kann Systemdateien oder gemeinsame Dateien nicht aktualisieren, wenn sie bereits "
     "verwendet werden. Bevor Sie fortfahren, sollten Sie alle geöffneten Anwendungen schließen.";
-constexpr const char* kHinweisEn = "Setup is not able to update system files or shared files, if "
+constexpr const char *kHinweisEn = "Setup is not able to update system files or shared files, if "
                                    "they are open. Please close all applications before you go on.";
 } // namespace
 
-Fenster1::Fenster1(SetupKontext& kontext, ui::Form& fenster2)
+Fenster1::Fenster1(SetupKontext &kontext, ui::Form &fenster2)
     : SetupFenster("Fenster1", kontext), fenster2_(fenster2) {
-    for (ui::Control* c : std::initializer_list<ui::Control*>{
+    for (ui::Control *c : std::initializer_list<ui::Control *>{
              &imgMsg, &Shape1_oben, &Shape1_unten, &Shape1_links, &Shape1_rechts, &Willkommen_txt,
              &Label2, &Frame1, &Deutsch, &Englisch, &OK_Button, &Abbrechen_Button})
         Add(*c);
@@ -33,16 +36,16 @@ void Fenster1::Layout() {
     client_width = 7200;
     client_height = 3330;
     centered = true;
-    icon = ui::Picture::SetupIcon;
+    icon = &bilder::SetupIcon();
 
-    imgMsg.picture = ui::Picture::SetupIcon;
+    imgMsg.picture = &bilder::SetupIcon();
     imgMsg.set_rect({300, 300, 480, 480});
     // The rectangle around the texts.
     const int l = 1020, t = 180, r = 6960, b = 2280;
-    auto linie = [](ui::Line& x, int x1, int y1, int x2, int y2) {
+    auto linie = [](ui::Line &x, int x1, int y1, int x2, int y2) {
         x.x1 = x1, x.y1 = y1, x.x2 = x2, x.y2 = y2;
-        x.set_rect({std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1) + 15,
-                    std::abs(y2 - y1) + 15});
+        x.set_rect(
+            {std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1) + 15, std::abs(y2 - y1) + 15});
     };
     linie(Shape1_oben, l, t, r, t);
     linie(Shape1_unten, l, b, r, b);
@@ -56,10 +59,10 @@ void Fenster1::Layout() {
     Label2.set_font({"MS Sans Serif", 9.75, false});
 
     Frame1.set_rect({240, 2400, 6720, 90});
-    Deutsch.picture = ui::Picture::FlagGerman;
+    Deutsch.picture = &pictures::GermanFlag();
     Deutsch.group = 1;
     Deutsch.set_rect({300, 2700, 660, 435});
-    Englisch.picture = ui::Picture::FlagBritish;
+    Englisch.picture = &pictures::BritishFlag();
     Englisch.group = 1;
     Englisch.set_rect({1080, 2700, 660, 435});
     OK_Button.set_rect({4020, 2730, 1335, 375});
@@ -90,14 +93,19 @@ void Fenster1::Englisch_Click() {
 
 void Fenster1::Sprache_aktualisieren() {
     const std::string produkt = kProduktName;
-    Willkommen_txt.set_caption(Deutsch_aktiv() ? "Willkommen zum " + produkt + " Installationsprogramm"
-                                               : "Welcome to " + produkt + " Setup");
+    Willkommen_txt.set_caption(Deutsch_aktiv()
+                                   ? "Willkommen zum " + produkt + " Installationsprogramm"
+                                   : "Welcome to " + produkt + " Setup");
     Abbrechen_Button.set_caption(Text("Setup beenden", "Exit Setup"));
     Label2.set_caption(Text(kHinweisDe, kHinweisEn));
 }
 
-void Fenster1::OK_Button_Click() { Weiter_zu(fenster2_); }
+void Fenster1::OK_Button_Click() {
+    Weiter_zu(fenster2_);
+}
 
-void Fenster1::Abbrechen_Button_Click() { kontext().Programm_beenden(); }
+void Fenster1::Abbrechen_Button_Click() {
+    kontext().Programm_beenden();
+}
 
 } // namespace tf::setup

@@ -1,5 +1,6 @@
 #include "setup/fenster.h"
 
+#include "setup/bilder.h"
 #include "setup/shell_module.h"
 
 #include <cstdio>
@@ -9,17 +10,17 @@
 namespace tf::setup {
 
 namespace {
-constexpr const char* kZeilenende = "\r\n";
+constexpr const char *kZeilenende = "\r\n";
 
 // Date and time with a four-digit year, so that stamps sort across centuries.
-std::string Zeitstempel(const DateTime& d) {
+std::string Zeitstempel(const DateTime &d) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%04d%02d%02d%02d%02d%02d", d.year, d.month, d.day, d.hour,
                   d.minute, d.second);
     return buf;
 }
 
-bool Wird_registriert(const std::string& Dateiname) {
+bool Wird_registriert(const std::string &Dateiname) {
     if (Dateiname.size() < 3)
         return false;
     const std::string ende = Dateiname.substr(Dateiname.size() - 3);
@@ -27,17 +28,17 @@ bool Wird_registriert(const std::string& Dateiname) {
 }
 
 // The shortcut and log writers skip a failing step and go on with the next.
-void Schritt(const std::function<void()>& schritt) {
+void Schritt(const std::function<void()> &schritt) {
     try {
         schritt();
-    } catch (const std::exception&) {
+    } catch (const std::exception &) {
     }
 }
 } // namespace
 
-Fenster2::Fenster2(SetupKontext& kontext, Fenster1& fenster1, ui::Form& fenster3)
+Fenster2::Fenster2(SetupKontext &kontext, Fenster1 &fenster1, ui::Form &fenster3)
     : SetupFenster("Fenster2", kontext), fenster1_(fenster1), fenster3_(fenster3) {
-    for (ui::Control* c : std::initializer_list<ui::Control*>{
+    for (ui::Control *c : std::initializer_list<ui::Control *>{
              &Label4, &Install_Button, &Label5, &Verzeichnis_Frame, &Verzeichnis_txt,
              &Verzeichnis_wechseln_Button, &Abbrechen_Button, &Label1, &Quelle_txt, &Label2,
              &Ziel_txt, &Label3, &Status_txt, &LOG_txt})
@@ -52,11 +53,11 @@ void Fenster2::Layout() {
     client_width = 7800;
     client_height = 3225;
     centered = true;
-    icon = ui::Picture::SetupIcon;
+    icon = &bilder::SetupIcon();
 
     Label4.set_rect({240, 120, 7320, 255});
     Label4.set_font({"MS Sans Serif", 8.25, true});
-    Install_Button.picture = ui::Picture::SetupPackage;
+    Install_Button.picture = &bilder::SetupPackage();
     Install_Button.set_rect({240, 480, 1050, 1080});
     Label5.set_rect({1500, 720, 6060, 615});
     Verzeichnis_Frame.set_rect({120, 1680, 7560, 900});
@@ -73,7 +74,7 @@ void Fenster2::Layout() {
     Status_txt.set_rect({1080, 4920, 6495, 285});
     LOG_txt.set_rect({120, 5280, 7455, 3375});
     LOG_txt.multiline = true;
-    for (ui::TextBox* t : {&Quelle_txt, &Ziel_txt, &Status_txt, &LOG_txt})
+    for (ui::TextBox *t : {&Quelle_txt, &Ziel_txt, &Status_txt, &LOG_txt})
         t->locked = true;
     Label1.set_caption("Quelle");
     Label2.set_caption("Ziel");
@@ -83,7 +84,7 @@ void Fenster2::Layout() {
 
 void Fenster2::Form_Load() {
     const bool deutsch = fenster1_.Deutsch_aktiv();
-    auto text = [deutsch](const char* de, const char* en) { return deutsch ? de : en; };
+    auto text = [deutsch](const char *de, const char *en) { return deutsch ? de : en; };
     set_caption(Titel());
     Label4.set_caption(text("Starten Sie die Installation, indem Sie auf die Schaltfläche klicken.",
                             "Press button to start Setup"));
@@ -103,10 +104,10 @@ void Fenster2::Form_Load() {
 // Always drive C; when both folders exist the second one wins.
 void Fenster2::Windows_Ordner_suchen() {
     Windows_Ordner.clear();
-    auto vorhanden = [this](const char* ordner) {
+    auto vorhanden = [this](const char *ordner) {
         try {
             return s().fs.FolderExists(ordner);
-        } catch (const std::exception&) {
+        } catch (const std::exception &) {
             return false;
         }
     };
@@ -136,7 +137,9 @@ void Fenster2::Install_Button_Click() {
     Weiter_zu(fenster3_);
 }
 
-void Fenster2::Abbrechen_Button_Click() { kontext().Programm_beenden(); }
+void Fenster2::Abbrechen_Button_Click() {
+    kontext().Programm_beenden();
+}
 
 void Fenster2::Installation_ausfuehren() {
     for (std::int16_t Feldnummer = 1; Feldnummer <= kDateiAnzahl; ++Feldnummer) {
@@ -150,23 +153,25 @@ void Fenster2::Installation_ausfuehren() {
     Log_TXT_Speichern();
 }
 
-void Fenster2::Log(const std::string& zeile) { LOG_txt.set_text(LOG_txt.text() + zeile + kZeilenende); }
+void Fenster2::Log(const std::string &zeile) {
+    LOG_txt.set_text(LOG_txt.text() + zeile + kZeilenende);
+}
 
-void Fenster2::Kopieren(const std::int16_t& Feldnummer) {
-    const Dateieintrag& e = Dateien.at(static_cast<std::size_t>(Feldnummer - 1));
+void Fenster2::Kopieren(const std::int16_t &Feldnummer) {
+    const Dateieintrag &e = Dateien.at(static_cast<std::size_t>(Feldnummer - 1));
     if (e.Dateiname.empty())
         return;
     // One failing step abandons the entry; the lines written before it stay.
     try {
         Eintrag_installieren(e);
-    } catch (const std::exception&) {
+    } catch (const std::exception &) {
         Log(e.Dateiname + " - Datei konnte nicht kopiert werden!");
     }
 }
 
-void Fenster2::Eintrag_installieren(const Dateieintrag& e) {
-    FileSystem& fs = s().fs;
-    const std::string& quelle = e.Dateiname;
+void Fenster2::Eintrag_installieren(const Dateieintrag &e) {
+    FileSystem &fs = s().fs;
+    const std::string &quelle = e.Dateiname;
     const std::string ziel = e.Zielordner + "/" + e.Dateiname;
     CreatePath(e.Zielordner);
     if (fs.FileExists(ziel)) {
@@ -186,8 +191,7 @@ void Fenster2::Eintrag_installieren(const Dateieintrag& e) {
     fs.CopyFile(quelle, ziel);
     Log(e.Dateiname + " wurde nach " + ziel + " kopiert");
     if (Wird_registriert(e.Dateiname)) {
-        const std::string befehl =
-            Windows_Ordner + "system32\\" + "regsvr32.exe /s " + e.Dateiname;
+        const std::string befehl = Windows_Ordner + "system32\\" + "regsvr32.exe /s " + e.Dateiname;
         bool gestartet = false;
         Schritt([&] { gestartet = s().processes.Start(befehl); });
         // The file is in place either way; only its registration is missing.
@@ -199,8 +203,8 @@ void Fenster2::Eintrag_installieren(const Dateieintrag& e) {
     ++Kopiert_Anzahl;
 }
 
-void Fenster2::CreatePath(const std::string& Pfad) {
-    FileSystem& fs = s().fs;
+void Fenster2::CreatePath(const std::string &Pfad) {
+    FileSystem &fs = s().fs;
     std::string praefix;
     for (std::size_t i = 0; i < Pfad.size(); ++i) {
         const char c = Pfad[i];

@@ -1,8 +1,10 @@
 #include "setup/fenster.h"
 
+#include "setup/bilder.h"
+
 namespace tf::setup {
 
-Fenster3::Fenster3(SetupKontext& kontext, Fenster1& fenster1, ui::Form& fenster4)
+Fenster3::Fenster3(SetupKontext &kontext, Fenster1 &fenster1, ui::Form &fenster4)
     : SetupFenster("Fenster3", kontext), fenster1_(fenster1), fenster4_(fenster4) {
     Add(Image1);
     Add(Label1);
@@ -10,16 +12,16 @@ Fenster3::Fenster3(SetupKontext& kontext, Fenster1& fenster1, ui::Form& fenster4
     client_height = 750;
     centered = true;
     has_title_bar = false;
-    icon = ui::Picture::SetupIcon;
-    Image1.picture = ui::Picture::SetupIcon;
+    icon = &bilder::SetupIcon();
+    Image1.picture = &bilder::SetupIcon();
     Image1.set_rect({150, 135, 480, 480});
     Label1.set_rect({780, 255, 3390, 255});
     Label1.set_font({"MS Sans Serif", 8.25, true});
 }
 
 void Fenster3::Form_Activate() {
-    Label1.set_caption(fenster1_.Text("Setup aktualisiert Ihr System ...",
-                                      "Setup is updating your system ..."));
+    Label1.set_caption(
+        fenster1_.Text("Setup aktualisiert Ihr System ...", "Setup is updating your system ..."));
     if (kontext().vorschau)
         return;
     Pause(kontext(), 3.0);
@@ -28,14 +30,14 @@ void Fenster3::Form_Activate() {
     Weiter_zu(fenster4_);
 }
 
-Fenster4::Fenster4(SetupKontext& kontext, Fenster1& fenster1)
+Fenster4::Fenster4(SetupKontext &kontext, Fenster1 &fenster1)
     : SetupFenster("Fenster4", kontext), fenster1_(fenster1) {
     Add(Label1);
     Add(OK_Button);
     client_width = 5400;
     client_height = 1560;
     centered = true;
-    icon = ui::Picture::SetupIcon;
+    icon = &bilder::SetupIcon();
     Label1.set_rect({240, 300, 4920, 300});
     Label1.alignment = ui::Align::Center;
     Label1.set_font({"MS Sans Serif", 9.75, true});
@@ -45,11 +47,13 @@ Fenster4::Fenster4(SetupKontext& kontext, Fenster1& fenster1)
 
 void Fenster4::Form_Load() {
     set_caption(Titel());
-    Label1.set_caption(fenster1_.Text("Das Setup wurde erfolgreich abgeschlossen.",
-                                      "The Setup was successful."));
+    Label1.set_caption(
+        fenster1_.Text("Das Setup wurde erfolgreich abgeschlossen.", "The Setup was successful."));
     OK_Button.set_caption("OK");
 }
 
-void Fenster4::OK_Button_Click() { kontext().Programm_beenden(); }
+void Fenster4::OK_Button_Click() {
+    kontext().Programm_beenden();
+}
 
 } // namespace tf::setup

@@ -80,7 +80,7 @@ TEST_F(FakeFs, CopyReplacesKeepsNameIntoFolderAndRefusesBadTargets) {
 TEST_F(FakeFs, CopyKeepsDateAndCountsSpaceWhenAsked) {
     fs.WriteFile("c:\\a.bin", std::string(3000, 'x'));
     fs.SetLastModified("c:\\a.bin", {2003, 4, 5, 6, 7, 8});
-    auto& e = fs.drive("e:");
+    auto &e = fs.drive("e:");
     e.track_space = true;
     e.available_bytes = 5000;
     fs.CopyFile("c:\\a.bin", "e:\\one.bin");
@@ -120,7 +120,8 @@ TEST_F(FakeFs, DeleteByWildcardIncludesReadOnlyAndFailsWhenNothingMatches) {
 TEST_F(FakeFs, DeleteStopsAtALockedItemAndRemovesLinksAsLinks) {
     fs.WriteFile("c:\\outside\\precious.txt", "keep");
     fs.MakeFolders("e:\\links");
-    std::filesystem::create_directory_symlink(fs.HostPath("c:\\outside"), fs.HostPath("e:\\links\\to_c"));
+    std::filesystem::create_directory_symlink(fs.HostPath("c:\\outside"),
+                                              fs.HostPath("e:\\links\\to_c"));
     fs.DeleteFolder("e:\\links\\*");
     EXPECT_FALSE(fs.FolderExists("e:\\links\\to_c"));
     EXPECT_EQ(fs.ReadFile("c:\\outside\\precious.txt"), "keep");
@@ -139,7 +140,7 @@ TEST_F(FakeFs, FailureInjectionByNameCountAndPredicate) {
     EXPECT_THROW(fs.IsReady("c:"), FsError);
     EXPECT_THROW(fs.IsReady("c:"), FsError);
     fs.ClearFailures();
-    fs.fail_when = [](const std::string& member, const std::string& arg) {
+    fs.fail_when = [](const std::string &member, const std::string &arg) {
         return member == "DriveType" && arg == "c:";
     };
     EXPECT_THROW(fs.DriveType("c:"), FsError);
@@ -153,7 +154,8 @@ TEST_F(FakeFs, TextFilesAreWindows1252OnDiskWithCrLfLines) {
     w->WriteLine("E:");
     w->Write("Größe");
     w->Close();
-    EXPECT_EQ(fs.ReadFile("c:\\settings.kps"), "E:\r\nGr\xF6\xDF" "e");
+    EXPECT_EQ(fs.ReadFile("c:\\settings.kps"), "E:\r\nGr\xF6\xDF"
+                                               "e");
 
     fs.WriteFile("c:\\t.txt", "one\r\ntwo\nthree");
     auto r = fs.OpenTextForReading("c:\\t.txt");
@@ -190,27 +192,6 @@ TEST(FakeServices, ClockWrapsAtMidnightAndPumpMovesIt) {
     EXPECT_DOUBLE_EQ(clock.SecondsSinceMidnight(), 0.5);
     EXPECT_EQ(clock.CurrentMinute(), 0);
     EXPECT_EQ(pump.count, 1);
-}
-
-TEST(FakeServices, ModalWindowRunsItsHandlersThenReactivatesTheOwner) {
-    struct Recorder : tf::ui::Form {
-        using Form::Form;
-        std::vector<std::string>* log;
-        void Form_Load() override { log->push_back(name() + ".Load"); }
-        void Form_Activate() override { log->push_back(name() + ".Activate"); }
-        void Form_Unload() override { log->push_back(name() + ".Unload"); }
-    };
-    std::vector<std::string> log;
-    Recorder main("Main"), about("About");
-    main.log = about.log = &log;
-    tf::fake::FakeWindowSystem ws;
-    ws.on_modal = [&](tf::ui::Form& f) { log.push_back("modal " + f.name()); };
-    ws.Show(main);
-    ws.ShowModal(about, main);
-    EXPECT_EQ(log, (std::vector<std::string>{"Main.Load", "Main.Activate", "About.Load", "About.Activate",
-                                             "modal About", "About.Unload", "Main.Activate"}));
-    EXPECT_NE(ws.Handle(main), 0u);
-    EXPECT_EQ(ws.Handle(about), 0u);
 }
 
 TEST(FakeServices, LocaleGroupsDigitsTheGermanWay) {
