@@ -4,6 +4,8 @@
 #include "platform/win32/ui/window_system_win32.h"
 #include "wine_ui/win32_probe.h"
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -233,6 +235,27 @@ TEST_F(WindowSystemTest, ModalChildClosedByItsCloseBoxAlsoReactivates) {
     EXPECT_EQ(child.log.back(), "unload");
     EXPECT_EQ(form.log.back(), "activate");
     EXPECT_EQ(form.log.size(), 3u);
+}
+
+// A click queued while the program was busy (mouse captured, nothing pumped)
+// acts afterwards unless the end of the busy period drops it.
+TEST_F(WindowSystemTest, InputQueuedWhileBusyIsDroppedAtItsEnd) {
+    ws.Show(form);
+    HWND ok = reinterpret_cast<HWND>(H(form.OK));
+    auto queue_click = [&] {
+        SetCapture(reinterpret_cast<HWND>(ws.Handle(form)));
+        PostMessageW(ok, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        PostMessageW(ok, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    };
+    queue_click();
+    ws.DropPendingInput();
+    ReleaseCapture();
+    ws.PumpPending();
+    EXPECT_EQ(form.log.back(), "activate");
+    queue_click(); // the same without dropping: the click acts
+    ReleaseCapture();
+    ws.PumpPending();
+    EXPECT_EQ(form.log.back(), "ok");
 }
 
 TEST_F(WindowSystemTest, TimerTicksWhileMessagesRun) {
