@@ -18,9 +18,9 @@ namespace {
 
 // "/info" opens the about window once the main window is up (used to take
 // pictures of it without a mouse).
-bool HasSwitch(const wchar_t* name) {
+bool HasSwitch(const wchar_t *name) {
     int argc = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    LPWSTR *argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     bool found = false;
     for (int i = 1; argv && i < argc; ++i)
         found = found || lstrcmpiW(argv[i], name) == 0;
@@ -39,10 +39,18 @@ int RunProgram() {
     auto library = tf::win32::MakeConversionLibrary();
     auto paths = tf::win32::MakeAppPaths();
     auto locale = tf::win32::MakeLocale();
-    tf::win32::Win32WindowSystem windows;
+    const tf::Projekt *language_from = nullptr;
+    tf::win32::WindowSystemOptions options;
+    options.handler_error_text = [&language_from] {
+        return language_from ? language_from->UnexpectedErrorText() : std::string();
+    };
+    options.window_class = "TrackforgeForm";
+    options.error_title = tf::kTitleApp;
+    tf::win32::Win32WindowSystem windows(std::move(options));
 
     tf::Projekt projekt(tf::ProjektServices{*fs, *msg, *dialogs, *clock, *events, *mci, *cursor,
                                             *library, *paths, *locale, windows});
+    language_from = &projekt;
     windows.Show(projekt);
     if (HasSwitch(L"/info"))
         PostMessageW(reinterpret_cast<HWND>(windows.ControlHandle(projekt.Info_Button)), BM_CLICK,

@@ -1,5 +1,8 @@
 #include "setup/fenster.h"
 
+#include "setup/bilder.h"
+#include "shared/language_flags.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -25,9 +28,9 @@ void Fenster1::Layout() {
     client_width = 7200;
     client_height = 3330;
     centered = true;
-    icon = ui::Picture::SetupIcon;
+    icon = &bilder::SetupIcon();
 
-    imgMsg.picture = ui::Picture::SetupIcon;
+    imgMsg.picture = &bilder::SetupIcon();
     imgMsg.set_rect({300, 300, 480, 480});
     // The rectangle around the texts.
     const int l = 1020, t = 180, r = 6960, b = 2280;
@@ -48,10 +51,10 @@ void Fenster1::Layout() {
     Label2.set_font({"MS Sans Serif", 9.75, false});
 
     Frame1.set_rect({240, 2400, 6720, 90});
-    Deutsch.picture = ui::Picture::FlagGerman;
+    Deutsch.picture = &pictures::GermanFlag();
     Deutsch.group = 1;
     Deutsch.set_rect({300, 2700, 660, 435});
-    Englisch.picture = ui::Picture::FlagBritish;
+    Englisch.picture = &pictures::BritishFlag();
     Englisch.group = 1;
     Englisch.set_rect({1080, 2700, 660, 435});
     OK_Button.set_rect({4020, 2730, 1335, 375});

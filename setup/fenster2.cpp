@@ -1,5 +1,6 @@
 #include "setup/fenster.h"
 
+#include "setup/bilder.h"
 #include "setup/shell_module.h"
 
 #include "platform/complete_copy.h"
@@ -51,11 +52,11 @@ void Fenster2::Layout() {
     client_width = 7800;
     client_height = 3225;
     centered = true;
-    icon = ui::Picture::SetupIcon;
+    icon = &bilder::SetupIcon();
 
     Label4.set_rect({240, 120, 7320, 255});
     Label4.set_font({"MS Sans Serif", 8.25, true});
-    Install_Button.picture = ui::Picture::SetupPackage;
+    Install_Button.picture = &bilder::SetupPackage();
     Install_Button.set_rect({240, 480, 1050, 1080});
     Label5.set_rect({1500, 720, 6060, 615});
     Verzeichnis_Frame.set_rect({120, 1680, 7560, 900});

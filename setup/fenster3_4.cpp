@@ -1,5 +1,7 @@
 #include "setup/fenster.h"
 
+#include "setup/bilder.h"
+
 namespace tf::setup {
 
 Fenster3::Fenster3(SetupKontext &kontext, Fenster1 &fenster1, ui::Form &fenster4)
@@ -10,8 +12,8 @@ Fenster3::Fenster3(SetupKontext &kontext, Fenster1 &fenster1, ui::Form &fenster4
     client_height = 750;
     centered = true;
     has_title_bar = false;
-    icon = ui::Picture::SetupIcon;
-    Image1.picture = ui::Picture::SetupIcon;
+    icon = &bilder::SetupIcon();
+    Image1.picture = &bilder::SetupIcon();
     Image1.set_rect({150, 135, 480, 480});
     Label1.set_rect({780, 255, 3390, 255});
     Label1.set_font({"MS Sans Serif", 8.25, true});
@@ -34,7 +36,7 @@ Fenster4::Fenster4(SetupKontext &kontext, Fenster1 &fenster1)
     client_width = 5400;
     client_height = 1560;
     centered = true;
-    icon = ui::Picture::SetupIcon;
+    icon = &bilder::SetupIcon();
     Label1.set_rect({240, 300, 4920, 300});
     Label1.alignment = ui::Align::Center;
     Label1.set_font({"MS Sans Serif", 9.75, true});

@@ -125,9 +125,18 @@ int RunSetup() {
     auto events = tf::win32::MakeEventPump();
     auto processes = tf::win32::MakeProcessStarter();
     auto shell = tf::win32::MakeShellApi();
-    tf::win32::Win32WindowSystem windows;
+    const tf::setup::Fenster1 *sprache = nullptr;
+    tf::win32::WindowSystemOptions options;
+    options.handler_error_text = [&sprache] {
+        return std::string(
+            sprache ? sprache->Text(tf::setup::Meldung::Handler_Fehler) : "");
+    };
+    options.window_class = "TrackforgeSetupForm";
+    options.error_title = "Setup " + std::string(tf::setup::kProduktName);
+    tf::win32::Win32WindowSystem windows(std::move(options));
     tf::setup::SetupProgramm programm(
         tf::setup::SetupServices{*fs, *clock, *events, *processes, *shell, windows});
+    sprache = &programm.fenster1;
 
     if (Unattended())
         return programm.Unbeaufsichtigt_installieren();

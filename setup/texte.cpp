@@ -57,6 +57,7 @@ constexpr Eintrag kKatalog[] = {
     {Meldung::Log_nicht_erstellt, {"{} konnte nicht erstellt werden!", nullptr}},
     // Shown before any language is chosen; it has always been English.
     {Meldung::Unerwarteter_Fehler, {"Unexpected error", nullptr}},
+    {Meldung::Handler_Fehler, {"Das hat leider nicht geklappt.", "Sorry, that did not work."}},
     {Meldung::Aufruf,
      {"Setup.exe         die Installation in vier Fenstern\n"
       "Setup.exe /S      Installation ohne Fenster; Rückgabewert:\n"

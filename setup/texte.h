@@ -37,6 +37,7 @@ enum class Meldung {
     Log_nicht_kopiert,
     Log_nicht_erstellt, // + shortcut file name
     Unerwarteter_Fehler,
+    Handler_Fehler, // a failure no handler expected; the detail goes to the trace
     Aufruf, // what "Setup.exe /?" shows
 };
 

@@ -82,6 +82,7 @@ enum class Msg {
     WritingProjectFile,
     ClearCardQuestion, // %1: the drive in upper case
     ClearNotRemovable,
+    UnexpectedError, // a failure no handler expected; the detail goes to the trace
     Count
 };
 

@@ -142,6 +142,8 @@ constexpr Row kRows[] = {
                               "Are you sure to delete all data on drive '%1'?"}},
     {Msg::ClearNotRemovable, {"Das Laufwerk ist kein Wechseldatenträger!",
                               "This Drive is not a removable storage medium!"}},
+    {Msg::UnexpectedError, {"Das hat leider nicht geklappt. Bitte versuchen Sie es noch einmal.",
+                            "Sorry, that did not work. Please try again."}},
 };
 // clang-format on
 

@@ -2,10 +2,14 @@
 // the preview buttons, the busy cursor and the shared display helpers.
 
 #include "app/shell/projekt.h"
+#include "app/shell/pictures.h"
 #include "platform/steps.h"
+#include "shared/language_flags.h"
 
 #include "tf_version.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 namespace tf {
@@ -26,46 +30,110 @@ constexpr const char *kProjectSizeTip = "Größe der Project-Datei";
 constexpr const char *kHourglass1 = "c:\\windows\\cursors\\Hourglas.ani";
 constexpr const char *kHourglass2 = "c:\\winnt\\cursors\\Hourglas.ani";
 
-// Columns and row sizes of both frames (twips). Labels sit in the left column,
-// their boxes in the right one; picture buttons take the left column.
-constexpr int kLeftCol = 180;
-constexpr int kLeftWidth = 1935;
-constexpr int kRightCol = 2175;
-constexpr int kRightEnd = 7455;
-constexpr int kBoxHeight = 315;
-constexpr int kLabelHeight = 255;
-constexpr int kButtonHeight = 375;
-constexpr int kPictureButtonHeight = 675;
-constexpr int kNumberBoxWidth = 1935;
+// How a control of the table looks beyond its place.
+enum Look : unsigned {
+    kPlain = 0,
+    kReadOnly = 1,    // a box the user cannot edit
+    kRight = 2,       // text aligned right (labels left of their box, numbers)
+    kCenter = 4,      // text centred
+    kTitleFont = 8,   // bold 13.5 pt
+    kLegendFont = 16, // bold 8.25 pt
+    kSymbols = 32,    // the caption is a glyph of the symbol font
+    kVertical = 64    // a line from the top to the bottom of its rectangle
+};
 
-void Place(ui::Control &c, int left, int top, int width, int height) {
-    c.set_rect(ui::Rect{left, top, width, height});
+struct Placement {
+    const char *control; // its name
+    ui::Rect rect;       // twips
+    unsigned look;
+    const char *caption; // fixed caption, nullptr when the language sets it
+};
+
+void Apply(ui::Control &c, const Placement &p) {
+    c.set_rect(p.rect);
+    if (p.look & (kTitleFont | kLegendFont))
+        c.set_font(ui::Font{"MS Sans Serif", (p.look & kTitleFont) ? 13.5 : 8.25, true});
+    const ui::Align align = (p.look & kRight)    ? ui::Align::Right
+                            : (p.look & kCenter) ? ui::Align::Center
+                                                 : ui::Align::Left;
+    if (auto *box = dynamic_cast<ui::TextBox *>(&c)) {
+        box->locked = p.look & kReadOnly;
+        box->alignment = align;
+    } else if (auto *label = dynamic_cast<ui::Label *>(&c)) {
+        label->alignment = align;
+        if (p.caption)
+            label->set_caption(p.caption);
+    } else if (auto *button = dynamic_cast<ui::Button *>(&c)) {
+        button->symbol_font = p.look & kSymbols;
+        if (p.caption)
+            button->set_caption(p.caption);
+    } else if (auto *line = dynamic_cast<ui::Line *>(&c); line && (p.look & kVertical)) {
+        line->x1 = line->x2 = p.rect.left;
+        line->y1 = p.rect.top;
+        line->y2 = p.rect.top + p.rect.height;
+    }
 }
 
-// A label left of the box in the row whose box starts at `box_top`.
-void PlaceRowLabel(ui::Label &label, int box_top) {
-    Place(label, kLeftCol, box_top + (kBoxHeight - kLabelHeight) / 2, kLeftWidth, kLabelHeight);
-    label.alignment = ui::Align::Right;
-}
-
-void ReadOnly(ui::TextBox &box, ui::Align alignment = ui::Align::Left) {
-    box.locked = true;
-    box.alignment = alignment;
-}
-
-void Bold(ui::Control &c, double size) {
-    ui::Font f;
-    f.size = size;
-    f.bold = true;
-    c.set_font(f);
-}
-
-void VerticalLine(ui::Line &line, int x, int top, int bottom) {
-    line.x1 = line.x2 = x;
-    line.y1 = top;
-    line.y2 = bottom;
-    Place(line, x, top, 15, bottom - top);
-}
+// The main window's controls in creation order; labels sit in the left column
+// (180..2115), their boxes in the right one (2175..7455); the legend's lines
+// lie in the gaps between its labels.
+// clang-format off
+constexpr Placement kPlaces[] = {
+        {"Label1",                 {60, 60, 7515, 375},     kTitleFont | kCenter, nullptr},
+        {"Deutsch",                {6060, 450, 660, 435},   kPlain, nullptr},
+        {"Englisch",               {6780, 450, 660, 435},   kPlain, nullptr},
+        {"Label15",                {120, 540, 1320, 255},   kLegendFont | kCenter, "Compact Flash"},
+        {"Label11",                {1500, 540, 600, 255},   kLegendFont | kCenter, nullptr},
+        {"Label12",                {2160, 540, 720, 255},   kLegendFont | kCenter, nullptr},
+        {"Label13",                {2940, 540, 720, 255},   kLegendFont | kCenter, nullptr},
+        {"Label14",                {3720, 540, 720, 255},   kLegendFont | kCenter, nullptr},
+        {"Label16",                {4500, 540, 1320, 255},  kLegendFont | kCenter, nullptr},
+        {"Line1",                  {1470, 525, 15, 285},    kVertical, nullptr},
+        {"Line2",                  {2130, 525, 15, 285},    kVertical, nullptr},
+        {"Line3",                  {2910, 525, 15, 285},    kVertical, nullptr},
+        {"Line4",                  {3690, 525, 15, 285},    kVertical, nullptr},
+        {"Line5",                  {4470, 525, 15, 285},    kVertical, nullptr},
+        {"Image1",                 {1680, 9240, 2040, 705}, kPlain, nullptr},
+        {"Image2",                 {3915, 9240, 2040, 705}, kPlain, nullptr},
+        {"Frame2",                 {60, 900, 7515, 3450},   kPlain, nullptr},
+        {"Quell_Wave_Button",      {180, 1140, 1935, 675},  kPlain, nullptr},
+        {"Quell_Wave_txt",         {2175, 1320, 5280, 315}, kReadOnly, nullptr},
+        {"Label2",                 {180, 1935, 1935, 255},  kRight, nullptr},
+        {"Wave_Größe_txt",         {2175, 1905, 1935, 315}, kReadOnly | kRight, nullptr},
+        {"Play_Button",            {5835, 1875, 480, 375},  kSymbols, "4"},
+        {"Pause_Button",           {6375, 1875, 480, 375},  kSymbols, ";"},
+        {"Stop_Button",            {6915, 1875, 480, 375},  kSymbols, "<"},
+        {"Label8",                 {180, 2355, 1935, 255},  kRight, "Project Name:"},
+        {"Projektname_txt",        {2175, 2325, 1935, 315}, kPlain, nullptr},
+        {"Ziel_Projekt_Button",    {180, 2730, 1935, 675},  kPlain, nullptr},
+        {"Ziel_Projekt_txt",       {2175, 2910, 5280, 315}, kReadOnly, nullptr},
+        {"Label10",                {180, 3525, 1935, 255},  kRight, nullptr},
+        {"Freier_Speicherplatz_txt", {2175, 3495, 1935, 315}, kReadOnly | kRight, nullptr},
+        {"OK_Button",              {5835, 3465, 1620, 375}, kPlain, "Start"},
+        {"Label6",                 {180, 3945, 1935, 255},  kRight, "Status:"},
+        {"Status_txt",             {2175, 3915, 5280, 315}, kReadOnly, nullptr},
+        {"Frame1",                 {60, 4440, 7515, 4425},  kPlain, nullptr},
+        {"Ziel_Projekt_Button_2",  {180, 4680, 1935, 675},  kPlain, nullptr},
+        {"Ziel_Projekt_txt_2",     {2175, 4860, 5280, 315}, kReadOnly, nullptr},
+        {"Label3",                 {180, 5475, 1935, 255},  kRight, nullptr},
+        {"Projekt_Größe_txt",      {2175, 5445, 1935, 315}, kReadOnly | kRight, nullptr},
+        {"Label5",                 {180, 5880, 1935, 255},  kRight, nullptr},
+        {"Drive1",                 {2175, 5850, 1935, 315}, kPlain, nullptr},
+        {"Drive_txt",              {4230, 5850, 3225, 315}, kReadOnly, nullptr},
+        {"Label7",                 {180, 6285, 1935, 255},  kRight, nullptr},
+        {"CF_Größe_txt",           {2175, 6255, 1935, 315}, kReadOnly | kRight, nullptr},
+        {"Label9",                 {180, 6690, 1935, 255},  kRight, nullptr},
+        {"Dir1",                   {2175, 6660, 2580, 1215}, kPlain, nullptr},
+        {"File1",                  {4875, 6660, 2580, 1215}, kPlain, nullptr},
+        {"Karte_löschen",          {180, 7965, 3555, 375},  kPlain, nullptr},
+        {"Karte_schreiben",        {3840, 7965, 3615, 375}, kPlain, nullptr},
+        {"Label4",                 {180, 8460, 1935, 255},  kRight, "Status:"},
+        {"Status2_txt",            {2175, 8430, 5280, 315}, kReadOnly, nullptr},
+        {"Info_Button",            {180, 9405, 1335, 375},  kPlain, "Info"},
+        {"Command3",               {6120, 9405, 1335, 375}, kPlain, nullptr},
+        {"Timer1",                 {},                      kPlain, nullptr},
+    };
+// clang-format on
 
 } // namespace
 
@@ -87,139 +155,48 @@ void Projekt::Layout() {
     client_width = kClientWidth;
     client_height = kClientHeight;
     centered = true;
+    icon = &pictures::AppIcon();
 
     // clang-format off
-    ui::Control* const creation_order[] = {
-        &Label1, &Deutsch, &Englisch, &Label15, &Label11, &Label12, &Label13, &Label14,
-        &Label16, &Line1, &Line2, &Line3, &Line4, &Line5, &Image1, &Image2, &Frame2,
-        &Quell_Wave_Button, &Quell_Wave_txt, &Label2, &Wave_Größe_txt, &Play_Button,
-        &Pause_Button, &Stop_Button, &Label8, &Projektname_txt, &Ziel_Projekt_Button,
-        &Ziel_Projekt_txt, &Label10, &Freier_Speicherplatz_txt, &OK_Button, &Label6,
-        &Status_txt, &Frame1, &Ziel_Projekt_Button_2, &Ziel_Projekt_txt_2, &Label3,
-        &Projekt_Größe_txt, &Label5, &Drive1, &Drive_txt, &Label7, &CF_Größe_txt, &Label9,
-        &Dir1, &File1, &Karte_löschen, &Karte_schreiben, &Label4, &Status2_txt,
-        &Info_Button, &Command3, &Timer1};
+    ui::Control *const all[] = {
+        &Label1, &Deutsch, &Englisch, &Label15, &Label11, &Label12, &Label13, &Label14, &Label16,
+        &Line1, &Line2, &Line3, &Line4, &Line5, &Image1, &Image2, &Frame2, &Quell_Wave_Button,
+        &Quell_Wave_txt, &Label2, &Wave_Größe_txt, &Play_Button, &Pause_Button, &Stop_Button,
+        &Label8, &Projektname_txt, &Ziel_Projekt_Button, &Ziel_Projekt_txt, &Label10,
+        &Freier_Speicherplatz_txt, &OK_Button, &Label6, &Status_txt, &Frame1,
+        &Ziel_Projekt_Button_2, &Ziel_Projekt_txt_2, &Label3, &Projekt_Größe_txt, &Label5,
+        &Drive1, &Drive_txt, &Label7, &CF_Größe_txt, &Label9, &Dir1, &File1, &Karte_löschen,
+        &Karte_schreiben, &Label4, &Status2_txt, &Info_Button, &Command3, &Timer1};
     // clang-format on
-    for (ui::Control *c : creation_order)
+    for (const Placement &p : kPlaces) {
+        ui::Control *c = *std::find_if(std::begin(all), std::end(all),
+                                       [&](ui::Control *x) { return x->name() == p.control; });
         Add(*c);
+        Apply(*c, p);
+    }
+    // The legend names the card sizes from their one list.
+    ui::Label *const legend[] = {&Label11, &Label12, &Label13, &Label14, &Label16};
+    static_assert(std::size(legend) == std::size(kCardSizesMb), "one legend label per card size");
+    for (std::size_t i = 0; i < std::size(legend); ++i)
+        legend[i]->set_caption(std::to_string(kCardSizesMb[i]) + " MB" +
+                               (i + 1 == std::size(legend) ? " (1GB)" : ""));
+    Projektname_txt.max_length = 12;
+    Freier_Speicherplatz_txt.set_tooltip(kFreeSpaceTip);
+    CF_Größe_txt.set_tooltip(kFreeSpaceTip);
+    Projekt_Größe_txt.set_tooltip(kProjectSizeTip);
+    Timer1.interval_ms = 5000;
+    Timer1.timer_enabled = true;
 
-    // Title line across the window; below it the card-size legend and the two flags.
-    Place(Label1, 60, 60, 7515, 375);
-    Bold(Label1, 13.5);
-    Label1.alignment = ui::Align::Center;
-    Place(Deutsch, 6060, 450, 660, 435);
-    Deutsch.picture = ui::Picture::FlagGerman;
-    Place(Englisch, 6780, 450, 660, 435);
-    Englisch.picture = ui::Picture::FlagBritish;
+    Deutsch.picture = &pictures::GermanFlag();
+    Englisch.picture = &pictures::BritishFlag();
+    Image1.picture = &pictures::CompactFlashCard();
+    Image2.picture = &pictures::Loudspeaker();
+    Quell_Wave_Button.picture = &pictures::OpenWave();
+    Ziel_Projekt_Button.picture = &pictures::SaveProject();
+    Ziel_Projekt_Button_2.picture = &pictures::OpenProject();
     language_group_ = {&Deutsch, &Englisch};
     Deutsch.JoinGroup(&language_group_);
     Englisch.JoinGroup(&language_group_);
-
-    // The card sizes the device takes, separated by lines.
-    constexpr int kLegendTop = 540;
-    struct LegendEntry {
-        ui::Label *label;
-        std::string text;
-        int left, width;
-    };
-    auto size = [](int i) { return std::to_string(kCardSizesMb[i]) + " MB"; };
-    const LegendEntry legend[] = {
-        {&Label15, "Compact Flash", 120, 1320}, {&Label11, size(0), 1500, 600},
-        {&Label12, size(1), 2160, 720},         {&Label13, size(2), 2940, 720},
-        {&Label14, size(3), 3720, 720},         {&Label16, size(4) + " (1GB)", 4500, 1320},
-    };
-    static_assert(std::size(kCardSizesMb) == 5, "one legend label per card size");
-    for (const LegendEntry &e : legend) {
-        Place(*e.label, e.left, kLegendTop, e.width, kLabelHeight);
-        e.label->set_caption(e.text);
-        e.label->alignment = ui::Align::Center;
-        Bold(*e.label, 8.25);
-    }
-    ui::Line *lines[] = {&Line1, &Line2, &Line3, &Line4, &Line5};
-    for (int i = 0; i < 5; ++i) {
-        const ui::Rect &r = legend[i].label->rect();
-        const int gap_middle = (r.left + r.width + legend[i + 1].left) / 2;
-        VerticalLine(*lines[i], gap_middle, kLegendTop - 15, kLegendTop + kLabelHeight + 15);
-    }
-    // Decorations between the two buttons of the bottom row.
-    Place(Image1, 1680, 9240, 2040, 705);
-    Image1.picture = ui::Picture::Decoration1;
-    Place(Image2, 3915, 9240, 2040, 705);
-    Image2.picture = ui::Picture::Decoration2;
-
-    // Upper frame: from the wave file to the project file.
-    Place(Frame2, 60, 900, 7515, 3450);
-    Place(Quell_Wave_Button, kLeftCol, 1140, kLeftWidth, kPictureButtonHeight);
-    Quell_Wave_Button.picture = ui::Picture::OpenWave;
-    Place(Quell_Wave_txt, kRightCol, 1320, kRightEnd - kRightCol, kBoxHeight);
-    ReadOnly(Quell_Wave_txt);
-    PlaceRowLabel(Label2, 1905);
-    Place(Wave_Größe_txt, kRightCol, 1905, kNumberBoxWidth, kBoxHeight);
-    ReadOnly(Wave_Größe_txt, ui::Align::Right);
-    struct Symbol {
-        ui::Button *button;
-        const char *glyph;
-        int left;
-    };
-    for (const Symbol &s : {Symbol{&Play_Button, "4", 5835}, Symbol{&Pause_Button, ";", 6375},
-                            Symbol{&Stop_Button, "<", 6915}}) {
-        Place(*s.button, s.left, 1875, 480, kButtonHeight);
-        s.button->set_caption(s.glyph);
-        s.button->symbol_font = true;
-    }
-    PlaceRowLabel(Label8, 2325);
-    Label8.set_caption("Project Name:");
-    Place(Projektname_txt, kRightCol, 2325, kNumberBoxWidth, kBoxHeight);
-    Projektname_txt.max_length = 12;
-    Place(Ziel_Projekt_Button, kLeftCol, 2730, kLeftWidth, kPictureButtonHeight);
-    Ziel_Projekt_Button.picture = ui::Picture::SaveProject;
-    Place(Ziel_Projekt_txt, kRightCol, 2910, kRightEnd - kRightCol, kBoxHeight);
-    ReadOnly(Ziel_Projekt_txt);
-    PlaceRowLabel(Label10, 3495);
-    Place(Freier_Speicherplatz_txt, kRightCol, 3495, kNumberBoxWidth, kBoxHeight);
-    ReadOnly(Freier_Speicherplatz_txt, ui::Align::Right);
-    Freier_Speicherplatz_txt.set_tooltip(kFreeSpaceTip);
-    Place(OK_Button, 5835, 3465, kRightEnd - 5835, kButtonHeight);
-    OK_Button.set_caption("Start");
-    PlaceRowLabel(Label6, 3915);
-    Label6.set_caption("Status:");
-    Place(Status_txt, kRightCol, 3915, kRightEnd - kRightCol, kBoxHeight);
-    ReadOnly(Status_txt);
-
-    // Lower frame: the card.
-    Place(Frame1, 60, 4440, 7515, 4425);
-    Place(Ziel_Projekt_Button_2, kLeftCol, 4680, kLeftWidth, kPictureButtonHeight);
-    Ziel_Projekt_Button_2.picture = ui::Picture::OpenProject;
-    Place(Ziel_Projekt_txt_2, kRightCol, 4860, kRightEnd - kRightCol, kBoxHeight);
-    ReadOnly(Ziel_Projekt_txt_2);
-    PlaceRowLabel(Label3, 5445);
-    Place(Projekt_Größe_txt, kRightCol, 5445, kNumberBoxWidth, kBoxHeight);
-    ReadOnly(Projekt_Größe_txt, ui::Align::Right);
-    Projekt_Größe_txt.set_tooltip(kProjectSizeTip);
-    PlaceRowLabel(Label5, 5850);
-    Place(Drive1, kRightCol, 5850, kNumberBoxWidth, kBoxHeight);
-    Place(Drive_txt, 4230, 5850, kRightEnd - 4230, kBoxHeight);
-    ReadOnly(Drive_txt);
-    PlaceRowLabel(Label7, 6255);
-    Place(CF_Größe_txt, kRightCol, 6255, kNumberBoxWidth, kBoxHeight);
-    ReadOnly(CF_Größe_txt, ui::Align::Right);
-    CF_Größe_txt.set_tooltip(kFreeSpaceTip);
-    PlaceRowLabel(Label9, 6660);
-    Place(Dir1, kRightCol, 6660, 2580, 1215);
-    Place(File1, 4875, 6660, kRightEnd - 4875, 1215);
-    Place(Karte_löschen, kLeftCol, 7965, 3555, kButtonHeight);
-    Place(Karte_schreiben, 3840, 7965, kRightEnd - 3840, kButtonHeight);
-    PlaceRowLabel(Label4, 8430);
-    Label4.set_caption("Status:");
-    Place(Status2_txt, kRightCol, 8430, kRightEnd - kRightCol, kBoxHeight);
-    ReadOnly(Status2_txt);
-
-    // Bottom row.
-    Place(Info_Button, kLeftCol, 9405, 1335, kButtonHeight);
-    Info_Button.set_caption("Info");
-    Place(Command3, kRightEnd - 1335, 9405, 1335, kButtonHeight);
-    Timer1.interval_ms = 5000;
-    Timer1.timer_enabled = true;
 
     // The window is created in German; the settings may switch it at activation.
     ApplyWindowTexts(*this, Language::German);
@@ -325,9 +302,16 @@ void Projekt::InitAniCursor() {
 }
 
 void Projekt::ExitAniCursor() {
+    // Clicks and keys given while busy were meant for nothing: without this
+    // they would run their handlers now, after the busy period.
+    s_.windows.DropPendingInput();
     s_.cursor.ReleaseCapture();
     s_.cursor.SetCursor(PreviousCursorHandle);
     AniCursorHandle = 0;
+}
+
+std::string Projekt::UnexpectedErrorText() const {
+    return Text(Msg::UnexpectedError);
 }
 
 std::string Projekt::KbText(std::int32_t kb) const {

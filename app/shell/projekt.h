@@ -21,22 +21,22 @@
 namespace tf {
 
 struct ProjektServices {
-    FileSystem& fs;
-    MessageBoxes& msg;
-    ui::FileDialogService& dialogs;
-    Clock& clock;
-    EventPump& events;
-    MciApi& mci;
-    CursorApi& cursor;
-    ConversionLibrary& library;
-    AppPaths& paths;
-    Locale& locale;
-    ui::WindowSystem& windows;
+    FileSystem &fs;
+    MessageBoxes &msg;
+    ui::FileDialogService &dialogs;
+    Clock &clock;
+    EventPump &events;
+    MciApi &mci;
+    CursorApi &cursor;
+    ConversionLibrary &library;
+    AppPaths &paths;
+    Locale &locale;
+    ui::WindowSystem &windows;
 };
 
 // Titles of the message boxes.
-inline constexpr const char* kTitleCard = "NOVALUX";
-inline constexpr const char* kTitleApp = "Trackforge";
+inline constexpr const char *kTitleCard = "NOVALUX";
+inline constexpr const char *kTitleApp = "Trackforge";
 
 // Card sizes the device accepts, in kB.
 inline constexpr std::int32_t kCardMinKb = 60000;
@@ -143,36 +143,38 @@ class Projekt : public ui::Form {
     void Quell_Wave_Button_Click();
     void Ziel_Projekt_Button_Click();
     void OK_Button_Click();
-    std::string Real_Spaces(const std::string& name) const;
+    std::string Real_Spaces(const std::string &name) const;
 
     // Card (app/card). The size queries throw FsError when the drive does not answer.
     void Drive1_Change();
     void ShowDriveType();
     bool ShowFileSystemType();
-    bool Laufwerk_bereit(const std::string& Pfad);
-    std::int32_t ShowTotalSpace(const std::string& Pfad);
-    std::int32_t ShowSpaceInfoDrive(const std::string& Pfad);
-    std::int32_t ShowFolderSize(const std::string& Pfad);
-    bool Speicherplatz(const std::string& Drive_Pfad, const std::string& File_Pfad);
-    bool Ist_Datenträger_Leer(const std::string& Pfad);
+    bool Laufwerk_bereit(const std::string &Pfad);
+    std::int32_t ShowTotalSpace(const std::string &Pfad);
+    std::int32_t ShowSpaceInfoDrive(const std::string &Pfad);
+    std::int32_t ShowFolderSize(const std::string &Pfad);
+    bool Speicherplatz(const std::string &Drive_Pfad, const std::string &File_Pfad);
+    bool Ist_Datenträger_Leer(const std::string &Pfad);
     void Dir1_Change();
     void Dir1_Click();
     void Ziel_Projekt_Button_2_Click();
     void Karte_schreiben_Click();
     void Karte_löschen_Click();
 
+    // What the user reads when something unexpected ends a handler.
+    std::string UnexpectedErrorText() const;
     // A kB count as the boxes show it: grouped digits and " kByte".
     std::string KbText(std::int32_t kb) const;
     // Waits `seconds` on the clock while window events keep running; survives midnight.
     void WaitProcessingEvents(double seconds);
 
-    ProjektServices& services() { return s_; }
+    ProjektServices &services() { return s_; }
 
   private:
-    void Layout();      // geometry, fonts and fixed texts (app/shell)
-    void WireEvents();  // control events to handlers (app/shell)
+    void Layout();     // geometry, fonts and fixed texts (app/shell)
+    void WireEvents(); // control events to handlers (app/shell)
     ProjektServices s_;
-    std::vector<ui::OptionButton*> language_group_;
+    std::vector<ui::OptionButton *> language_group_;
 };
 
 // Sets the main window's captions and tooltips of one language, in their order.
@@ -181,7 +183,7 @@ void ApplyWindowTexts(Projekt& window, Language language);
 // The about window.
 class Trackforge_Info : public ui::Form {
   public:
-    Trackforge_Info(Projekt& owner);
+    Trackforge_Info(Projekt &owner);
     ui::PictureBox Picture1{"Picture1"};
     ui::Label Label3{"Label3"}, Label1{"Label1"}, Label2{"Label2"}, Label4{"Label4"},
         Label5{"Label5"};
@@ -190,7 +192,7 @@ class Trackforge_Info : public ui::Form {
     void Beenden_Button_Click();
 
   private:
-    Projekt& owner_;
+    Projekt &owner_;
 };
 
 } // namespace tf

@@ -1,6 +1,7 @@
 // The about window: name, device, version and a short description over a
 // full-window picture, in the language in force when it opens.
 
+#include "app/shell/pictures.h"
 #include "app/shell/projekt.h"
 #include "tf_version.h"
 
@@ -28,11 +29,12 @@ Trackforge_Info::Trackforge_Info(Projekt &owner) : ui::Form("Trackforge_Info"), 
     set_caption("Info über Trackforge");
     client_width = 12015;
     client_height = 9015;
+    icon = &pictures::AppIcon();
 
     // The picture first, so everything else is drawn over it.
     Add(Picture1);
     Place(Picture1, 0, 0, client_width, client_height);
-    Picture1.picture = ui::Picture::AboutBackground;
+    Picture1.picture = &pictures::AboutBackground();
 
     struct Title {
         ui::Label *label;

@@ -7,6 +7,10 @@
 //   windows.Show(projekt);              // Form_Load (first time), Form_Activate
 //   windows.ShowModal(about, projekt);  // about: Load, on_modal, Unload; projekt: Activate
 //   windows.events == {"Show Projekt", "Load Projekt", "Activate Projekt", ...}
+//
+// As the real one, it guards the handlers it runs: a cancelled dialog ends a
+// handler silently; any other error is traced with its detail and the
+// program's sentence (`handler_error_text`) is what the user would see.
 
 #include "platform/ui/form.h"
 
@@ -20,24 +24,30 @@ namespace tf::fake {
 
 class FakeWindowSystem : public ui::WindowSystem {
   public:
-    // "Show X", "Load X", "Activate X", "ShowModal X", "Unload X", "EndProgram n".
+    // "Show X", "Load X", "Activate X", "ShowModal X", "Unload X", "EndProgram n",
+    // "DropPendingInput".
     std::vector<std::string> events;
-    // Runs while a modal form is up, between its Form_Load and Form_Unload.
-    std::function<void(ui::Form&)> on_modal;
+    // Runs while a modal form is up, between its Form_Activate and Form_Unload.
+    std::function<void(ui::Form &)> on_modal;
+    std::function<std::string()> handler_error_text;
+    std::vector<std::string> shown_errors; // the sentences a user would have seen
     bool ended = false;
     int exit_code = 0;
 
-    void Show(ui::Form& form) override;
-    void ShowModal(ui::Form& form, ui::Form& owner) override;
-    void Unload(ui::Form& form) override;
+    void Show(ui::Form &form) override;
+    void ShowModal(ui::Form &form, ui::Form &owner) override;
+    void Unload(ui::Form &form) override;
     void EndProgram(int exit_code) override;
-    std::uintptr_t Handle(ui::Form& form) override; // non-zero while loaded
+    std::uintptr_t Handle(ui::Form &form) override; // non-zero while loaded
+    void DropPendingInput() override { events.push_back("DropPendingInput"); }
 
-    bool IsLoaded(const ui::Form& form) const { return handles_.count(&form) > 0; }
+    bool IsLoaded(const ui::Form &form) const { return handles_.count(&form) > 0; }
 
   private:
-    void LoadIfNeeded(ui::Form& form);
-    std::map<const ui::Form*, std::uintptr_t> handles_;
+    void LoadAndActivate(ui::Form &form);
+    template <class F> void Guard(F &&handler);
+    std::map<const ui::Form *, std::uintptr_t> handles_;
+    std::map<const ui::Form *, bool> unloading_;
     std::uintptr_t next_handle_ = 0x1000;
 };
 

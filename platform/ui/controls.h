@@ -6,6 +6,8 @@
 //
 // Geometry is in twips (1/1440 inch), as the window layouts are designed.
 
+#include "platform/ui/picture.h"
+
 #include <functional>
 #include <string>
 #include <utility>
@@ -49,40 +51,40 @@ class Control;
 class Peer {
   public:
     virtual ~Peer() = default;
-    virtual void Changed(Control& control, Prop what) = 0;
+    virtual void Changed(Control &control, Prop what) = 0;
 };
 
 class Control {
   public:
     explicit Control(std::string name) : name_(std::move(name)) {}
     virtual ~Control() = default;
-    Control(const Control&) = delete;
-    Control& operator=(const Control&) = delete;
+    Control(const Control &) = delete;
+    Control &operator=(const Control &) = delete;
 
-    const std::string& name() const { return name_; }
+    const std::string &name() const { return name_; }
 
     bool visible() const { return visible_; }
     void set_visible(bool v) { SetAndNotify(visible_, v, Prop::Visible); }
     bool enabled() const { return enabled_; }
     void set_enabled(bool v) { SetAndNotify(enabled_, v, Prop::Enabled); }
-    const std::string& tooltip() const { return tooltip_; }
-    void set_tooltip(const std::string& t) { SetAndNotify(tooltip_, t, Prop::ToolTip); }
-    const Rect& rect() const { return rect_; }
+    const std::string &tooltip() const { return tooltip_; }
+    void set_tooltip(const std::string &t) { SetAndNotify(tooltip_, t, Prop::ToolTip); }
+    const Rect &rect() const { return rect_; }
     void set_rect(Rect r) {
         rect_ = r;
         Notify(Prop::Geometry);
     }
-    const Font& font() const { return font_; }
+    const Font &font() const { return font_; }
     void set_font(Font f) {
         font_ = std::move(f);
         Notify(Prop::Font);
     }
 
-    Peer* peer() const { return peer_; }
-    void set_peer(Peer* p) { peer_ = p; }
+    Peer *peer() const { return peer_; }
+    void set_peer(Peer *p) { peer_ = p; }
 
   protected:
-    template <class T> void SetAndNotify(T& field, const T& value, Prop p) {
+    template <class T> void SetAndNotify(T &field, const T &value, Prop p) {
         if (field == value)
             return;
         field = value;
@@ -100,15 +102,15 @@ class Control {
     std::string tooltip_;
     Rect rect_;
     Font font_;
-    Peer* peer_ = nullptr;
+    Peer *peer_ = nullptr;
 };
 
 // A static text. Transparent labels draw over a picture behind them.
 class Label : public Control {
   public:
     using Control::Control;
-    const std::string& caption() const { return caption_; }
-    void set_caption(const std::string& c) { SetAndNotify(caption_, c, Prop::Caption); }
+    const std::string &caption() const { return caption_; }
+    void set_caption(const std::string &c) { SetAndNotify(caption_, c, Prop::Caption); }
     Align alignment = Align::Left;
     bool transparent = false;
     unsigned color = 0x000000; // 0xRRGGBB
@@ -125,41 +127,25 @@ class Frame : public Label {
 class TextBox : public Control {
   public:
     using Control::Control;
-    const std::string& text() const { return text_; }
-    void set_text(const std::string& t) { SetAndNotify(text_, t, Prop::Text); }
+    const std::string &text() const { return text_; }
+    void set_text(const std::string &t) { SetAndNotify(text_, t, Prop::Text); }
     // Called by the peer when the user edits the box; no echo back to the peer.
-    void TextFromUser(const std::string& t) { text_ = t; }
+    void TextFromUser(const std::string &t) { text_ = t; }
     Align alignment = Align::Left;
-    bool locked = false;    // read-only for the user
+    bool locked = false; // read-only for the user
     bool multiline = false;
-    int max_length = 0;     // 0: no limit
+    int max_length = 0; // 0: no limit
 
   private:
     std::string text_;
 };
 
-// Picture identifiers the Win32 side knows how to draw.
-enum class Picture {
-    None,
-    FlagGerman,
-    FlagBritish,
-    OpenWave,
-    SaveProject,
-    OpenProject,
-    Decoration1,
-    Decoration2,
-    AboutBackground,
-    SetupPackage,
-    SetupIcon,
-    InfoIcon
-};
-
 class Button : public Control {
   public:
     using Control::Control;
-    const std::string& caption() const { return caption_; }
-    void set_caption(const std::string& c) { SetAndNotify(caption_, c, Prop::Caption); }
-    Picture picture = Picture::None;
+    const std::string &caption() const { return caption_; }
+    void set_caption(const std::string &c) { SetAndNotify(caption_, c, Prop::Caption); }
+    const Picture *picture = nullptr; // the program's own, lives as long as the program
     // Draw the caption as the play/pause/stop symbol font's glyph.
     bool symbol_font = false;
     std::function<void()> on_click;
@@ -176,7 +162,7 @@ class Button : public Control {
 class OptionButton : public Control {
   public:
     using Control::Control;
-    Picture picture = Picture::None;
+    const Picture *picture = nullptr; // the program's own, lives as long as the program
     int group = 0;
     bool value() const { return value_; }
     // Setting True runs the click handler, as a click would.
@@ -184,17 +170,17 @@ class OptionButton : public Control {
     std::function<void()> on_click;
     // The peer reports a user click: select and run the handler.
     void Click() { set_value(true); }
-    void JoinGroup(std::vector<OptionButton*>* members) { members_ = members; }
+    void JoinGroup(std::vector<OptionButton *> *members) { members_ = members; }
 
   private:
     bool value_ = false;
-    std::vector<OptionButton*>* members_ = nullptr;
+    std::vector<OptionButton *> *members_ = nullptr;
 };
 
 class PictureBox : public Control {
   public:
     using Control::Control;
-    Picture picture = Picture::None;
+    const Picture *picture = nullptr; // the program's own, lives as long as the program
 };
 
 // A line of the window's decoration, drawn between its two end points (twips).
@@ -219,14 +205,14 @@ class Timer : public Control {
 // The drive list: entries as a user knows them, "e:" plus the label in brackets.
 class DriveListBox : public Control {
   public:
-    DriveListBox(std::string name, FileSystem& fs) : Control(std::move(name)), fs_(fs) {}
+    DriveListBox(std::string name, FileSystem &fs) : Control(std::move(name)), fs_(fs) {}
     // The current entry as displayed.
     std::string drive() const;
     // Selects the drive named by the first letter of `d`; throws FsError when
     // the drive is absent or not ready. Raises the change event when the
     // selection changes.
-    void set_drive(const std::string& d);
-    const std::vector<std::string>& items() const { return items_; }
+    void set_drive(const std::string &d);
+    const std::vector<std::string> &items() const { return items_; }
     int list_index() const { return index_; }
     // The user picked entry i in the list.
     void SelectFromUser(int i);
@@ -234,7 +220,7 @@ class DriveListBox : public Control {
     std::function<void()> on_change;
 
   private:
-    FileSystem& fs_;
+    FileSystem &fs_;
     std::vector<std::string> items_;
     int index_ = -1;
 };
@@ -242,11 +228,11 @@ class DriveListBox : public Control {
 // The folder list: the path and its sub-folders.
 class DirListBox : public Control {
   public:
-    DirListBox(std::string name, FileSystem& fs) : Control(std::move(name)), fs_(fs) {}
-    const std::string& path() const { return path_; }
+    DirListBox(std::string name, FileSystem &fs) : Control(std::move(name)), fs_(fs) {}
+    const std::string &path() const { return path_; }
     // A bare drive such as "e:" means that drive's root. Raises the change
     // event when the path changes; throws FsError when it cannot be listed.
-    void set_path(const std::string& p);
+    void set_path(const std::string &p);
     // Lines as shown: the folders leading to the path, then its sub-folders.
     const std::vector<std::string>& items() const { return items_; }
     // Rereads the folder; one deleted from outside gives way to the nearest
@@ -263,7 +249,7 @@ class DirListBox : public Control {
     }
 
   private:
-    FileSystem& fs_;
+    FileSystem &fs_;
     std::string path_;
     std::vector<std::string> items_;
     std::vector<std::string> item_paths_;
@@ -271,15 +257,15 @@ class DirListBox : public Control {
 
 class FileListBox : public Control {
   public:
-    FileListBox(std::string name, FileSystem& fs) : Control(std::move(name)), fs_(fs) {}
-    const std::string& path() const { return path_; }
-    void set_path(const std::string& p); // throws FsError when it cannot be listed
-    const std::vector<std::string>& items() const { return items_; }
+    FileListBox(std::string name, FileSystem &fs) : Control(std::move(name)), fs_(fs) {}
+    const std::string &path() const { return path_; }
+    void set_path(const std::string &p); // throws FsError when it cannot be listed
+    const std::vector<std::string> &items() const { return items_; }
     std::string pattern = "*.*";
     void Refresh(); // like DirListBox::Refresh
 
   private:
-    FileSystem& fs_;
+    FileSystem &fs_;
     std::string path_;
     std::vector<std::string> items_;
 };

@@ -25,28 +25,32 @@ class WindowSystem {
     virtual ~WindowSystem() = default;
     // Creates the real window if needed, runs Form_Load the first time, shows
     // it, and runs Form_Activate when it becomes the program's active window.
-    virtual void Show(Form& form) = 0;
+    virtual void Show(Form &form) = 0;
     // Modal: returns when the form has been unloaded. The owner's
     // Form_Activate runs again once it is active again.
-    virtual void ShowModal(Form& form, Form& owner) = 0;
+    virtual void ShowModal(Form &form, Form &owner) = 0;
     // Closes the window; runs Form_Unload.
-    virtual void Unload(Form& form) = 0;
+    virtual void Unload(Form &form) = 0;
     // Ends the program at once: no further handler runs.
     virtual void EndProgram(int exit_code) = 0;
-    // The native window handle of a shown form, 0 when it has none.
-    virtual std::uintptr_t Handle(Form& form) = 0;
+    // The native window handle of a shown form, 0 when it has none. It is
+    // still there while the form's Form_Unload runs.
+    virtual std::uintptr_t Handle(Form &form) = 0;
+    // Throws away the clicks and key presses that wait to be handled, so that
+    // input given while the program was busy does not act afterwards.
+    virtual void DropPendingInput() = 0;
 };
 
 class Form {
   public:
     explicit Form(std::string name) : name_(std::move(name)) {}
     virtual ~Form() = default;
-    Form(const Form&) = delete;
-    Form& operator=(const Form&) = delete;
+    Form(const Form &) = delete;
+    Form &operator=(const Form &) = delete;
 
-    const std::string& name() const { return name_; }
-    const std::string& caption() const { return caption_; }
-    void set_caption(const std::string& c) {
+    const std::string &name() const { return name_; }
+    const std::string &caption() const { return caption_; }
+    void set_caption(const std::string &c) {
         caption_ = c;
         if (peer_)
             peer_->CaptionChanged();
@@ -55,20 +59,20 @@ class Form {
     int client_height = 0; // twips
     bool centered = false;
     bool has_title_bar = true;
-    Picture icon = Picture::None;
+    const Picture *icon = nullptr; // none: the system's default icon
 
     // Controls in creation order (the order the window draws and tabs them).
-    const std::vector<Control*>& controls() const { return controls_; }
+    const std::vector<Control *> &controls() const { return controls_; }
 
     virtual void Form_Load() {}
     virtual void Form_Activate() {}
     virtual void Form_Unload() {}
 
     // Set by the window system while the form has a real window.
-    FormPeer* peer_ = nullptr;
+    FormPeer *peer_ = nullptr;
 
   protected:
-    template <class C> C& Add(C& control) {
+    template <class C> C &Add(C &control) {
         controls_.push_back(&control);
         return control;
     }
@@ -76,7 +80,7 @@ class Form {
   private:
     std::string name_;
     std::string caption_;
-    std::vector<Control*> controls_;
+    std::vector<Control *> controls_;
 };
 
 } // namespace tf::ui

@@ -4,6 +4,9 @@
 #include "support/main_window_fixture.h"
 #include "tf_version.h"
 
+#include "app/shell/pictures.h"
+#include "shared/language_flags.h"
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -129,8 +132,8 @@ TEST_F(Layout, FixedPropertiesOfTheControls) {
         EXPECT_TRUE(b->locked) << b->name();
     for (const ui::Button *b : {&W().Play_Button, &W().Pause_Button, &W().Stop_Button})
         EXPECT_TRUE(b->symbol_font) << b->name();
-    EXPECT_EQ(W().Deutsch.picture, ui::Picture::FlagGerman);
-    EXPECT_EQ(W().Englisch.picture, ui::Picture::FlagBritish);
+    EXPECT_EQ(W().Deutsch.picture, &pictures::GermanFlag());
+    EXPECT_EQ(W().Englisch.picture, &pictures::BritishFlag());
     EXPECT_EQ(W().Deutsch.rect().width, 660);
     EXPECT_EQ(W().Deutsch.rect().height, 435);
 }
@@ -141,7 +144,7 @@ TEST_F(Layout, AboutWindowGeometry) {
     EXPECT_EQ(about.client_height, 9015);
     ASSERT_FALSE(about.controls().empty());
     EXPECT_EQ(about.controls().front(), &about.Picture1); // drawn behind the rest
-    EXPECT_EQ(about.Picture1.picture, ui::Picture::AboutBackground);
+    EXPECT_EQ(about.Picture1.picture, &pictures::AboutBackground());
     EXPECT_EQ(about.Picture1.rect().width, 12015);
     for (const ui::Label *l : {&about.Label1, &about.Label2, &about.Label3, &about.Label4}) {
         EXPECT_EQ(l->font().size, 24) << l->name();

@@ -58,28 +58,6 @@ TEST(FakeServices, ClockWrapsAtMidnightAndPumpMovesIt) {
     EXPECT_EQ(pump.count, 1);
 }
 
-TEST(FakeServices, ModalWindowRunsItsHandlersThenReactivatesTheOwner) {
-    struct Recorder : tf::ui::Form {
-        using Form::Form;
-        std::vector<std::string> *log;
-        void Form_Load() override { log->push_back(name() + ".Load"); }
-        void Form_Activate() override { log->push_back(name() + ".Activate"); }
-        void Form_Unload() override { log->push_back(name() + ".Unload"); }
-    };
-    std::vector<std::string> log;
-    Recorder main("Main"), about("About");
-    main.log = about.log = &log;
-    tf::fake::FakeWindowSystem ws;
-    ws.on_modal = [&](tf::ui::Form &f) { log.push_back("modal " + f.name()); };
-    ws.Show(main);
-    ws.ShowModal(about, main);
-    EXPECT_EQ(
-        log, (std::vector<std::string>{"Main.Load", "Main.Activate", "About.Load", "About.Activate",
-                                       "modal About", "About.Unload", "Main.Activate"}));
-    EXPECT_NE(ws.Handle(main), 0u);
-    EXPECT_EQ(ws.Handle(about), 0u);
-}
-
 TEST(FakeServices, LocaleGroupsDigitsTheGermanWay) {
     tf::fake::FakeLocale locale;
     EXPECT_EQ(locale.GroupDigits(0), "0");

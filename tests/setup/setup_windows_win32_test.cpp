@@ -16,7 +16,9 @@
 namespace tf::setup::test {
 namespace {
 
-HWND H(std::uintptr_t h) { return reinterpret_cast<HWND>(h); }
+HWND H(std::uintptr_t h) {
+    return reinterpret_cast<HWND>(h);
+}
 
 std::wstring TextOf(std::uintptr_t h) {
     wchar_t buf[512] = {};
@@ -34,7 +36,7 @@ class RealWindows : public ::testing::Test {
         fs.WriteFile("d:\\Trackforge.exe", "program");
         shell.special_folders[0] = "c:\\Desktop";
     }
-    void Click(const ui::Control& c) { SendMessageW(H(ws.ControlHandle(c)), BM_CLICK, 0, 0); }
+    void Click(const ui::Control &c) { SendMessageW(H(ws.ControlHandle(c)), BM_CLICK, 0, 0); }
 
     fake::FakeFileSystem fs;
     fake::FakeClock clock;
@@ -42,7 +44,7 @@ class RealWindows : public ::testing::Test {
     fake::FakeProcessStarter processes;
     fake::FakeShellApi shell;
     bool ended = false;
-    tf::win32::Win32WindowSystem ws{{[this](int) { ended = true; }, {}}};
+    tf::win32::Win32WindowSystem ws{{[this](int) { ended = true; }, {}, {}, "TfForm", ""}};
     SetupProgramm program{{fs, clock, events, processes, shell, ws}};
 };
 
@@ -52,7 +54,8 @@ TEST_F(RealWindows, WalkThroughAllFourWindows) {
     EXPECT_EQ(TextOf(ws.Handle(program.fenster1)), L"Setup Trackforge");
     Click(program.fenster1.Englisch);
     EXPECT_EQ(program.fenster1.Sprache, 2);
-    EXPECT_EQ(TextOf(ws.ControlHandle(program.fenster1.Willkommen_txt)), L"Welcome to Trackforge Setup");
+    EXPECT_EQ(TextOf(ws.ControlHandle(program.fenster1.Willkommen_txt)),
+              L"Welcome to Trackforge Setup");
 
     Click(program.fenster1.OK_Button);
     ws.PumpPending();

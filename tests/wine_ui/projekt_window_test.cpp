@@ -31,22 +31,22 @@ namespace fs = std::filesystem;
 // wait for a user, dialogs likewise; no sound, no cursor files, no library.
 struct RecordedBoxes : MessageBoxes {
     std::vector<std::string> texts;
-    MsgAnswer Show(const std::string& text, MsgButtons, MsgIcon, const std::string&) override {
+    MsgAnswer Show(const std::string &text, MsgButtons, MsgIcon, const std::string &) override {
         texts.push_back(text);
         return MsgAnswer::No;
     }
 };
 struct CancelledDialogs : ui::FileDialogService {
-    std::string Show(const ui::FileDialogRequest&) override { return ""; }
+    std::string Show(const ui::FileDialogRequest &) override { return ""; }
 };
 struct SilentMci : MciApi {
-    std::uint32_t SendString(const std::string&, std::string& reply, unsigned) override {
+    std::uint32_t SendString(const std::string &, std::string &reply, unsigned) override {
         reply.clear();
         return 0;
     }
 };
 struct NoCursor : CursorApi {
-    std::uintptr_t LoadCursorFromFile(const std::string&) override { return 0; }
+    std::uintptr_t LoadCursorFromFile(const std::string &) override { return 0; }
     std::uintptr_t StandardWaitCursor() override { return 0; }
     std::uintptr_t SetCursor(std::uintptr_t) override { return 0; }
     void SetCapture(std::uintptr_t) override {}
@@ -54,8 +54,8 @@ struct NoCursor : CursorApi {
 };
 struct NoLibrary : ConversionLibrary {
     LoadResult Load() override { return LoadResult::NotFound; }
-    std::int32_t Projektdatei_erstellen(const std::string&, const std::string&, std::string&,
-                                        const std::string&) override {
+    std::int32_t Projektdatei_erstellen(const std::string &, const std::string &, std::string &,
+                                        const std::string &) override {
         return -1;
     }
 };
@@ -72,8 +72,8 @@ class ProjektWindowTest : public ::testing::Test {
   protected:
     ProjektWindowTest() {
         folder = fs::temp_directory_path() /
-                 ("tf_ui_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                 ("tf_ui_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                  "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder);
         fs::create_directories(folder);
         paths.folder = folder.string();
@@ -83,7 +83,7 @@ class ProjektWindowTest : public ::testing::Test {
         std::error_code ec;
         fs::remove_all(folder, ec);
     }
-    std::uintptr_t H(const ui::Control& c) { return ws.ControlHandle(c); }
+    std::uintptr_t H(const ui::Control &c) { return ws.ControlHandle(c); }
     std::uintptr_t Main() { return ws.Handle(projekt); }
     std::string Settings() {
         std::ifstream in(folder / "Trackforge.kps", std::ios::binary);
@@ -92,7 +92,7 @@ class ProjektWindowTest : public ::testing::Test {
         return s.str();
     }
     // Opens the about window with the Info button, reads it, closes it with OK.
-    std::vector<std::string> AboutTexts(const std::string& caption) {
+    std::vector<std::string> AboutTexts(const std::string &caption) {
         std::vector<std::string> texts;
         bool found = false;
         test::Later(200, [&] {
@@ -122,7 +122,8 @@ class ProjektWindowTest : public ::testing::Test {
     std::vector<int> exit_codes;
     win32::Win32WindowSystem ws{win32::WindowSystemOptions{
         [this](int code) { exit_codes.push_back(code); },
-        [](const std::string& e) { ADD_FAILURE() << "handler error: " << e; }}};
+        [](const std::string &e) { ADD_FAILURE() << "handler error: " << e; },
+        [] { return std::string("a handler failed"); }, "TfForm", ""}};
     Projekt projekt{ProjektServices{*files, msg, dialogs, *clock, *events, mci, cursor, library,
                                     paths, locale, ws}};
 };
@@ -189,7 +190,7 @@ TEST_F(ProjektWindowTest, AboutWindowSpeaksTheLanguageInForceAndReactivatesTheMa
     for (const char* t : {"Trackforge", "für", "Tarvolin Audio", "V " TF_VERSION, "OK"})
         EXPECT_NE(std::find(german.begin(), german.end(), t), german.end()) << t;
     bool has_description = false;
-    for (const auto& t : german)
+    for (const auto &t : german)
         has_description = has_description || t.rfind("Mit diesem Programm ist es möglich", 0) == 0;
     EXPECT_TRUE(has_description);
     EXPECT_TRUE(test::IsEnabled(Main()));
@@ -208,7 +209,7 @@ TEST_F(ProjektWindowTest, AboutWindowSpeaksTheLanguageInForceAndReactivatesTheMa
     EXPECT_EQ(WindowText(H(projekt.Command3)), "Close");
 }
 
-bool Overlap(const test::PixelRect& a, const test::PixelRect& b) {
+bool Overlap(const test::PixelRect &a, const test::PixelRect &b) {
     return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
@@ -220,12 +221,12 @@ TEST_F(ProjektWindowTest, EveryControlFitsTheClientAreaAndTextsDoNotOverlap) {
     EXPECT_EQ(client.bottom, static_cast<int>(10065 * dpi / 1440));
 
     struct Placed {
-        const ui::Control* control;
+        const ui::Control *control;
         test::PixelRect rect;
         bool behind; // frames and pictures lie behind other controls
     };
     std::vector<Placed> placed;
-    for (const ui::Control* c : projekt.controls()) {
+    for (const ui::Control *c : projekt.controls()) {
         std::uintptr_t h = H(*c);
         if (!h)
             continue; // lines and the timer have no window
@@ -236,8 +237,8 @@ TEST_F(ProjektWindowTest, EveryControlFitsTheClientAreaAndTextsDoNotOverlap) {
         EXPECT_LE(r.bottom, client.bottom) << c->name();
         EXPECT_GT(r.right - r.left, 0) << c->name();
         EXPECT_GT(r.bottom - r.top, 0) << c->name();
-        placed.push_back({c, r,
-                          dynamic_cast<const ui::Frame*>(c) || dynamic_cast<const ui::PictureBox*>(c)});
+        placed.push_back(
+            {c, r, dynamic_cast<const ui::Frame *>(c) || dynamic_cast<const ui::PictureBox *>(c)});
     }
     for (size_t i = 0; i < placed.size(); ++i)
         for (size_t j = i + 1; j < placed.size(); ++j)

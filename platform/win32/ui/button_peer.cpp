@@ -1,0 +1,145 @@
+// Buttons: a plain push button; with a picture, or as a play/pause/stop symbol
+// where the symbol font is missing, drawn by hand.
+#include "platform/win32/ui/peers.h"
+#include "platform/win32/ui/picture_gdi.h"
+
+#include <uxtheme.h>
+#include <vssym32.h>
+
+#include <algorithm>
+
+namespace tf::win32 {
+
+void DrawButtonFace(HWND button, const DRAWITEMSTRUCT &di, bool pushed) {
+    RECT r = di.rcItem;
+    HTHEME theme = OpenThemeData(button, L"BUTTON");
+    if (theme) {
+        int state = (di.itemState & ODS_DISABLED) ? PBS_DISABLED
+                    : pushed                      ? PBS_PRESSED
+                    : (di.itemState & ODS_FOCUS)  ? PBS_DEFAULTED
+                                                  : PBS_NORMAL;
+        DrawThemeParentBackground(button, di.hDC, &r);
+        DrawThemeBackground(theme, di.hDC, BP_PUSHBUTTON, state, &r, nullptr);
+        CloseThemeData(theme);
+    } else {
+        DrawFrameControl(di.hDC, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
+    }
+    if (di.itemState & ODS_FOCUS) {
+        RECT f = r;
+        InflateRect(&f, -4, -4);
+        DrawFocusRect(di.hDC, &f);
+    }
+}
+
+namespace {
+
+// The symbol font's play, pause and stop, drawn by hand.
+void DrawSymbol(HDC dc, const std::string &caption, RECT r, COLORREF color) {
+    const int s = std::min(r.right - r.left, r.bottom - r.top) * 2 / 5;
+    const int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
+    GdiObject<HBRUSH> b(CreateSolidBrush(color));
+    Selected sb(dc, b.get());
+    Selected sp(dc, GetStockObject(NULL_PEN));
+    if (caption == "4") {
+        POINT tri[] = {{cx - s / 2, cy - s / 2}, {cx + s / 2, cy}, {cx - s / 2, cy + s / 2}};
+        Polygon(dc, tri, 3);
+    } else if (caption == ";") {
+        RECT a{cx - s / 2, cy - s / 2, cx - s / 6, cy + s / 2};
+        RECT c{cx + s / 6, cy - s / 2, cx + s / 2, cy + s / 2};
+        FillRect(dc, &a, b.get());
+        FillRect(dc, &c, b.get());
+    } else if (caption == "<") {
+        RECT a{cx - s / 2, cy - s / 2, cx + s / 2, cy + s / 2};
+        FillRect(dc, &a, b.get());
+    }
+}
+
+class ButtonPeer : public ControlPeer {
+  public:
+    ButtonPeer(FormWindow &f, ui::Button &c, int id)
+        : ControlPeer(f, c, id), button_(c),
+          drawn_(c.picture || (c.symbol_font && !f.sys->webdings)) {}
+
+    void Create() override {
+        CreateWindowFor(WC_BUTTONW, WS_TABSTOP | (drawn_ ? BS_OWNERDRAW : BS_PUSHBUTTON), 0,
+                        Widen(button_.caption()));
+    }
+    void Update(ui::Prop what) override {
+        if (what == ui::Prop::Caption && hwnd_)
+            SetWindowTextW(hwnd_, Widen(button_.caption()).c_str());
+        ControlPeer::Update(what);
+    }
+    void Place() override {
+        ControlPeer::Place();
+        // The symbol font draws the plain button's glyph.
+        if (hwnd_ && !drawn_ && button_.symbol_font)
+            SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font(true)), FALSE);
+    }
+    void Command(int code) override {
+        if (code == BN_CLICKED)
+            form_.sys->Guard([&] { button_.Click(); });
+    }
+    void Draw(const DRAWITEMSTRUCT &di) override {
+        const bool pushed = di.itemState & ODS_SELECTED;
+        SavedDc saved(di.hDC);
+        DrawButtonFace(hwnd_, di, pushed);
+        const COLORREF color =
+            GetSysColor((di.itemState & ODS_DISABLED) ? COLOR_GRAYTEXT : COLOR_BTNTEXT);
+        if (button_.picture) {
+            DrawFace(di.hDC, di.rcItem, pushed, color);
+            return;
+        }
+        RECT r = di.rcItem;
+        if (pushed)
+            OffsetRect(&r, 1, 1);
+        DrawSymbol(di.hDC, button_.caption(), r, color);
+    }
+
+  private:
+    // The picture above the caption, or beside it where the button is too flat.
+    void DrawFace(HDC dc, const RECT &item, bool pushed, COLORREF color);
+    ui::Button &button_;
+    const bool drawn_;
+};
+
+void ButtonPeer::DrawFace(HDC dc, const RECT &item, bool pushed, COLORREF color) {
+    const UINT dpi = form_.dpi;
+    RECT inner = item;
+    InflateRect(&inner, -MulDiv(4, dpi, 96), -MulDiv(3, dpi, 96));
+    if (pushed)
+        OffsetRect(&inner, 1, 1);
+    std::wstring caption = Widen(button_.caption());
+    if (caption.empty()) {
+        DrawPictureCentered(dc, button_.picture, inner, dpi);
+        return;
+    }
+    Selected sf(dc, Font());
+    RECT measure = inner;
+    DrawTextW(dc, caption.c_str(), -1, &measure, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    const int th = measure.bottom - measure.top;
+    const SIZE pic = PictureSize(button_.picture, dpi);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, color);
+    if (pic.cy + th + 2 <= inner.bottom - inner.top) {
+        const int top = inner.top + (inner.bottom - inner.top - pic.cy - th - 2) / 2;
+        DrawPictureCentered(dc, button_.picture, RECT{inner.left, top, inner.right, top + pic.cy},
+                            dpi);
+        RECT tr{inner.left, top + pic.cy + 2, inner.right, top + pic.cy + 2 + th};
+        DrawTextW(dc, caption.c_str(), -1, &tr, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
+        return;
+    }
+    const int pw = std::min<int>(pic.cx, inner.bottom - inner.top);
+    DrawPictureCentered(dc, button_.picture,
+                        RECT{inner.left, inner.top, inner.left + pw, inner.bottom}, dpi);
+    RECT tr{inner.left + pw + 2, inner.top, inner.right, inner.bottom};
+    DrawTextW(dc, caption.c_str(), -1, &tr,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+}
+
+} // namespace
+
+std::unique_ptr<ControlPeer> MakeButtonPeer(FormWindow &f, ui::Button &c, int id) {
+    return std::make_unique<ButtonPeer>(f, c, id);
+}
+
+} // namespace tf::win32

@@ -1,0 +1,56 @@
+// Option buttons: a radio button, or a picture that looks pressed while selected.
+#include "platform/win32/ui/peers.h"
+#include "platform/win32/ui/picture_gdi.h"
+
+namespace tf::win32 {
+namespace {
+
+class OptionPeer : public ControlPeer {
+  public:
+    OptionPeer(FormWindow &f, ui::OptionButton &c, int id) : ControlPeer(f, c, id), option_(c) {}
+
+    void Create() override {
+        CreateWindowFor(WC_BUTTONW, WS_TABSTOP | (option_.picture ? BS_OWNERDRAW : BS_RADIOBUTTON),
+                        0, L"");
+        if (hwnd_ && !option_.picture)
+            SendMessageW(hwnd_, BM_SETCHECK, option_.value(), 0);
+    }
+    void Update(ui::Prop what) override {
+        if (what == ui::Prop::Value && hwnd_ && !option_.picture)
+            SendMessageW(hwnd_, BM_SETCHECK, option_.value(), 0);
+        ControlPeer::Update(what);
+    }
+    void Command(int code) override {
+        if (code == BN_CLICKED)
+            form_.sys->Guard([&] { option_.Click(); });
+    }
+    void Draw(const DRAWITEMSTRUCT &di) override {
+        HDC dc = di.hDC;
+        RECT r = di.rcItem;
+        SavedDc saved(dc);
+        const bool on = option_.value() || (di.itemState & ODS_SELECTED);
+        FillRect(dc, &r, on ? form_.sys->window_brush.get() : form_.sys->face_brush.get());
+        DrawEdge(dc, &r, on ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+        RECT inner = r;
+        InflateRect(&inner, -3, -3);
+        if (on)
+            OffsetRect(&inner, 1, 1);
+        DrawPictureCentered(dc, option_.picture, inner, form_.dpi);
+        if (di.itemState & ODS_FOCUS) {
+            RECT f = r;
+            InflateRect(&f, -2, -2);
+            DrawFocusRect(dc, &f);
+        }
+    }
+
+  private:
+    ui::OptionButton &option_;
+};
+
+} // namespace
+
+std::unique_ptr<ControlPeer> MakeOptionPeer(FormWindow &f, ui::OptionButton &c, int id) {
+    return std::make_unique<OptionPeer>(f, c, id);
+}
+
+} // namespace tf::win32

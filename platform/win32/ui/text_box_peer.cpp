@@ -1,0 +1,53 @@
+// Text boxes: an edit control; the user's typing flows back into the control.
+#include "platform/win32/ui/peers.h"
+
+namespace tf::win32 {
+namespace {
+
+DWORD EditAlign(ui::Align a) {
+    return a == ui::Align::Right ? ES_RIGHT : a == ui::Align::Center ? ES_CENTER : ES_LEFT;
+}
+
+class TextBoxPeer : public ControlPeer {
+  public:
+    TextBoxPeer(FormWindow &f, ui::TextBox &c, int id) : ControlPeer(f, c, id), box_(c) {}
+
+    void Create() override {
+        DWORD style = WS_TABSTOP | ES_AUTOHSCROLL | EditAlign(box_.alignment);
+        if (box_.locked)
+            style |= ES_READONLY;
+        if (box_.multiline)
+            style = (style & ~ES_AUTOHSCROLL) | ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL |
+                    ES_WANTRETURN;
+        CreateWindowFor(WC_EDITW, style, WS_EX_CLIENTEDGE, WithCrLf(Widen(box_.text())));
+        if (hwnd_)
+            SendMessageW(hwnd_, EM_LIMITTEXT, box_.max_length > 0 ? box_.max_length : 0, 0);
+    }
+    void Update(ui::Prop what) override {
+        if (what == ui::Prop::Text && hwnd_)
+            SetWindowTextW(hwnd_, WithCrLf(Widen(box_.text())).c_str());
+        if (what == ui::Prop::Style && hwnd_)
+            SendMessageW(hwnd_, EM_SETREADONLY, box_.locked, 0);
+        ControlPeer::Update(what);
+    }
+    void Command(int code) override {
+        if (code == EN_CHANGE && form_.updating == 0 && !box_.locked)
+            box_.TextFromUser(Narrow(WindowText(hwnd_)));
+    }
+    // Read-only boxes stay white.
+    HBRUSH Colors(HDC dc) override {
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        return form_.sys->window_brush.get();
+    }
+
+  private:
+    ui::TextBox &box_;
+};
+
+} // namespace
+
+std::unique_ptr<ControlPeer> MakeTextBoxPeer(FormWindow &f, ui::TextBox &c, int id) {
+    return std::make_unique<TextBoxPeer>(f, c, id);
+}
+
+} // namespace tf::win32
