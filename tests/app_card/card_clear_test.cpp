@@ -11,14 +11,9 @@ namespace {
 
 constexpr std::uint64_t KiB = 1024;
 
-class CardClear : public testing::MainWindowTest<> {
+class CardClear : public testing::CardTest<> {
   protected:
-    void SetUp() override {
-        fs.AddDrive("c:", kDriveFixed);
-        card_ = &fs.AddDrive("e:", kDriveRemovable);
-        card_->total_bytes = 125000 * KiB;
-        card_->available_bytes = 1000 * KiB;
-    }
+    CardClear() { card_->available_bytes = 1000 * KiB; }
     void FillCard() {
         fs.WriteFile("e:\\show.kpf", "x");
         fs.WriteFile("e:\\README", "no extension");
@@ -29,7 +24,6 @@ class CardClear : public testing::MainWindowTest<> {
         fs.SetReadOnly("e:\\Archiv");
     }
     bool CardEmpty() { return fs.ListFiles("e:\\").empty() && fs.ListFolders("e:\\").empty(); }
-    fake::FakeDrive *card_ = nullptr;
 };
 
 TEST_F(CardClear, NoDriveChosenAsksForOne) {

@@ -3,13 +3,13 @@
 // Everything is read back from the windows themselves.
 #include "app/shell/projekt.h"
 #include "app/shell/settings.h"
+#include "platform/fake/fake_services.h"
 #include "platform/win32/services_win32.h"
 #include "platform/win32/ui/window_system_win32.h"
-#include "wine_ui/win32_probe.h"
 #include "tf_version.h"
+#include "wine_ui/win32_probe.h"
 
 #include <windows.h>
-#undef LoadCursorFromFile // the interface member of that name
 
 #include <gtest/gtest.h>
 
@@ -27,47 +27,6 @@ namespace {
 using test::WindowText;
 namespace fs = std::filesystem;
 
-// Doubles for what the window tests must not do for real: message boxes would
-// wait for a user, dialogs likewise; no sound, no cursor files, no library.
-struct RecordedBoxes : MessageBoxes {
-    std::vector<std::string> texts;
-    MsgAnswer Show(const std::string &text, MsgButtons, MsgIcon, const std::string &) override {
-        texts.push_back(text);
-        return MsgAnswer::No;
-    }
-};
-struct CancelledDialogs : ui::FileDialogService {
-    std::string Show(const ui::FileDialogRequest &) override { return ""; }
-};
-struct SilentMci : MciApi {
-    std::uint32_t SendString(const std::string &, std::string &reply, unsigned) override {
-        reply.clear();
-        return 0;
-    }
-};
-struct NoCursor : CursorApi {
-    std::uintptr_t LoadCursorFromFile(const std::string &) override { return 0; }
-    std::uintptr_t StandardWaitCursor() override { return 0; }
-    std::uintptr_t SetCursor(std::uintptr_t) override { return 0; }
-    void SetCapture(std::uintptr_t) override {}
-    void ReleaseCapture() override {}
-};
-struct NoLibrary : ConversionLibrary {
-    LoadResult Load() override { return LoadResult::NotFound; }
-    std::int32_t Projektdatei_erstellen(const std::string &, const std::string &, std::string &,
-                                        const std::string &) override {
-        return -1;
-    }
-};
-struct FolderPaths : AppPaths {
-    std::string folder;
-    std::string ProgramFolder() override { return folder; }
-    std::string UserDataFolder() override { return folder; }
-};
-struct PlainLocale : Locale {
-    std::string GroupDigits(long long n) override { return std::to_string(n); }
-};
-
 class ProjektWindowTest : public ::testing::Test {
   protected:
     ProjektWindowTest() {
@@ -76,7 +35,10 @@ class ProjektWindowTest : public ::testing::Test {
                   "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder);
         fs::create_directories(folder);
-        paths.folder = folder.string();
+        paths.program_folder = paths.user_data_folder = folder.string();
+        msg.default_answer = MsgAnswer::No;
+        library.load_result = ConversionLibrary::LoadResult::NotFound;
+        cursor.loaded_cursor = 0;
     }
     ~ProjektWindowTest() override {
         ws.Unload(projekt);
@@ -112,13 +74,15 @@ class ProjektWindowTest : public ::testing::Test {
     std::unique_ptr<FileSystem> files = win32::MakeFileSystem();
     std::unique_ptr<Clock> clock = win32::MakeClock();
     std::unique_ptr<EventPump> events = win32::MakeEventPump();
-    RecordedBoxes msg;
-    CancelledDialogs dialogs;
-    SilentMci mci;
-    NoCursor cursor;
-    NoLibrary library;
-    FolderPaths paths;
-    PlainLocale locale;
+    // Message boxes and dialogs would wait for a user; no sound, no cursor
+    // files, no library.
+    fake::ScriptedMessageBoxes msg;
+    fake::ScriptedFileDialogs dialogs;
+    fake::RecordingMci mci;
+    fake::FakeCursorApi cursor;
+    fake::FakeConversionLibrary library;
+    fake::FakeAppPaths paths;
+    fake::FakeLocale locale;
     std::vector<int> exit_codes;
     win32::Win32WindowSystem ws{win32::WindowSystemOptions{
         [this](int code) { exit_codes.push_back(code); },
@@ -156,7 +120,7 @@ TEST_F(ProjektWindowTest, WindowsShowGermanAndFollowTheFlagClicks) {
     EXPECT_EQ(WindowText(H(projekt.Frame2)), "Wave-Datei in Project-Datei umwandeln");
     EXPECT_EQ(WindowText(H(projekt.Command3)), "Schließen");
     EXPECT_EQ(WindowText(H(projekt.Projektname_txt)), "unknown");
-    EXPECT_TRUE(msg.texts.empty());
+    EXPECT_TRUE(msg.calls.empty());
 }
 
 TEST_F(ProjektWindowTest, TypedProjectNameReachesTheProgramUpToTwelveCharacters) {
@@ -187,7 +151,7 @@ TEST_F(ProjektWindowTest, CloseBoxWritesTheSettingsLikeTheCloseButton) {
 TEST_F(ProjektWindowTest, AboutWindowSpeaksTheLanguageInForceAndReactivatesTheMainWindow) {
     ws.Show(projekt);
     auto german = AboutTexts("Info über Trackforge");
-    for (const char* t : {"Trackforge", "für", "Tarvolin Audio", "V " TF_VERSION, "OK"})
+    for (const char *t : {"Trackforge", "für", "Tarvolin Audio", "V " TF_VERSION, "OK"})
         EXPECT_NE(std::find(german.begin(), german.end(), t), german.end()) << t;
     bool has_description = false;
     for (const auto &t : german)
@@ -197,7 +161,7 @@ TEST_F(ProjektWindowTest, AboutWindowSpeaksTheLanguageInForceAndReactivatesTheMa
 
     test::Click(H(projekt.Englisch));
     auto english = AboutTexts("Info about Trackforge");
-    for (const char* t : {"for", "Tarvolin Audio", "V " TF_VERSION})
+    for (const char *t : {"for", "Tarvolin Audio", "V " TF_VERSION})
         EXPECT_NE(std::find(english.begin(), english.end(), t), english.end()) << t;
     EXPECT_NE(std::find(english.begin(), english.end(),
                         "This program is used to convert a Wave-file into a Project-file, which "
@@ -254,14 +218,10 @@ TEST_F(ProjektWindowTest, EveryControlFitsTheClientAreaAndTextsDoNotOverlap) {
 // the user's folder is neither read nor removed.
 TEST_F(ProjektWindowTest, EachCopyKeepsItsOwnSettingsInTheUsersFolder) {
     auto real = win32::MakeAppPaths();
-    struct CopyPaths : AppPaths {
-        std::string program, user;
-        std::string ProgramFolder() override { return program; }
-        std::string UserDataFolder() override { return user; }
-    } installed, portable;
-    installed.program = (folder / "installed").string();
-    portable.program = (folder / "portable").string();
-    installed.user = portable.user = real->UserDataFolder();
+    fake::FakeAppPaths installed, portable;
+    installed.program_folder = (folder / "installed").string();
+    portable.program_folder = (folder / "portable").string();
+    installed.user_data_folder = portable.user_data_folder = real->UserDataFolder();
     fs::create_directories(folder / "installed" / "Trackforge.kps");
     fs::create_directories(folder / "portable");
     const fs::path shared = fs::path(real->UserDataFolder()) / "Trackforge" / "Trackforge.kps";
@@ -296,7 +256,7 @@ TEST_F(ProjektWindowTest, EachCopyKeepsItsOwnSettingsInTheUsersFolder) {
 }
 
 // A second of silence as a PCM wave: stereo, 16 bit, 44.1 kHz.
-void WriteSilentWave(const fs::path& path) {
+void WriteSilentWave(const fs::path &path) {
     const std::uint32_t data = 44100 * 4;
     std::string bytes = "RIFF";
     auto put = [&](std::uint32_t v, int n) {
@@ -324,7 +284,7 @@ TEST(Preview, OpensAWaveWhoseNameIsOutsideTheCodePage) {
     auto mci = win32::MakeMci();
     auto clock = win32::MakeClock();
     Mmedia player(*mci, *clock, files.get());
-    player.mmOpen(reinterpret_cast<const char*>(wave.u8string().c_str()));
+    player.mmOpen(reinterpret_cast<const char *>(wave.u8string().c_str()));
     const float length = player.Length();
     const std::string mode = player.Status();
     player.mmClose();
