@@ -126,26 +126,20 @@ TEST_F(ProjektWindowTest, CloseBoxWritesTheSettingsLikeTheCloseButton) {
     EXPECT_EQ(ws.Run(), 0);
 }
 
+// The about window's texts, descriptions included, are pinned natively; here
+// the real window shows them in the language in force and gives the main
+// window back.
 TEST_F(ProjektWindowTest, AboutWindowSpeaksTheLanguageInForceAndReactivatesTheMainWindow) {
     ws.Show(projekt);
     auto german = AboutTexts("Info über Trackforge");
     for (const char *t : {"Trackforge", "für", "Tarvolin Audio", "V " TF_VERSION, "OK"})
         EXPECT_NE(std::find(german.begin(), german.end(), t), german.end()) << t;
-    bool has_description = false;
-    for (const auto &t : german)
-        has_description = has_description || t.rfind("Mit diesem Programm ist es möglich", 0) == 0;
-    EXPECT_TRUE(has_description);
     EXPECT_TRUE(test::IsEnabled(Main()));
 
     test::Click(H(projekt.Englisch));
     auto english = AboutTexts("Info about Trackforge");
     for (const char *t : {"for", "Tarvolin Audio", "V " TF_VERSION})
         EXPECT_NE(std::find(english.begin(), english.end(), t), english.end()) << t;
-    EXPECT_NE(std::find(english.begin(), english.end(),
-                        "This program is used to convert a Wave-file into a Project-file, which "
-                        "can be played by the Tarvolin Audio. In addition you can delete and save "
-                        "files and directories on the CF card."),
-              english.end());
     EXPECT_TRUE(test::IsEnabled(Main()));
     // No settings file yet: the reactivation keeps English.
     EXPECT_EQ(WindowText(H(projekt.Command3)), "Close");
