@@ -3,8 +3,6 @@
 #include "support/main_window_fixture.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 
 namespace tf {
 namespace {
@@ -109,31 +107,6 @@ TEST_F(CardClear, OnlyAPlainDriveNameIsCleared) {
     EXPECT_EQ(LastMessage(), "Bitte wählen Sie zuerst ein Laufwerk aus.");
     EXPECT_TRUE(fs.FileExists("e:\\Sub\\inner.kpf"));
     EXPECT_EQ(fs.CallCount("DeleteFile") + fs.CallCount("DeleteFolder"), 0);
-}
-
-// Under Wine deleting a link deletes what it leads to, so links stay (the
-// file-system contract holds that for Wine's real links); the rest still goes.
-TEST_F(CardClear, LinksOnTheCardStayAndEverythingElseGoes) {
-    fs.WriteFile("c:\\Precious\\master.wav", "x");
-    fs.WriteFile("e:\\Links\\own.kpf", "x");
-    fs.WriteFile("e:\\show.kpf", "x");
-    std::error_code ec;
-    std::filesystem::create_directory_symlink(fs.HostPath("c:\\Precious"),
-                                              fs.HostPath("e:\\Outside"), ec);
-    if (!ec)
-        std::filesystem::create_symlink(fs.HostPath("c:\\Precious\\master.wav"),
-                                        fs.HostPath("e:\\Links\\song.wav"), ec);
-    if (ec)
-        GTEST_SKIP() << "the host cannot make links here: " << ec.message();
-    PickDrive("e:");
-    msg.answers = {MsgAnswer::Yes};
-    W().Karte_löschen_Click();
-    EXPECT_EQ(msg.calls.size(), 1u);
-    EXPECT_TRUE(fs.ListFiles("e:\\").empty());
-    EXPECT_EQ(fs.ListFolders("e:\\"), (std::vector<std::string>{"Links", "Outside"}));
-    EXPECT_EQ(fs.ListFiles("e:\\Links"), std::vector<std::string>{"song.wav"});
-    EXPECT_EQ(W().Dir1.items(), (std::vector<std::string>{"e:\\", "Links", "Outside"}));
-    EXPECT_EQ(fs.ReadFile("c:\\Precious\\master.wav"), "x");
 }
 
 TEST_F(CardClear, FailingDeletionStopsQuietlyAndStillUpdates) {
