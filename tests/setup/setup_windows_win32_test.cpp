@@ -4,6 +4,7 @@
 
 #include "platform/win32/ui/window_system_win32.h"
 #include "setup_test_support.h"
+#include "wine_ui/win32_probe.h"
 
 #include <windows.h>
 
@@ -12,9 +13,7 @@
 namespace tf::setup::test {
 namespace {
 
-HWND H(std::uintptr_t h) {
-    return reinterpret_cast<HWND>(h);
-}
+namespace probe = tf::test;
 
 // The installer's machine of the native tests, its windows real ones.
 class RealWindows : public SetupMachine {
@@ -24,7 +23,7 @@ class RealWindows : public SetupMachine {
             std::make_unique<SetupProgramm>(SetupServices{fs, clock, events, processes, shell, ws});
     }
     ~RealWindows() override { program.reset(); }
-    void Click(const ui::Control &c) { SendMessageW(H(ws.ControlHandle(c)), BM_CLICK, 0, 0); }
+    void Click(const ui::Control &c) { probe::Click(ws.ControlHandle(c)); }
 
     bool ended = false;
     tf::win32::Win32WindowSystem ws{{[this](int) { ended = true; }, {}, {}, "TfForm", ""}};
@@ -44,26 +43,23 @@ TEST_F(RealWindows, WalkThroughAllFourWindows) {
     EXPECT_EQ(ws.OpenForms(), 1);
 
     // Client area as designed: 7800 x 3225 twips at the window's DPI.
-    RECT rc{};
-    GetClientRect(H(ws.Handle(program->fenster2)), &rc);
-    const UINT dpi = GetDpiForWindow(H(ws.Handle(program->fenster2)));
-    EXPECT_NEAR(rc.right, MulDiv(7800, dpi, 1440), 1);
-    EXPECT_NEAR(rc.bottom, MulDiv(3225, dpi, 1440), 1);
+    const auto client = probe::ClientRect(ws.Handle(program->fenster2));
+    const int dpi = static_cast<int>(probe::WindowDpi(ws.Handle(program->fenster2)));
+    EXPECT_NEAR(client.right, MulDiv(7800, dpi, 1440), 1);
+    EXPECT_NEAR(client.bottom, MulDiv(3225, dpi, 1440), 1);
 
     // While the notice is up: no title text.
-    std::wstring notice_title = L"?";
+    std::string notice_title = "?";
     LONG notice_style = 0;
     events.on_do_events = [&] {
         if (std::uintptr_t h = ws.Handle(program->fenster3)) {
-            wchar_t buf[512] = {};
-            GetWindowTextW(H(h), buf, 512);
-            notice_title = buf;
-            notice_style = GetWindowLongW(H(h), GWL_STYLE);
+            notice_title = probe::WindowText(h);
+            notice_style = GetWindowLongW(reinterpret_cast<HWND>(h), GWL_STYLE);
         }
     };
     Click(program->fenster2.Install_Button);
     ws.PumpPending();
-    EXPECT_EQ(notice_title, L"");
+    EXPECT_EQ(notice_title, "");
     EXPECT_NE(notice_style & WS_CAPTION, WS_CAPTION);
     EXPECT_EQ(ws.Handle(program->fenster2), 0u);
     EXPECT_EQ(ws.Handle(program->fenster3), 0u);
