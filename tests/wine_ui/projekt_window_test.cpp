@@ -3,6 +3,7 @@
 // Everything is read back from the windows themselves.
 #include "app/shell/projekt.h"
 #include "app/shell/settings.h"
+#include "library/library_test_support.h"
 #include "platform/fake/fake_services.h"
 #include "platform/win32/services_win32.h"
 #include "platform/win32/ui/window_system_win32.h"
@@ -224,23 +225,6 @@ TEST_F(ProjektWindowTest, EachCopyKeepsItsOwnSettingsInTheUsersFolder) {
     fs::remove_all(own.parent_path(), ec);
 }
 
-// A second of silence as a PCM wave: stereo, 16 bit, 44.1 kHz.
-void WriteSilentWave(const fs::path &path) {
-    const std::uint32_t data = 44100 * 4;
-    std::string bytes = "RIFF";
-    auto put = [&](std::uint32_t v, int n) {
-        for (int i = 0; i < n; ++i)
-            bytes += static_cast<char>((v >> (8 * i)) & 0xFF);
-    };
-    put(36 + data, 4);
-    bytes += "WAVEfmt ";
-    put(16, 4), put(1, 2), put(2, 2), put(44100, 4), put(44100 * 4, 4), put(4, 2), put(16, 2);
-    bytes += "data";
-    put(data, 4);
-    bytes.append(data, '\0');
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 // The real multimedia devices: Wine's wave device opens a file without sound
 // hardware, but not by a name outside the ANSI code page, not even through the
 // wide call; the player must reach it by its short form.
@@ -248,7 +232,9 @@ TEST(Preview, OpensAWaveWhoseNameIsOutsideTheCodePage) {
     const fs::path folder = fs::temp_directory_path() / L"tf_preview \x00e4";
     fs::create_directories(folder);
     const fs::path wave = folder / L"\x0395\x03bb\x03bb\x03b7\x03bd\x03b9\x03ba\x03ac.wav";
-    WriteSilentWave(wave);
+    const test::Bytes second = test::make_wave(test::Bytes(44100 * 4, 0)); // stereo, 16 bit
+    std::ofstream(wave, std::ios::binary)
+        .write(reinterpret_cast<const char *>(second.data()), std::streamsize(second.size()));
     auto files = win32::MakeFileSystem();
     auto mci = win32::MakeMci();
     auto clock = win32::MakeClock();
