@@ -3,22 +3,15 @@
 #include "support/main_window_fixture.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 
 namespace tf {
 namespace {
 
 constexpr std::uint64_t KiB = 1024;
 
-class CardClear : public testing::MainWindowTest<> {
+class CardClear : public testing::CardTest<> {
   protected:
-    void SetUp() override {
-        fs.AddDrive("c:", kDriveFixed);
-        card_ = &fs.AddDrive("e:", kDriveRemovable);
-        card_->total_bytes = 125000 * KiB;
-        card_->available_bytes = 1000 * KiB;
-    }
+    CardClear() { card_->available_bytes = 1000 * KiB; }
     void FillCard() {
         fs.WriteFile("e:\\show.kpf", "x");
         fs.WriteFile("e:\\README", "no extension");
@@ -29,7 +22,6 @@ class CardClear : public testing::MainWindowTest<> {
         fs.SetReadOnly("e:\\Archiv");
     }
     bool CardEmpty() { return fs.ListFiles("e:\\").empty() && fs.ListFolders("e:\\").empty(); }
-    fake::FakeDrive *card_ = nullptr;
 };
 
 TEST_F(CardClear, NoDriveChosenAsksForOne) {
@@ -115,31 +107,6 @@ TEST_F(CardClear, OnlyAPlainDriveNameIsCleared) {
     EXPECT_EQ(LastMessage(), "Bitte wählen Sie zuerst ein Laufwerk aus.");
     EXPECT_TRUE(fs.FileExists("e:\\Sub\\inner.kpf"));
     EXPECT_EQ(fs.CallCount("DeleteFile") + fs.CallCount("DeleteFolder"), 0);
-}
-
-// Under Wine deleting a link deletes what it leads to, so links stay (the
-// file-system contract holds that for Wine's real links); the rest still goes.
-TEST_F(CardClear, LinksOnTheCardStayAndEverythingElseGoes) {
-    fs.WriteFile("c:\\Precious\\master.wav", "x");
-    fs.WriteFile("e:\\Links\\own.kpf", "x");
-    fs.WriteFile("e:\\show.kpf", "x");
-    std::error_code ec;
-    std::filesystem::create_directory_symlink(fs.HostPath("c:\\Precious"),
-                                              fs.HostPath("e:\\Outside"), ec);
-    if (!ec)
-        std::filesystem::create_symlink(fs.HostPath("c:\\Precious\\master.wav"),
-                                        fs.HostPath("e:\\Links\\song.wav"), ec);
-    if (ec)
-        GTEST_SKIP() << "the host cannot make links here: " << ec.message();
-    PickDrive("e:");
-    msg.answers = {MsgAnswer::Yes};
-    W().Karte_löschen_Click();
-    EXPECT_EQ(msg.calls.size(), 1u);
-    EXPECT_TRUE(fs.ListFiles("e:\\").empty());
-    EXPECT_EQ(fs.ListFolders("e:\\"), (std::vector<std::string>{"Links", "Outside"}));
-    EXPECT_EQ(fs.ListFiles("e:\\Links"), std::vector<std::string>{"song.wav"});
-    EXPECT_EQ(W().Dir1.items(), (std::vector<std::string>{"e:\\", "Links", "Outside"}));
-    EXPECT_EQ(fs.ReadFile("c:\\Precious\\master.wav"), "x");
 }
 
 TEST_F(CardClear, FailingDeletionStopsQuietlyAndStillUpdates) {

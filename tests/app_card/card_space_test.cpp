@@ -7,18 +7,12 @@ namespace {
 
 constexpr std::uint64_t KiB = 1024;
 
-class CardSpace : public testing::MainWindowTest<> {
+class CardSpace : public testing::CardTest<> {
   protected:
-    void SetUp() override {
-        fs.AddDrive("c:", kDriveFixed);
-        card_ = &fs.AddDrive("e:", kDriveRemovable);
-        card_->total_bytes = 125000 * KiB;
-    }
     void Card(std::uint64_t total_kb, std::uint64_t available_kb) {
         card_->total_bytes = total_kb * KiB;
         card_->available_bytes = available_kb * KiB;
     }
-    fake::FakeDrive* card_ = nullptr;
 };
 
 TEST_F(CardSpace, FileFitsUpToTheLastKb) {
@@ -86,7 +80,7 @@ TEST_F(CardSpace, FolderListDrivesTheFileList) {
     PickDrive("e:");
     EXPECT_EQ(W().File1.items(), std::vector<std::string>{"top.kpf"});
 
-    const auto& items = W().Dir1.items();
+    const auto &items = W().Dir1.items();
     const auto archiv = std::find(items.begin(), items.end(), "Archiv");
     ASSERT_NE(archiv, items.end());
     W().Dir1.OpenFromUser(static_cast<int>(archiv - items.begin()));

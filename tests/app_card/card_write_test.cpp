@@ -34,14 +34,9 @@ class FlakyCard : public fake::FakeFileSystem {
     }
 };
 
-class CardWrite : public testing::MainWindowTest<FlakyCard> {
+class CardWrite : public testing::CardTest<FlakyCard> {
   protected:
-    void SetUp() override {
-        fs.AddDrive("c:", kDriveFixed);
-        card_ = &fs.AddDrive("e:", kDriveRemovable);
-        card_->total_bytes = card_->available_bytes = 125000 * KiB;
-        fs.WriteFile(kProject, kNewBytes);
-    }
+    void SetUp() override { fs.WriteFile(kProject, kNewBytes); }
     void ChooseProject(const std::string &path = kProject) {
         dialogs.answers.push_back(path);
         W().Ziel_Projekt_Button_2_Click();
@@ -56,7 +51,6 @@ class CardWrite : public testing::MainWindowTest<FlakyCard> {
     static constexpr const char *kProject = "c:\\Shows\\show.kpf";
     static constexpr const char *kTempName = "~Trackforge-Kopie.tmp";
     const std::string kNewBytes = std::string(5000, 'N');
-    fake::FakeDrive *card_ = nullptr;
 };
 
 TEST_F(CardWrite, ChoosingTheProjectFileFillsPathAndSize) {

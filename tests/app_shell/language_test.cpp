@@ -121,9 +121,10 @@ TEST_F(LanguageTest, GermanSetsEveryTextInOrder) {
     ExpectEveryTextSet();
     EXPECT_EQ(W().Label1.caption(), "  Trackforge             für           Tarvolin  Audio ");
     EXPECT_EQ(W().Karte_schreiben.caption(), "Project-Datei auf CF-Karte schreiben");
+    EXPECT_EQ(W().Karte_löschen.caption(), "Compact Flash Karte löschen");
+    EXPECT_EQ(W().Label7.caption(), "Freier Speicherplatz:");
     EXPECT_EQ(W().Projektname_txt.text(), "Unbenannt");
-    EXPECT_EQ(W().OK_Button.tooltip(),
-              "Wandelt Wave-Datei (*.wav) in Project-Datei (*.kpf) um");
+    EXPECT_EQ(W().OK_Button.tooltip(), "Wandelt Wave-Datei (*.wav) in Project-Datei (*.kpf) um");
     EXPECT_EQ(W().Ziel_Projekt_Button_2.tooltip(), "Project - Datei öffnen");
 }
 
@@ -135,6 +136,8 @@ TEST_F(LanguageTest, EnglishSetsEveryTextInOrder) {
     ExpectEveryTextSet();
     EXPECT_EQ(W().Label1.caption(), "  Trackforge             for           Tarvolin  Audio ");
     EXPECT_EQ(W().Label7.caption(), "Remaining disc space:");
+    EXPECT_EQ(W().Karte_löschen.caption(), "Clear CF card");
+    EXPECT_EQ(W().Frame2.caption(), "Convert Wave-file into Project-file");
     EXPECT_EQ(W().Projektname_txt.text(), "unknown");
     EXPECT_EQ(W().Ziel_Projekt_txt_2.tooltip(), "Path of project file");
     EXPECT_EQ(W().Drive_txt.tooltip(), "Type of storage medium");
@@ -184,8 +187,7 @@ TEST_F(LanguageTest, SwitchLeavesFixedTextsAndTheDriveTypeAlone) {
     EXPECT_EQ(W().Stop_Button.caption(), "<");
     EXPECT_EQ(W().Label16.caption(), "1024 MB (1GB)");
     EXPECT_EQ(W().CF_Größe_txt.tooltip(), "Freier Speicherplatz auf dem Datenträgers");
-    EXPECT_EQ(W().Freier_Speicherplatz_txt.tooltip(),
-              "Freier Speicherplatz auf dem Datenträgers");
+    EXPECT_EQ(W().Freier_Speicherplatz_txt.tooltip(), "Freier Speicherplatz auf dem Datenträgers");
     EXPECT_EQ(W().Projekt_Größe_txt.tooltip(), "Größe der Project-Datei");
 }
 

@@ -286,41 +286,8 @@ TEST_F(Closing, NowhereToWriteIsSilent) {
     EXPECT_TRUE(msg.calls.empty());
 }
 
-// Two copies of the program: one installed below a folder the user cannot
-// write, one in a writable folder. Each keeps its own settings; the file that
-// older versions shared in the user's folder belongs to neither and stays.
-TEST_F(Closing, EachCopyKeepsItsOwnSettingsAndLeavesTheOthers) {
-    const std::string installed = paths.program_folder;
-    const std::string portable = "c:\\Tools\\Trackforge";
-    fs.MakeFolders(portable);
-    const std::string shared = paths.user_data_folder + "\\Trackforge\\Trackforge.kps";
-    WriteSettings(shared, {"", "c:\\shared.wav", "", "0"});
-    fs.fail_when = [&](const std::string &member, const std::string &arg) {
-        return member == "CreateTextFile" && arg.rfind(installed, 0) == 0;
-    };
-    auto run = [&](const std::string &folder, bool english) {
-        paths.program_folder = folder;
-        Projekt copy(W().services());
-        windows.Show(copy);
-        const bool came_up_english = copy.Englisch.value();
-        (english ? copy.Englisch : copy.Deutsch).Click();
-        copy.Quell_Wave_Pfad = folder + "\\a.wav";
-        windows.Unload(copy);
-        return came_up_english;
-    };
-    EXPECT_FALSE(run(installed, true));
-    const std::string installed_own = UserSettings();
-    EXPECT_FALSE(run(portable, false));
-    EXPECT_NE(UserSettings(), installed_own);
-    EXPECT_EQ(fs.ReadFile(portable + "\\Trackforge.kps"),
-              "\r\nc:\\Tools\\Trackforge\\a.wav\r\n\r\n-1\r\n");
-    ASSERT_TRUE(fs.FileExists(installed_own));
-    EXPECT_TRUE(run(installed, true));
-    EXPECT_EQ(fs.ReadFile(installed_own),
-              "\r\nc:\\Programme\\NOVALUX Trackforge\\a.wav\r\n\r\n0\r\n");
-    EXPECT_EQ(fs.ReadFile(shared), "\r\nc:\\shared.wav\r\n\r\n0\r\n");
-}
-
+// Two copies of the program, each with its own settings, are held on the real
+// file system under Wine (the window tests there).
 TEST(SettingsPlace, OneFolderOfItsOwnPerProgramFolderWhateverItsSpelling) {
     fake::FakeAppPaths a, b;
     a.program_folder = "c:\\Programme\\NOVALUX Trackforge";

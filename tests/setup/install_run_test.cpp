@@ -11,7 +11,7 @@
 namespace tf::setup::test {
 namespace {
 
-std::vector<std::string> Lines(const std::string& log) {
+std::vector<std::string> Lines(const std::string &log) {
     std::vector<std::string> lines;
     std::size_t start = 0;
     for (std::size_t p; (p = log.find("\r\n", start)) != std::string::npos; start = p + 2)
@@ -20,9 +20,9 @@ std::vector<std::string> Lines(const std::string& log) {
     return lines;
 }
 
-std::size_t CountEnding(const std::vector<std::string>& lines, const std::string& ending) {
+std::size_t CountEnding(const std::vector<std::string> &lines, const std::string &ending) {
     return std::count_if(lines.begin(), lines.end(),
-                         [&](const std::string& l) { return l.ends_with(ending); });
+                         [&](const std::string &l) { return l.ends_with(ending); });
 }
 
 const std::string kIdentical = " - Datei ist identisch mit der Datei auf der Festplatte";
@@ -53,13 +53,14 @@ using SetupInstallRun = SetupMachine;
 
 TEST_F(SetupInstallRun, FirstInstallCopiesRegistersAndLogs) {
     PutMediumFiles();
-    Fenster2& f2 = LoadInstallWindow();
+    Fenster2 &f2 = LoadInstallWindow();
     f2.Installation_ausfuehren();
 
     const std::string log = f2.LOG_txt.text();
-    EXPECT_TRUE(log.starts_with("VB6STKIT.dll wurde nach c:/windows/System32/VB6STKIT.dll kopiert\r\n"
-                                "VB6STKIT.dll wurde registriert\r\n\r\n"
-                                "MSVCRT40.dll wurde nach c:/windows/System32/MSVCRT40.dll kopiert\r\n"));
+    EXPECT_TRUE(
+        log.starts_with("VB6STKIT.dll wurde nach c:/windows/System32/VB6STKIT.dll kopiert\r\n"
+                        "VB6STKIT.dll wurde registriert\r\n\r\n"
+                        "MSVCRT40.dll wurde nach c:/windows/System32/MSVCRT40.dll kopiert\r\n"));
     EXPECT_NE(log.find("SHELLLNK.tlb wurde nach c:/windows/System32/SHELLLNK.tlb kopiert\r\n"
                        "cdex_140_deu.zip wurde nach C:\\Programme\\NOVALUX Trackforge/Tools/"
                        "cdex_140_deu.zip kopiert\r\nVB5DB.dll wurde nach"),
@@ -85,8 +86,7 @@ TEST_F(SetupInstallRun, FirstInstallCopiesRegistersAndLogs) {
 
     // .tlb, .zip and .exe are never registered; the ones that are, in table order.
     ASSERT_EQ(processes.command_lines.size(), RegisteredFiles().size());
-    EXPECT_EQ(processes.command_lines.front(),
-              "c:/windows/system32\\regsvr32.exe /s VB6STKIT.dll");
+    EXPECT_EQ(processes.command_lines.front(), "c:/windows/system32\\regsvr32.exe /s VB6STKIT.dll");
     EXPECT_EQ(processes.command_lines.back(),
               "c:/windows/system32\\regsvr32.exe /s Sonwerk_Projekt.dll");
     EXPECT_EQ(std::count(processes.command_lines.begin(), processes.command_lines.end(),
@@ -107,7 +107,7 @@ TEST_F(SetupInstallRun, FirstInstallCopiesRegistersAndLogs) {
 TEST_F(SetupInstallRun, StatusRunsThroughEveryEntryAndEndsWithTheCount) {
     PutMediumFiles();
     fs.WriteFile("d:\\medium\\olepro32.dll", ""); // still copied: a plain file
-    Fenster2& f2 = LoadInstallWindow(/*english=*/true);
+    Fenster2 &f2 = LoadInstallWindow(/*english=*/true);
     std::vector<std::string> seen;
     events.on_do_events = [&] { seen.push_back(f2.Status_txt.text()); };
     f2.Installation_ausfuehren();
@@ -125,7 +125,7 @@ TEST_F(SetupInstallRun, SecondRunFindsEverythingIdenticalAndReplacesTheLogFile) 
     processes.command_lines.clear();
 
     NewProgram();
-    Fenster2& f2 = LoadInstallWindow();
+    Fenster2 &f2 = LoadInstallWindow();
     f2.Installation_ausfuehren();
     const auto lines = Lines(f2.LOG_txt.text());
     ASSERT_EQ(lines.size(), 23u);
@@ -138,39 +138,38 @@ TEST_F(SetupInstallRun, SecondRunFindsEverythingIdenticalAndReplacesTheLogFile) 
 }
 
 TEST_F(SetupInstallRun, DateRuleComparesFullYearsToTheSecond) {
-    PutMediumFiles({2004, 3, 1, 10, 0, 0});
+    const DateTime source_date{2004, 3, 1, 10, 0, 0};
+    PutMediumFiles(source_date);
     const std::string sys = "c:\\windows\\System32\\";
-    // A target from 1999 is older than a 2004 source although "99" sorts after "04".
-    fs.WriteFile(sys + "COMCAT.dll", "old");
-    fs.SetLastModified(sys + "COMCAT.dll", {1999, 12, 31, 23, 59, 59});
-    // A target from 2010 is newer: kept.
-    fs.WriteFile(sys + "VB6DE.dll", "newer");
-    fs.SetLastModified(sys + "VB6DE.dll", {2010, 1, 1, 0, 0, 0});
-    // Equal to the second and in size counts as identical, whatever the contents.
-    fs.WriteFile(sys + "expsrv.dll", std::string("content of expsrv.dll").replace(0, 7, "CONTENT"));
-    fs.SetLastModified(sys + "expsrv.dll", {2004, 3, 1, 10, 0, 0});
-    // The same date with another size is what a copy cut short leaves: copied.
-    fs.WriteFile(sys + "vbajet32.dll", "content of vbaj");
-    fs.SetLastModified(sys + "vbajet32.dll", {2004, 3, 1, 10, 0, 0});
-    // One second earlier is older.
-    fs.WriteFile(sys + "STDOLE2.tlb", "a second older");
-    fs.SetLastModified(sys + "STDOLE2.tlb", {2004, 3, 1, 9, 59, 59});
+    struct Target {
+        std::string file;
+        DateTime date;
+        std::string bytes, kept; // `kept`: the log line's ending when not copied
+    };
+    const Target targets[] = {
+        // A target from 1999 is older than a 2004 source although "99" sorts after "04".
+        {"COMCAT.dll", {1999, 12, 31, 23, 59, 59}, "old", ""},
+        {"VB6DE.dll", {2010, 1, 1, 0, 0, 0}, "newer", kOlder},
+        // Equal to the second and in size counts as identical, whatever the contents.
+        {"expsrv.dll", source_date, "CONTENT of expsrv.dll", kIdentical},
+        // The same date with another size is what a copy cut short leaves: copied.
+        {"vbajet32.dll", source_date, "content of vbaj", ""},
+        {"STDOLE2.tlb", {2004, 3, 1, 9, 59, 59}, "a second older", ""}};
+    for (const Target &t : targets) {
+        fs.WriteFile(sys + t.file, t.bytes);
+        fs.SetLastModified(sys + t.file, t.date);
+    }
 
-    Fenster2& f2 = LoadInstallWindow();
+    Fenster2 &f2 = LoadInstallWindow();
     f2.Installation_ausfuehren();
     const auto lines = Lines(f2.LOG_txt.text());
-    auto has = [&](const std::string& l) {
-        return std::find(lines.begin(), lines.end(), l) != lines.end();
-    };
-    EXPECT_TRUE(has("COMCAT.dll wurde nach c:/windows/System32/COMCAT.dll kopiert"));
-    EXPECT_EQ(fs.ReadFile(sys + "COMCAT.dll"), "content of COMCAT.dll");
-    EXPECT_TRUE(has("VB6DE.dll" + kOlder));
-    EXPECT_EQ(fs.ReadFile(sys + "VB6DE.dll"), "newer");
-    EXPECT_TRUE(has("expsrv.dll" + kIdentical));
-    EXPECT_EQ(fs.ReadFile(sys + "expsrv.dll"), "CONTENT of expsrv.dll");
-    EXPECT_TRUE(has("vbajet32.dll wurde nach c:/windows/System32/vbajet32.dll kopiert"));
-    EXPECT_EQ(fs.ReadFile(sys + "vbajet32.dll"), "content of vbajet32.dll");
-    EXPECT_TRUE(has("STDOLE2.tlb wurde nach c:/windows/System32/STDOLE2.tlb kopiert"));
+    for (const Target &t : targets) {
+        const std::string said =
+            t.kept.empty() ? t.file + " wurde nach c:/windows/System32/" + t.file + " kopiert"
+                           : t.file + t.kept;
+        EXPECT_NE(std::find(lines.begin(), lines.end(), said), lines.end()) << said;
+        EXPECT_EQ(fs.ReadFile(sys + t.file), t.kept.empty() ? "content of " + t.file : t.bytes);
+    }
     EXPECT_EQ(f2.Kopiert_Anzahl, 21);
     EXPECT_EQ(std::count(processes.command_lines.begin(), processes.command_lines.end(),
                          "c:/windows/system32\\regsvr32.exe /s VB6DE.dll"),
@@ -185,7 +184,7 @@ TEST_F(SetupInstallRun, DateRuleComparesFullYearsToTheSecond) {
 TEST_F(SetupInstallRun, MissingSourcesFailWithOrWithoutATarget) {
     // An empty working folder: every entry fails, nothing counted, the log still saved.
     fs.WriteFile("c:\\windows\\System32\\OLEAUT32.dll", "the system's own");
-    Fenster2& f2 = LoadInstallWindow();
+    Fenster2 &f2 = LoadInstallWindow();
     f2.Installation_ausfuehren();
     const auto lines = Lines(f2.LOG_txt.text());
     ASSERT_EQ(lines.size(), 23u);
@@ -210,16 +209,17 @@ TEST_F(SetupInstallRun, LockedTargetOrFailingCopyKeepsTheOldFile) {
     fs.MakeFolders("C:\\Programme\\NOVALUX Trackforge");
     fs.WriteFile(program, "the older program");
     fs.SetLastModified(program, {2001, 1, 1, 0, 0, 0});
-    fs.fail_when = [](const std::string& member, const std::string& argument) {
+    fs.fail_when = [](const std::string &member, const std::string &argument) {
         return member == "FilesEqual" && argument.starts_with("Trackforge.exe");
     };
-    Fenster2& f2 = LoadInstallWindow();
+    Fenster2 &f2 = LoadInstallWindow();
     f2.Installation_ausfuehren();
     EXPECT_EQ(fs.ReadFile(program), "the older program");
     EXPECT_EQ(fs.ListFiles("C:\\Programme\\NOVALUX Trackforge"),
               (std::vector<std::string>{"TF_log.txt", "Trackforge.exe"}));
     const std::string log = f2.LOG_txt.text();
-    EXPECT_NE(log.find("MSJTER35.dll wurde registriert\r\n\r\nMSJET35.dll" + kNotCopied + "\r\n"
+    EXPECT_NE(log.find("MSJTER35.dll wurde registriert\r\n\r\nMSJET35.dll" + kNotCopied +
+                       "\r\n"
                        "CMDLGDE.dll wurde nach"),
               std::string::npos);
     EXPECT_TRUE(log.ends_with("\r\nTrackforge.exe" + kNotCopied + "\r\n"));
@@ -232,7 +232,7 @@ TEST_F(SetupInstallRun, LockedTargetOrFailingCopyKeepsTheOldFile) {
 TEST_F(SetupInstallRun, RegistrationThatCannotStartIsLoggedButTheFileCounts) {
     PutMediumFiles();
     processes.result = false;
-    Fenster2& f2 = LoadInstallWindow();
+    Fenster2 &f2 = LoadInstallWindow();
     f2.Installation_ausfuehren();
     EXPECT_TRUE(f2.LOG_txt.text().starts_with(
         "VB6STKIT.dll wurde nach c:/windows/System32/VB6STKIT.dll kopiert\r\n"
@@ -244,7 +244,7 @@ TEST_F(SetupInstallRun, RegistrationThatCannotStartIsLoggedButTheFileCounts) {
 
 TEST_F(SetupInstallRun, RegistrationMatchesLowerCaseEndingsOnly) {
     fs.WriteFile("d:\\medium\\VB6STKIT.dll", "x");
-    Fenster2& f2 = LoadInstallWindow();
+    Fenster2 &f2 = LoadInstallWindow();
     f2.Dateien[1] = {"UPPER.DLL", "c:/windows/System32"};
     f2.Dateien[2] = {"ocx", "c:/windows/System32"};
     fs.WriteFile("d:\\medium\\UPPER.DLL", "x");
@@ -261,25 +261,25 @@ TEST_F(SetupInstallRun, NoWindowsFolderInstallsIntoARelativeSystem32) {
     fs.RemoveDrive("c:");
     fs.AddDrive("c:", kDriveFixed);
     PutMediumFiles();
-    Fenster2& f2 = LoadInstallWindow();
+    Fenster2 &f2 = LoadInstallWindow();
     EXPECT_EQ(f2.Windows_Ordner, "");
     EXPECT_EQ(f2.Status_txt.text(), "");
     f2.Installation_ausfuehren();
-    EXPECT_TRUE(f2.LOG_txt.text().starts_with(
-        "VB6STKIT.dll wurde nach System32/VB6STKIT.dll kopiert\r\n"));
+    EXPECT_TRUE(
+        f2.LOG_txt.text().starts_with("VB6STKIT.dll wurde nach System32/VB6STKIT.dll kopiert\r\n"));
     EXPECT_EQ(fs.ReadFile("d:\\medium\\System32\\VB6STKIT.dll"), "content of VB6STKIT.dll");
     EXPECT_EQ(processes.command_lines.front(), "system32\\regsvr32.exe /s VB6STKIT.dll");
 }
 
 TEST_F(SetupInstallRun, WindowsFolderIsLookedUpInOrderAndTheSecondWins) {
-    Fenster2& f2 = LoadInstallWindow();
+    Fenster2 &f2 = LoadInstallWindow();
     EXPECT_EQ(f2.Windows_Ordner, "c:/windows/");
     EXPECT_EQ(f2.Status_txt.text(), "Windows");
     EXPECT_EQ(f2.Dateien[0].Zielordner, "c:/windows/System32");
 
     fs.MakeFolders("c:\\winnt");
     NewProgram();
-    Fenster2& again = LoadInstallWindow();
+    Fenster2 &again = LoadInstallWindow();
     EXPECT_EQ(again.Windows_Ordner, "c:/winnt/");
     EXPECT_EQ(again.Status_txt.text(), "WinNT");
     EXPECT_EQ(again.Dateien[0].Zielordner, "c:/winnt/System32");
@@ -287,17 +287,17 @@ TEST_F(SetupInstallRun, WindowsFolderIsLookedUpInOrderAndTheSecondWins) {
 }
 
 TEST_F(SetupInstallRun, CreatePathMakesEachMissingLevel) {
-    Fenster2& f2 = LoadInstallWindow();
+    Fenster2 &f2 = LoadInstallWindow();
     fs.ClearCalls();
     f2.CreatePath("C:\\Programme\\NOVALUX Trackforge/Tools");
     std::vector<std::string> created;
-    for (const std::string& c : fs.calls())
+    for (const std::string &c : fs.calls())
         if (c.starts_with("CreateFolder("))
             created.push_back(c);
-    EXPECT_EQ(created, (std::vector<std::string>{
-                           "CreateFolder(C:\\Programme\\)",
-                           "CreateFolder(C:\\Programme\\NOVALUX Trackforge/)",
-                           "CreateFolder(C:\\Programme\\NOVALUX Trackforge/Tools)"}));
+    EXPECT_EQ(created,
+              (std::vector<std::string>{"CreateFolder(C:\\Programme\\)",
+                                        "CreateFolder(C:\\Programme\\NOVALUX Trackforge/)",
+                                        "CreateFolder(C:\\Programme\\NOVALUX Trackforge/Tools)"}));
     EXPECT_TRUE(fs.FolderExists("c:\\programme\\novalux trackforge\\tools"));
 
     fs.ClearCalls();
@@ -318,7 +318,7 @@ TEST_F(SetupInstallRun, CreatePathMakesEachMissingLevel) {
 TEST_F(SetupInstallRun, ShortcutFailureIsLoggedAndTheLogStillSaved) {
     PutMediumFiles();
     shell.shortcut_result = false;
-    Fenster2& f2 = LoadInstallWindow();
+    Fenster2 &f2 = LoadInstallWindow();
     f2.Installation_ausfuehren();
     EXPECT_TRUE(f2.LOG_txt.text().ends_with("Trackforge.exe kopiert\r\n"
                                             "Trackforge.lnk konnte nicht erstellt werden!\r\n"));
@@ -334,7 +334,7 @@ TEST_F(SetupInstallRun, UnresolvedDesktopPutsTheShortcutAtTheRoot) {
 
 TEST_F(SetupInstallRun, LogFileFailuresAreSwallowed) {
     PutMediumFiles();
-    Fenster2& f2 = LoadInstallWindow();
+    Fenster2 &f2 = LoadInstallWindow();
     fs.FailAlways("CreateTextFile");
     EXPECT_NO_THROW(f2.Installation_ausfuehren());
     EXPECT_FALSE(fs.FileExists(kLogFile));
@@ -375,7 +375,8 @@ TEST_F(SetupInstallRun, UnattendedInstallShowsNoWindow) {
     EXPECT_FALSE(windows.ended);
     EXPECT_TRUE(fs.FileExists("C:\\Programme\\NOVALUX Trackforge\\Trackforge.exe"));
     const std::string log = fs.ReadFile(kLogFile);
-    EXPECT_TRUE(log.starts_with("VB6STKIT.dll wurde nach c:/windows/System32/VB6STKIT.dll kopiert"));
+    EXPECT_TRUE(
+        log.starts_with("VB6STKIT.dll wurde nach c:/windows/System32/VB6STKIT.dll kopiert"));
     EXPECT_EQ(shell.shortcuts.size(), 1u);
 }
 

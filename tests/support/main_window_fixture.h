@@ -67,6 +67,19 @@ class MainWindowTest : public ::testing::Test {
     std::unique_ptr<Projekt> window_;
 };
 
+// Drive c: and a reader e: holding a full-size card with all of it free, as
+// the card tests start.
+template <class FileSystemDouble = fake::FakeFileSystem>
+class CardTest : public MainWindowTest<FileSystemDouble> {
+  protected:
+    CardTest() {
+        this->fs.AddDrive("c:", kDriveFixed);
+        card_ = &this->fs.AddDrive("e:", kDriveRemovable);
+        card_->total_bytes = card_->available_bytes = 125000 * 1024ull;
+    }
+    fake::FakeDrive *card_ = nullptr;
+};
+
 // The window as the program starts it: drive c: holds the program folder and
 // the user's data folder, e: is a card reader with a 128 MB FAT card, no
 // language chosen yet, and a quarter of a second per event round.
