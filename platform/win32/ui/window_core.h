@@ -20,6 +20,8 @@
 namespace tf::win32 {
 
 int Px(int twips, UINT dpi);
+// A length designed in pixels at 96 DPI (a margin, an inset, a pen) at `dpi`.
+int Scaled(int px, UINT dpi);
 std::wstring WithCrLf(const std::wstring &s);
 std::wstring WindowText(HWND h);
 COLORREF ColorRef(ui::Color c);

@@ -10,6 +10,10 @@ int Px(int twips, UINT dpi) {
     return MulDiv(twips, static_cast<int>(dpi), 1440);
 }
 
+int Scaled(int px, UINT dpi) {
+    return MulDiv(px, static_cast<int>(dpi), 96);
+}
+
 std::wstring WithCrLf(const std::wstring &s) {
     std::wstring out;
     out.reserve(s.size());
