@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Takes the pictures in docs/screenshots/ from the Windows build, under Wine on
 # a virtual X display. Builds nothing itself: run `./build.sh screenshots`.
-#   TF_WINDOWS_BUILD  the Windows build folder (default build/windows)
+#   TF_WINDOWS_BUILD    the Windows build folder (default build/windows)
+#   TF_SCREENSHOT_DPIS  the screen resolutions to take (default "96 144"): 96 goes
+#                       to docs/screenshots/, 144 to docs/screenshots/144dpi/, any
+#                       other only to build/screenshots/<dpi>dpi/ for a look.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${TF_WINDOWS_BUILD:-$here/build/windows}
@@ -9,19 +12,23 @@ out=$here/docs/screenshots
 work=$here/build/screenshots
 exe=$build/app/Trackforge.exe
 [ -f "$exe" ] || { echo "no $exe - build the Windows target first" >&2; exit 1; }
-mkdir -p "$out" "$work"
+mkdir -p "$work"
 
-# A prefix of its own, in which Wine draws window frames itself (there is no
-# window manager on the virtual display).
-export WINEPREFIX=$work/wineprefix
+# A prefix of its own per resolution, in which Wine draws window frames itself
+# (there is no window manager on the virtual display). The prefix's LogPixels is
+# the resolution every window of the programs sees.
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "== creating Wine prefix $WINEPREFIX"
-  wineboot -i >/dev/null 2>&1 || true
+use_prefix() { # use_prefix <dpi>
+  export WINEPREFIX=$work/wineprefix-$1dpi
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "== creating Wine prefix $WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+  fi
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
   wineserver -w
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
-  wineserver -w
-fi
+}
 
 # The program runs from a folder of its own so its settings file choose the language.
 prog=$work/program
@@ -79,5 +86,17 @@ fi
 exit $rc
 INNER
 chmod +x "$inner"
-echo "== screenshots into $out"
-PROG=$prog OUT=$out xvfb-run -a -s "-screen 0 1280x1024x24" "$inner"
+rc=0
+for dpi in ${TF_SCREENSHOT_DPIS:-96 144}; do
+  case $dpi in
+    96) dir=$out ;;
+    144) dir=$out/144dpi ;;
+    *) dir=$work/${dpi}dpi ;;
+  esac
+  mkdir -p "$dir"
+  use_prefix "$dpi"
+  echo "== screenshots at $dpi DPI into $dir"
+  # Room for the largest window at 192 DPI.
+  PROG=$prog OUT=$dir xvfb-run -a -s "-screen 0 2560x2048x24" "$inner" || rc=1
+done
+exit $rc

@@ -10,7 +10,7 @@
 
 namespace tf::win32 {
 
-void DrawButtonFace(HWND button, const DRAWITEMSTRUCT &di, bool pushed) {
+void DrawButtonFace(HWND button, const DRAWITEMSTRUCT &di, bool pushed, UINT dpi) {
     RECT r = di.rcItem;
     HTHEME theme = OpenThemeData(button, L"BUTTON");
     if (theme) {
@@ -26,7 +26,7 @@ void DrawButtonFace(HWND button, const DRAWITEMSTRUCT &di, bool pushed) {
     }
     if (di.itemState & ODS_FOCUS) {
         RECT f = r;
-        InflateRect(&f, -4, -4);
+        InflateRect(&f, -Scaled(4, dpi), -Scaled(4, dpi));
         DrawFocusRect(di.hDC, &f);
     }
 }
@@ -82,7 +82,7 @@ class ButtonPeer : public ControlPeer {
     void Draw(const DRAWITEMSTRUCT &di) override {
         const bool pushed = di.itemState & ODS_SELECTED;
         SavedDc saved(di.hDC);
-        DrawButtonFace(hwnd_, di, pushed);
+        DrawButtonFace(hwnd_, di, pushed, form_.dpi);
         const COLORREF color =
             GetSysColor((di.itemState & ODS_DISABLED) ? COLOR_GRAYTEXT : COLOR_BTNTEXT);
         if (button_.picture) {
@@ -91,7 +91,7 @@ class ButtonPeer : public ControlPeer {
         }
         RECT r = di.rcItem;
         if (pushed)
-            OffsetRect(&r, 1, 1);
+            OffsetRect(&r, Scaled(1, form_.dpi), Scaled(1, form_.dpi));
         DrawSymbol(di.hDC, button_.caption(), r, color);
     }
 
@@ -105,9 +105,9 @@ class ButtonPeer : public ControlPeer {
 void ButtonPeer::DrawFace(HDC dc, const RECT &item, bool pushed, COLORREF color) {
     const UINT dpi = form_.dpi;
     RECT inner = item;
-    InflateRect(&inner, -MulDiv(4, dpi, 96), -MulDiv(3, dpi, 96));
+    InflateRect(&inner, -Scaled(4, dpi), -Scaled(3, dpi));
     if (pushed)
-        OffsetRect(&inner, 1, 1);
+        OffsetRect(&inner, Scaled(1, dpi), Scaled(1, dpi));
     std::wstring caption = Widen(button_.caption());
     if (caption.empty()) {
         DrawPictureCentered(dc, button_.picture, inner, dpi);
@@ -118,20 +118,21 @@ void ButtonPeer::DrawFace(HDC dc, const RECT &item, bool pushed, COLORREF color)
     DrawTextW(dc, caption.c_str(), -1, &measure, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
     const int th = measure.bottom - measure.top;
     const SIZE pic = PictureSize(button_.picture, dpi);
+    const int gap = Scaled(2, dpi);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, color);
-    if (pic.cy + th + 2 <= inner.bottom - inner.top) {
+    if (pic.cy + th + gap <= inner.bottom - inner.top) {
         const int top = inner.top + (inner.bottom - inner.top - pic.cy - th - 2) / 2;
         DrawPictureCentered(dc, button_.picture, RECT{inner.left, top, inner.right, top + pic.cy},
                             dpi);
-        RECT tr{inner.left, top + pic.cy + 2, inner.right, top + pic.cy + 2 + th};
+        RECT tr{inner.left, top + pic.cy + gap, inner.right, top + pic.cy + gap + th};
         DrawTextW(dc, caption.c_str(), -1, &tr, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
         return;
     }
     const int pw = std::min<int>(pic.cx, inner.bottom - inner.top);
     DrawPictureCentered(dc, button_.picture,
                         RECT{inner.left, inner.top, inner.left + pw, inner.bottom}, dpi);
-    RECT tr{inner.left + pw + 2, inner.top, inner.right, inner.bottom};
+    RECT tr{inner.left + pw + gap, inner.top, inner.right, inner.bottom};
     DrawTextW(dc, caption.c_str(), -1, &tr,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
 }

@@ -61,11 +61,10 @@ HFONT ControlPeer::Font(bool symbol) const {
 void ControlPeer::Place() {
     if (!hwnd_)
         return;
-    const ui::Rect &r = control_.rect();
-    const UINT dpi = form_.dpi;
+    const RECT r = PxRect(control_.rect(), form_.dpi);
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
-    SetWindowPos(hwnd_, nullptr, Px(r.left, dpi), Px(r.top, dpi), Px(r.width, dpi),
-                 Px(r.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 

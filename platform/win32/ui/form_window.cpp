@@ -62,7 +62,7 @@ FormWindow *Win32WindowSystem::Impl::Create(ui::Form &form, HWND owner) {
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, h, nullptr,
                                    GetModuleHandleW(nullptr), nullptr);
     if (raw->tooltip)
-        SendMessageW(raw->tooltip, TTM_SETMAXTIPWIDTH, 0, MulDiv(400, raw->dpi, 96));
+        SendMessageW(raw->tooltip, TTM_SETMAXTIPWIDTH, 0, Scaled(400, raw->dpi));
     CreateControls(*raw);
     PlaceForm(*raw);
     PlaceControls(*raw);

@@ -50,14 +50,18 @@ class LabelPeer : public ControlPeer {
     ui::Label &label_;
 };
 
-// A group box; one too flat for a group box is a separator line.
+// A group box; one too flat for a group box is a separator line. Flat is
+// judged on the designed height: judged in pixels, the same frame became a
+// group box at 120 DPI and up, too low to show more than its two ends.
+constexpr int kSeparatorBelowTwips = 120;
+
 class FramePeer : public ControlPeer {
   public:
     FramePeer(FormWindow &f, ui::Frame &c, int id) : ControlPeer(f, c, id), frame_(c) {}
 
     void Create() override {
         std::wstring text = Widen(frame_.caption());
-        if (Px(frame_.rect().height, form_.dpi) < 8 && text.empty())
+        if (frame_.rect().height < kSeparatorBelowTwips && text.empty())
             CreateWindowFor(WC_STATICW, SS_ETCHEDHORZ, 0, text);
         else
             CreateWindowFor(WC_BUTTONW, BS_GROUPBOX, 0, text);

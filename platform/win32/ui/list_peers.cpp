@@ -83,14 +83,13 @@ class DriveListPeer : public ListPeer {
     void Place() override {
         if (!hwnd_)
             return;
-        const ui::Rect &r = list_.rect();
-        const UINT dpi = form_.dpi;
-        const int h = Px(r.height, dpi);
+        const RECT r = PxRect(list_.rect(), form_.dpi);
+        const int h = r.bottom - r.top;
         SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
         SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), std::max(h - 6, 8));
         int item = static_cast<int>(SendMessageW(hwnd_, CB_GETITEMHEIGHT, 0, 0));
-        SetWindowPos(hwnd_, nullptr, Px(r.left, dpi), Px(r.top, dpi), Px(r.width, dpi),
-                     h + item * kDropDownItems + 4, SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, h + item * kDropDownItems + 4,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
         InvalidateRect(hwnd_, nullptr, TRUE);
     }
     void Command(int code) override {

@@ -31,14 +31,15 @@ class OptionPeer : public ControlPeer {
         const bool on = option_.value() || (di.itemState & ODS_SELECTED);
         FillRect(dc, &r, on ? form_.sys->window_brush.get() : form_.sys->face_brush.get());
         DrawEdge(dc, &r, on ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+        const UINT dpi = form_.dpi;
         RECT inner = r;
-        InflateRect(&inner, -3, -3);
+        InflateRect(&inner, -Scaled(3, dpi), -Scaled(3, dpi));
         if (on)
-            OffsetRect(&inner, 1, 1);
-        DrawPictureCentered(dc, option_.picture, inner, form_.dpi);
+            OffsetRect(&inner, Scaled(1, dpi), Scaled(1, dpi));
+        DrawPictureCentered(dc, option_.picture, inner, dpi);
         if (di.itemState & ODS_FOCUS) {
             RECT f = r;
-            InflateRect(&f, -2, -2);
+            InflateRect(&f, -Scaled(2, dpi), -Scaled(2, dpi));
             DrawFocusRect(dc, &f);
         }
     }

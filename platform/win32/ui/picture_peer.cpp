@@ -42,7 +42,7 @@ class LinePeer : public ControlPeer {
             return;
         const UINT dpi = form_.dpi;
         GdiObject<HPEN> pen(
-            CreatePen(PS_SOLID, std::max(1, MulDiv(1, dpi, 96)), GetSysColor(COLOR_BTNTEXT)));
+            CreatePen(PS_SOLID, std::max(1, Scaled(1, dpi)), GetSysColor(COLOR_BTNTEXT)));
         Selected sp(dc, pen.get());
         MoveToEx(dc, Px(line_.x1, dpi), Px(line_.y1, dpi), nullptr);
         LineTo(dc, Px(line_.x2, dpi), Px(line_.y2, dpi));

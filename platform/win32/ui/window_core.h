@@ -20,6 +20,12 @@
 namespace tf::win32 {
 
 int Px(int twips, UINT dpi);
+// A control's rectangle in pixels. Its corners are scaled, not its size, so
+// that controls designed to end on one line still do where the design's
+// steps are fractions of a pixel (15 twips are 1.5 pixels at 144 DPI).
+RECT PxRect(const ui::Rect &r, UINT dpi);
+// A length designed in pixels at 96 DPI (a margin, an inset, a pen) at `dpi`.
+int Scaled(int px, UINT dpi);
 std::wstring WithCrLf(const std::wstring &s);
 std::wstring WindowText(HWND h);
 COLORREF ColorRef(ui::Color c);

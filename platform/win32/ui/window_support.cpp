@@ -10,6 +10,15 @@ int Px(int twips, UINT dpi) {
     return MulDiv(twips, static_cast<int>(dpi), 1440);
 }
 
+RECT PxRect(const ui::Rect &r, UINT dpi) {
+    return RECT{Px(r.left, dpi), Px(r.top, dpi), Px(r.left + r.width, dpi),
+                Px(r.top + r.height, dpi)};
+}
+
+int Scaled(int px, UINT dpi) {
+    return MulDiv(px, static_cast<int>(dpi), 96);
+}
+
 std::wstring WithCrLf(const std::wstring &s) {
     std::wstring out;
     out.reserve(s.size());
