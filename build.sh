@@ -45,6 +45,7 @@ windows_ctest() {
 
 run_tests() {
   local rc=0
+  tools/check-format.sh || rc=$?
   ctest --preset native || rc=$?
   windows_ctest || rc=$?
   return $rc

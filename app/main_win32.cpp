@@ -64,9 +64,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     tf::win32::InstallTraceSink("Trackforge");
     try {
         return RunProgram();
-    } catch (const std::exception& e) {
+    } catch (const std::exception &e) {
         tf::trace::Swallowed("WinMain", e.what());
-        MessageBoxW(nullptr, tf::win32::Widen(e.what()).c_str(), L"Trackforge", MB_OK | MB_ICONERROR);
+        MessageBoxW(nullptr, tf::win32::Widen(e.what()).c_str(), L"Trackforge",
+                    MB_OK | MB_ICONERROR);
     } catch (...) {
         tf::trace::Swallowed("WinMain", "unexpected error");
         MessageBoxW(nullptr, L"Unexpected error", L"Trackforge", MB_OK | MB_ICONERROR);

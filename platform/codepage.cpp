@@ -13,10 +13,9 @@ namespace {
 // 0x80..0x9F; the five bytes Windows-1252 leaves undefined map to the C1
 // control of the same number, as Windows itself converts them.
 constexpr std::array<char32_t, 32> kHighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 char32_t ByteToCodePoint(unsigned char b) {
     if (b >= 0x80 && b < 0xA0)
@@ -34,7 +33,7 @@ int CodePointToByte(char32_t c) {
     return -1;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
+void AppendUtf8(std::string &out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
     } else if (c < 0x800) {
@@ -49,10 +48,14 @@ void AppendUtf8(std::string& out, char32_t c) {
 
 // Decodes one UTF-8 sequence at s[i]; advances i. Returns -1 for a malformed
 // sequence (one byte is consumed then).
-long DecodeUtf8(const std::string& s, std::size_t& i) {
+long DecodeUtf8(const std::string &s, std::size_t &i) {
     auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
     unsigned char lead = byte(i);
-    int extra = lead < 0x80 ? 0 : (lead >> 5) == 0x6 ? 1 : (lead >> 4) == 0xE ? 2 : (lead >> 3) == 0x1E ? 3 : -1;
+    int extra = lead < 0x80           ? 0
+                : (lead >> 5) == 0x6  ? 1
+                : (lead >> 4) == 0xE  ? 2
+                : (lead >> 3) == 0x1E ? 3
+                                      : -1;
     if (extra < 0 || i + extra >= s.size()) {
         ++i;
         return -1;
@@ -81,7 +84,7 @@ long DecodeUtf8(const std::string& s, std::size_t& i) {
 
 } // namespace
 
-std::string Utf8ToAnsi(const std::string& utf8, bool* lossless, char replacement) {
+std::string Utf8ToAnsi(const std::string &utf8, bool *lossless, char replacement) {
     std::string out;
     out.reserve(utf8.size());
     bool all = true;
@@ -100,7 +103,7 @@ std::string Utf8ToAnsi(const std::string& utf8, bool* lossless, char replacement
     return out;
 }
 
-std::string AnsiToUtf8(const std::string& ansi) {
+std::string AnsiToUtf8(const std::string &ansi) {
     std::string out;
     out.reserve(ansi.size() + ansi.size() / 4);
     for (char ch : ansi)

@@ -8,7 +8,7 @@ namespace tf {
 
 // Converts to the ANSI code page. Characters it cannot represent become
 // `replacement`; `lossless` tells whether every character made it.
-std::string Utf8ToAnsi(const std::string& utf8, bool* lossless = nullptr, char replacement = '?');
-std::string AnsiToUtf8(const std::string& ansi);
+std::string Utf8ToAnsi(const std::string &utf8, bool *lossless = nullptr, char replacement = '?');
+std::string AnsiToUtf8(const std::string &ansi);
 
 } // namespace tf

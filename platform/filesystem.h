@@ -49,8 +49,8 @@ class TextReader {
 class TextWriter {
   public:
     virtual ~TextWriter() = default;
-    virtual void Write(const std::string& utf8) = 0;     // converted to the ANSI code page
-    virtual void WriteLine(const std::string& utf8) = 0; // the same, then CR LF
+    virtual void Write(const std::string &utf8) = 0;     // converted to the ANSI code page
+    virtual void WriteLine(const std::string &utf8) = 0; // the same, then CR LF
     virtual void Close() = 0;                            // throws when the data could not be stored
 };
 
@@ -60,51 +60,51 @@ class FileSystem {
 
     // Drives, named like "e:". Unknown drives throw.
     virtual std::vector<DriveEntry> Drives() = 0;
-    virtual int DriveType(const std::string& drive) = 0;
-    virtual bool IsReady(const std::string& drive) = 0;
-    virtual std::string FileSystemName(const std::string& drive) = 0; // throws when not ready
-    virtual std::uint64_t TotalSize(const std::string& drive) = 0;     // throws when not ready
-    virtual std::uint64_t AvailableSpace(const std::string& drive) = 0; // for the calling user
+    virtual int DriveType(const std::string &drive) = 0;
+    virtual bool IsReady(const std::string &drive) = 0;
+    virtual std::string FileSystemName(const std::string &drive) = 0;   // throws when not ready
+    virtual std::uint64_t TotalSize(const std::string &drive) = 0;      // throws when not ready
+    virtual std::uint64_t AvailableSpace(const std::string &drive) = 0; // for the calling user
 
     // Paths.
-    virtual std::string GetAbsolutePathName(const std::string& path) = 0;
-    virtual std::string GetDriveName(const std::string& path) = 0; // "e:" or "" when none
+    virtual std::string GetAbsolutePathName(const std::string &path) = 0;
+    virtual std::string GetDriveName(const std::string &path) = 0; // "e:" or "" when none
     // The short (8.3) form of an existing path, "" when the volume has none.
-    virtual std::string ShortPathName(const std::string& path) = 0;
+    virtual std::string ShortPathName(const std::string &path) = 0;
 
     // Files and folders.
-    virtual bool FileExists(const std::string& path) = 0;
-    virtual bool FolderExists(const std::string& path) = 0;
-    virtual std::uint64_t FileSize(const std::string& path) = 0;
-    virtual DateTime LastModified(const std::string& path) = 0;
-    virtual std::vector<std::string> ListFolders(const std::string& folder) = 0; // names, sorted
-    virtual std::vector<std::string> ListFiles(const std::string& folder,
-                                               const std::string& pattern = "*.*") = 0;
+    virtual bool FileExists(const std::string &path) = 0;
+    virtual bool FolderExists(const std::string &path) = 0;
+    virtual std::uint64_t FileSize(const std::string &path) = 0;
+    virtual DateTime LastModified(const std::string &path) = 0;
+    virtual std::vector<std::string> ListFolders(const std::string &folder) = 0; // names, sorted
+    virtual std::vector<std::string> ListFiles(const std::string &folder,
+                                               const std::string &pattern = "*.*") = 0;
 
     // Text files.
-    virtual std::unique_ptr<TextReader> OpenTextForReading(const std::string& path) = 0;
-    virtual std::unique_ptr<TextWriter> CreateTextFile(const std::string& path) = 0;
+    virtual std::unique_ptr<TextReader> OpenTextForReading(const std::string &path) = 0;
+    virtual std::unique_ptr<TextWriter> CreateTextFile(const std::string &path) = 0;
 
     // Copy replacing the target; a target ending in "\" or "/" is a folder and
     // the file keeps its name.
-    virtual void CopyFile(const std::string& source, const std::string& target) = 0;
+    virtual void CopyFile(const std::string &source, const std::string &target) = 0;
     // Copy into a new file that is on the medium when it returns (flushed
     // through the cache). Fails when anything, even a dangling link, already
     // has the target's name: nothing is ever written through a link.
-    virtual void CopyToNewFile(const std::string& source, const std::string& target) = 0;
+    virtual void CopyToNewFile(const std::string &source, const std::string &target) = 0;
     // True when both files hold the same bytes; read back from the medium.
-    virtual bool FilesEqual(const std::string& a, const std::string& b) = 0;
+    virtual bool FilesEqual(const std::string &a, const std::string &b) = 0;
     // Rename, replacing an existing target.
-    virtual void MoveFile(const std::string& from, const std::string& to) = 0;
+    virtual void MoveFile(const std::string &from, const std::string &to) = 0;
     // Delete by wildcard pattern in the last path element, read-only items
     // included. Throws when nothing matches or an item cannot be deleted; the
     // items after a failing one stay. A link (an entry that really lives
     // elsewhere than its name says) is never deleted nor followed, wherever it
     // leads: it stays with the folders that hold it, and that is no failure.
-    virtual void DeleteFile(const std::string& pattern) = 0;
-    virtual void DeleteFolder(const std::string& pattern) = 0;
+    virtual void DeleteFile(const std::string &pattern) = 0;
+    virtual void DeleteFolder(const std::string &pattern) = 0;
     // One new folder level; throws when the parent is missing or it cannot be made.
-    virtual void CreateFolder(const std::string& path) = 0;
+    virtual void CreateFolder(const std::string &path) = 0;
 };
 
 } // namespace tf

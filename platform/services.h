@@ -15,8 +15,8 @@ enum class MsgAnswer { Ok, Yes, No, Cancel };
 class MessageBoxes {
   public:
     virtual ~MessageBoxes() = default;
-    virtual MsgAnswer Show(const std::string& text, MsgButtons buttons, MsgIcon icon,
-                           const std::string& title) = 0;
+    virtual MsgAnswer Show(const std::string &text, MsgButtons buttons, MsgIcon icon,
+                           const std::string &title) = 0;
 };
 
 // Seconds since midnight, with fractions (the clock the waits use).
@@ -41,7 +41,7 @@ class MciApi {
     virtual ~MciApi() = default;
     // Returns the device's error code (0 for success) and the reply cut at its
     // first NUL when reply_length > 0.
-    virtual std::uint32_t SendString(const std::string& command, std::string& reply,
+    virtual std::uint32_t SendString(const std::string &command, std::string &reply,
                                      unsigned reply_length) = 0;
 };
 
@@ -49,7 +49,7 @@ class MciApi {
 class CursorApi {
   public:
     virtual ~CursorApi() = default;
-    virtual std::uintptr_t LoadCursorFromFile(const std::string& path) = 0;
+    virtual std::uintptr_t LoadCursorFromFile(const std::string &path) = 0;
     virtual std::uintptr_t StandardWaitCursor() = 0;
     virtual std::uintptr_t SetCursor(std::uintptr_t cursor) = 0; // returns the previous one
     virtual void SetCapture(std::uintptr_t window) = 0;
@@ -60,7 +60,7 @@ class CursorApi {
 class ProcessStarter {
   public:
     virtual ~ProcessStarter() = default;
-    virtual bool Start(const std::string& command_line) = 0;
+    virtual bool Start(const std::string &command_line) = 0;
 };
 
 // Special folders and shortcuts of the shell.
@@ -70,17 +70,17 @@ class ShellApi {
     // The folder's path without trailing separator, "" when it cannot be resolved.
     virtual std::string SpecialFolderPath(int csidl) = 0;
     // Writes a shortcut file; false when it could not be created or saved.
-    virtual bool CreateShortcut(const std::string& target, const std::string& link_file,
-                                const std::string& arguments, const std::string& description,
-                                const std::string& working_folder) = 0;
+    virtual bool CreateShortcut(const std::string &target, const std::string &link_file,
+                                const std::string &arguments, const std::string &description,
+                                const std::string &working_folder) = 0;
 };
 
 // Where the running program lives and where a user's own settings go.
 class AppPaths {
   public:
     virtual ~AppPaths() = default;
-    virtual std::string ProgramFolder() = 0;   // no trailing separator
-    virtual std::string UserDataFolder() = 0;  // %APPDATA%, no trailing separator
+    virtual std::string ProgramFolder() = 0;  // no trailing separator
+    virtual std::string UserDataFolder() = 0; // %APPDATA%, no trailing separator
 };
 
 // The user's regional settings.
@@ -98,10 +98,10 @@ class ConversionLibrary {
     enum class LoadResult { Ok, NotFound, NoEntryPoint };
     virtual LoadResult Load() = 0; // idempotent
     // Strings are UTF-8 paths / 30 name bytes already in the ANSI code page / 4 code bytes.
-    virtual std::int32_t Projektdatei_erstellen(const std::string& source_ansi,
-                                                const std::string& target_ansi,
-                                                std::string& name_ansi,
-                                                const std::string& code) = 0;
+    virtual std::int32_t Projektdatei_erstellen(const std::string &source_ansi,
+                                                const std::string &target_ansi,
+                                                std::string &name_ansi,
+                                                const std::string &code) = 0;
 };
 
 } // namespace tf

@@ -9,7 +9,9 @@ namespace {
 std::atomic<Sink> g_sink{nullptr};
 }
 
-Sink SetSink(Sink sink) noexcept { return g_sink.exchange(sink); }
+Sink SetSink(Sink sink) noexcept {
+    return g_sink.exchange(sink);
+}
 
 void Swallowed(std::string_view where, std::string_view detail) noexcept {
     Sink sink = g_sink.load();

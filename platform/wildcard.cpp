@@ -5,10 +5,12 @@
 namespace tf {
 namespace {
 
-char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+char Lower(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
 
 // Iterative matcher keeping one backtrack point, at the last "*" seen.
-bool GlobMatch(const std::string& p, std::size_t pi, const std::string& n) {
+bool GlobMatch(const std::string &p, std::size_t pi, const std::string &n) {
     std::size_t ni = 0, star = std::string::npos, resume = 0;
     const std::size_t pend = pi;
     pi = 0;
@@ -33,7 +35,7 @@ bool GlobMatch(const std::string& p, std::size_t pi, const std::string& n) {
 
 } // namespace
 
-bool WildcardMatch(const std::string& pattern, const std::string& name) {
+bool WildcardMatch(const std::string &pattern, const std::string &name) {
     if (pattern == "*.*" || pattern == "*")
         return true;
     if (GlobMatch(pattern, pattern.size(), name))

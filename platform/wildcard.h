@@ -7,6 +7,6 @@ namespace tf {
 
 // "*" and "?" as on Windows, ignoring ASCII case; "*.*" matches every name and
 // a pattern ending in ".*" also matches the name without any extension.
-bool WildcardMatch(const std::string& pattern, const std::string& name);
+bool WildcardMatch(const std::string &pattern, const std::string &name);
 
 } // namespace tf

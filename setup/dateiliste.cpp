@@ -9,7 +9,7 @@ enum class Ziel { System, Tools, Programm };
 
 struct Zeile {
     int nummer;
-    const char* name;
+    const char *name;
     Ziel ziel;
 };
 
@@ -30,17 +30,23 @@ constexpr Zeile kTabelle[] = {
 };
 } // namespace
 
-Dateiliste Dateiliste_fuellen(const std::string& Windows_Ordner) {
+Dateiliste Dateiliste_fuellen(const std::string &Windows_Ordner) {
     const std::string system = Windows_Ordner + "System32";
     const std::string programm = kProgrammOrdner;
     Dateiliste liste{};
-    for (const Zeile& z : kTabelle) {
-        Dateieintrag& e = liste[z.nummer - 1];
+    for (const Zeile &z : kTabelle) {
+        Dateieintrag &e = liste[z.nummer - 1];
         e.Dateiname = z.name;
         switch (z.ziel) {
-        case Ziel::System: e.Zielordner = system; break;
-        case Ziel::Tools: e.Zielordner = programm + "/Tools"; break;
-        case Ziel::Programm: e.Zielordner = programm; break;
+        case Ziel::System:
+            e.Zielordner = system;
+            break;
+        case Ziel::Tools:
+            e.Zielordner = programm + "/Tools";
+            break;
+        case Ziel::Programm:
+            e.Zielordner = programm;
+            break;
         }
     }
     return liste;

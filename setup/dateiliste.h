@@ -16,6 +16,6 @@ using Dateiliste = std::array<Dateieintrag, kDateiAnzahl>; // entry n at index n
 
 // The table with its system-folder targets built from `Windows_Ordner`
 // ("c:/windows/", "c:/winnt/" or empty).
-Dateiliste Dateiliste_fuellen(const std::string& Windows_Ordner);
+Dateiliste Dateiliste_fuellen(const std::string &Windows_Ordner);
 
 } // namespace tf::setup

@@ -128,8 +128,7 @@ int RunSetup() {
     const tf::setup::Fenster1 *sprache = nullptr;
     tf::win32::WindowSystemOptions options;
     options.handler_error_text = [&sprache] {
-        return std::string(
-            sprache ? sprache->Text(tf::setup::Meldung::Handler_Fehler) : "");
+        return std::string(sprache ? sprache->Text(tf::setup::Meldung::Handler_Fehler) : "");
     };
     options.window_class = "TrackforgeSetupForm";
     options.error_title = "Setup " + std::string(tf::setup::kProduktName);

@@ -12,8 +12,8 @@ double Vergangen(double start, double jetzt) {
 }
 } // namespace
 
-void Pause(SetupKontext& kontext, double sekunden) {
-    auto& s = kontext.services;
+void Pause(SetupKontext &kontext, double sekunden) {
+    auto &s = kontext.services;
     const double start = s.clock.SecondsSinceMidnight();
     while (!kontext.beendet() && Vergangen(start, s.clock.SecondsSinceMidnight()) < sekunden)
         s.events.DoEvents();

@@ -38,7 +38,7 @@ enum class Meldung {
     Log_nicht_erstellt, // + shortcut file name
     Unerwarteter_Fehler,
     Handler_Fehler, // a failure no handler expected; the detail goes to the trace
-    Aufruf, // what "Setup.exe /?" shows
+    Aufruf,         // what "Setup.exe /?" shows
 };
 
 // The message with each "{}" replaced by the next argument, in order.

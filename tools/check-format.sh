@@ -10,7 +10,8 @@ if [ "${1:-}" = "--fix" ]; then
   exit 0
 fi
 if ! clang-format --dry-run --Werror "${files[@]}" 2>/tmp/tf-format.$$; then
-  grep -o '^[^:]*:' /tmp/tf-format.$$ | sort -u | sed 's/:$//; s/^/  not formatted: /'
+  grep -oE '^[^ :]+:[0-9]+:[0-9]+: (warning|error)' /tmp/tf-format.$$ | cut -d: -f1 | sort -u |
+    sed 's/^/  not formatted: /'
   rm -f /tmp/tf-format.$$
   echo "== run tools/check-format.sh --fix (clang-format $(clang-format --version | grep -o '[0-9][0-9.]*' | head -1))" >&2
   exit 1

@@ -15,13 +15,13 @@ std::string FileNameOf(const std::string &path) {
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-bool ExistsQuietly(FileSystem& fs, const std::string& path) {
+bool ExistsQuietly(FileSystem &fs, const std::string &path) {
     bool exists = false;
     steps::Skippable("Karte_schreiben: FileExists", [&] { exists = fs.FileExists(path); });
     return exists;
 }
 
-void DeleteQuietly(FileSystem& fs, const std::string& path) {
+void DeleteQuietly(FileSystem &fs, const std::string &path) {
     steps::Skippable("Karte_schreiben: delete", [&] {
         if (fs.FileExists(path))
             fs.DeleteFile(path);
@@ -31,10 +31,10 @@ void DeleteQuietly(FileSystem& fs, const std::string& path) {
 // The name the copy has on the card until it reads back equal. It is the
 // program's own beyond doubt, so a leftover of a copy cut short (a card
 // pulled) can be removed at the next write without touching a user's file.
-constexpr const char* kCopyTempName = "~Trackforge-Kopie.tmp";
+constexpr const char *kCopyTempName = "~Trackforge-Kopie.tmp";
 
 // A link of that name stays: the file system never deletes nor follows one.
-void RemoveLeftoverCopy(FileSystem& fs, const std::string& card) {
+void RemoveLeftoverCopy(FileSystem &fs, const std::string &card) {
     DeleteQuietly(fs, card + "\\" + kCopyTempName);
 }
 
@@ -42,7 +42,7 @@ void RemoveLeftoverCopy(FileSystem& fs, const std::string& card) {
 // once it reads back equal, so the device never meets a half-written project
 // file and an older file of that name is replaced only by a good one. The
 // temporary file is made new: whatever already holds its name fails the copy.
-bool CopyOntoCard(FileSystem& fs, const std::string& source, const std::string& card) {
+bool CopyOntoCard(FileSystem &fs, const std::string &source, const std::string &card) {
     const std::string root = card + "\\";
     const std::string temp = root + kCopyTempName;
     // Nothing of ours is there to remove when the new file cannot be made.

@@ -21,7 +21,7 @@ inline bool CardSizeFits(std::int32_t kb) {
 
 // The advertised card sizes as the size messages name them: "64, 128, 256
 // oder 512" (English "... or 512").
-inline std::string CardSizeFigures(const Projekt& window) {
+inline std::string CardSizeFigures(const Projekt &window) {
     constexpr std::size_t kNamed = std::size(kCardSizesMb) - 1;
     std::string out;
     for (std::size_t i = 0; i < kNamed; ++i) {

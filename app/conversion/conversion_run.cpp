@@ -4,8 +4,8 @@
 #include "app/card/common.h"
 #include "app/shell/projekt.h"
 #include "library/name_rule.h"
-#include "platform/steps.h"
 #include "platform/codepage.h"
+#include "platform/steps.h"
 
 #include <optional>
 #include <string>

@@ -138,8 +138,8 @@ constexpr Placement kPlaces[] = {
 } // namespace
 
 Projekt::Projekt(ProjektServices services)
-    : ui::Form("Projekt"), player(services.mci, services.clock, &services.fs), Drive1("Drive1", services.fs),
-      Dir1("Dir1", services.fs), File1("File1", services.fs),
+    : ui::Form("Projekt"), player(services.mci, services.clock, &services.fs),
+      Drive1("Drive1", services.fs), Dir1("Dir1", services.fs), File1("File1", services.fs),
       CommonDialog1("CommonDialog1", services.dialogs),
       CommonDialog2("CommonDialog2", services.dialogs), s_(services) {
     Layout();
@@ -285,7 +285,8 @@ void Projekt::InitAniCursor() {
         steps::Skippable("InitAniCursor: LoadCursorFromFile",
                          [&] { AniCursorHandle = s_.cursor.LoadCursorFromFile(kHourglass1); });
     } else {
-        steps::Skippable("InitAniCursor: FileExists", [&] { second = s_.fs.FileExists(kHourglass2); });
+        steps::Skippable("InitAniCursor: FileExists",
+                         [&] { second = s_.fs.FileExists(kHourglass2); });
         if (second)
             steps::Skippable("InitAniCursor: LoadCursorFromFile",
                              [&] { AniCursorHandle = s_.cursor.LoadCursorFromFile(kHourglass2); });

@@ -123,8 +123,8 @@ class Projekt : public ui::Form {
     // German exactly while its flag is selected; otherwise (English, or neither
     // while the settings are read) English.
     Language Sprache() const { return Deutsch.value() ? Language::German : Language::English; }
-    const char* Text(Msg id) const { return tf::Text(id, Sprache()); }
-    std::string Text(Msg id, const std::string& argument) const {
+    const char *Text(Msg id) const { return tf::Text(id, Sprache()); }
+    std::string Text(Msg id, const std::string &argument) const {
         return tf::Text(id, Sprache(), argument);
     }
     void Sprache_aktualisieren();
@@ -178,7 +178,7 @@ class Projekt : public ui::Form {
 };
 
 // Sets the main window's captions and tooltips of one language, in their order.
-void ApplyWindowTexts(Projekt& window, Language language);
+void ApplyWindowTexts(Projekt &window, Language language);
 
 // The about window.
 class Trackforge_Info : public ui::Form {

@@ -86,7 +86,8 @@ std::string UserSettingsFolder(AppPaths &paths) {
 
 bool Exists(FileSystem &fs, const std::string &path) {
     bool exists = false;
-    steps::Skippable("Settings: FileExists", [&] { exists = !path.empty() && fs.FileExists(path); });
+    steps::Skippable("Settings: FileExists",
+                     [&] { exists = !path.empty() && fs.FileExists(path); });
     return exists;
 }
 
@@ -94,17 +95,21 @@ bool Exists(FileSystem &fs, const std::string &path) {
 // next one tried. True only when every step went through.
 bool WriteFourLines(FileSystem &fs, const std::string &path, const std::string (&lines)[4]) {
     std::unique_ptr<TextWriter> out;
-    bool ok = steps::Skippable("Settings: CreateTextFile", [&] { out = fs.CreateTextFile(path); }) && out != nullptr;
+    bool ok =
+        steps::Skippable("Settings: CreateTextFile", [&] { out = fs.CreateTextFile(path); }) &&
+        out != nullptr;
     for (const std::string &line : lines)
-        ok = steps::Skippable("Settings: WriteLine", [&] {
-                 if (out)
-                     out->WriteLine(line);
-             }) &&
+        ok = steps::Skippable("Settings: WriteLine",
+                              [&] {
+                                  if (out)
+                                      out->WriteLine(line);
+                              }) &&
              ok;
-    ok = steps::Skippable("Settings: Close", [&] {
-             if (out)
-                 out->Close();
-         }) &&
+    ok = steps::Skippable("Settings: Close",
+                          [&] {
+                              if (out)
+                                  out->Close();
+                          }) &&
          ok;
     return ok;
 }

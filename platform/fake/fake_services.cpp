@@ -5,8 +5,8 @@
 
 namespace tf::fake {
 
-MsgAnswer ScriptedMessageBoxes::Show(const std::string& text, MsgButtons buttons, MsgIcon icon,
-                                     const std::string& title) {
+MsgAnswer ScriptedMessageBoxes::Show(const std::string &text, MsgButtons buttons, MsgIcon icon,
+                                     const std::string &title) {
     calls.push_back({text, buttons, icon, title});
     if (on_show)
         on_show(calls.back());
@@ -20,12 +20,12 @@ MsgAnswer ScriptedMessageBoxes::Show(const std::string& text, MsgButtons buttons
 
 std::vector<std::string> ScriptedMessageBoxes::Texts() const {
     std::vector<std::string> out;
-    for (const Call& c : calls)
+    for (const Call &c : calls)
         out.push_back(c.text);
     return out;
 }
 
-std::string ScriptedFileDialogs::Show(const ui::FileDialogRequest& request) {
+std::string ScriptedFileDialogs::Show(const ui::FileDialogRequest &request) {
     requests.push_back(request);
     if (answers.empty())
         return default_answer;
@@ -48,7 +48,9 @@ double FakeClock::SecondsSinceMidnight() {
     return now;
 }
 
-int FakeClock::CurrentMinute() { return static_cast<int>(seconds / 60) % 60; }
+int FakeClock::CurrentMinute() {
+    return static_cast<int>(seconds / 60) % 60;
+}
 
 void RecordingEventPump::DoEvents() {
     ++count;
@@ -58,7 +60,8 @@ void RecordingEventPump::DoEvents() {
         on_do_events();
 }
 
-std::uint32_t RecordingMci::SendString(const std::string& command, std::string& reply, unsigned reply_length) {
+std::uint32_t RecordingMci::SendString(const std::string &command, std::string &reply,
+                                       unsigned reply_length) {
     calls.push_back({command, reply_length});
     reply.clear();
     if (!responder)
@@ -71,12 +74,12 @@ std::uint32_t RecordingMci::SendString(const std::string& command, std::string& 
 
 std::vector<std::string> RecordingMci::Commands() const {
     std::vector<std::string> out;
-    for (const Call& c : calls)
+    for (const Call &c : calls)
         out.push_back(c.command);
     return out;
 }
 
-std::uintptr_t FakeCursorApi::LoadCursorFromFile(const std::string& path) {
+std::uintptr_t FakeCursorApi::LoadCursorFromFile(const std::string &path) {
     calls.push_back("LoadCursorFromFile(" + path + ")");
     return loaded_cursor;
 }
@@ -105,7 +108,7 @@ void FakeCursorApi::ReleaseCapture() {
     capture_window = 0;
 }
 
-bool FakeProcessStarter::Start(const std::string& command_line) {
+bool FakeProcessStarter::Start(const std::string &command_line) {
     command_lines.push_back(command_line);
     return result;
 }
@@ -115,16 +118,16 @@ std::string FakeShellApi::SpecialFolderPath(int csidl) {
     return it == special_folders.end() ? "" : it->second;
 }
 
-bool FakeShellApi::CreateShortcut(const std::string& target, const std::string& link_file,
-                                  const std::string& arguments, const std::string& description,
-                                  const std::string& working_folder) {
+bool FakeShellApi::CreateShortcut(const std::string &target, const std::string &link_file,
+                                  const std::string &arguments, const std::string &description,
+                                  const std::string &working_folder) {
     shortcuts.push_back({target, link_file, arguments, description, working_folder});
     if (!shortcut_result)
         return false;
     if (fs) {
         try {
             fs->WriteFile(link_file, "link to " + target);
-        } catch (const std::exception&) {
+        } catch (const std::exception &) {
             return false;
         }
     }
@@ -132,7 +135,8 @@ bool FakeShellApi::CreateShortcut(const std::string& target, const std::string& 
 }
 
 std::string FakeLocale::GroupDigits(long long n) {
-    std::string digits = std::to_string(n < 0 ? -(n + 1) + 1ull : static_cast<unsigned long long>(n));
+    std::string digits =
+        std::to_string(n < 0 ? -(n + 1) + 1ull : static_cast<unsigned long long>(n));
     std::string out;
     int count = 0;
     for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
@@ -149,9 +153,10 @@ ConversionLibrary::LoadResult FakeConversionLibrary::Load() {
     return load_result;
 }
 
-std::int32_t FakeConversionLibrary::Projektdatei_erstellen(const std::string& source_ansi,
-                                                           const std::string& target_ansi,
-                                                           std::string& name_ansi, const std::string& code) {
+std::int32_t FakeConversionLibrary::Projektdatei_erstellen(const std::string &source_ansi,
+                                                           const std::string &target_ansi,
+                                                           std::string &name_ansi,
+                                                           const std::string &code) {
     calls.push_back({source_ansi, target_ansi, name_ansi, code});
     if (on_call)
         on_call(calls.back());

@@ -40,10 +40,10 @@ class ScriptedMessageBoxes : public MessageBoxes {
     std::deque<MsgAnswer> answers;
     MsgAnswer default_answer = MsgAnswer::Yes;
     // Runs inside Show before it answers (e.g. to check state at that moment).
-    std::function<void(const Call&)> on_show;
+    std::function<void(const Call &)> on_show;
 
-    MsgAnswer Show(const std::string& text, MsgButtons buttons, MsgIcon icon,
-                   const std::string& title) override;
+    MsgAnswer Show(const std::string &text, MsgButtons buttons, MsgIcon icon,
+                   const std::string &title) override;
     std::vector<std::string> Texts() const;
 };
 
@@ -52,13 +52,13 @@ class ScriptedFileDialogs : public ui::FileDialogService {
     std::vector<ui::FileDialogRequest> requests;
     std::deque<std::string> answers; // "" cancels
     std::string default_answer;      // used when `answers` is empty ("" cancels)
-    std::string Show(const ui::FileDialogRequest& request) override;
+    std::string Show(const ui::FileDialogRequest &request) override;
 };
 
 class FakeClock : public Clock {
   public:
-    double seconds = 0;             // since midnight, 0 <= seconds < 86400
-    double advance_per_read = 0;    // added after every SecondsSinceMidnight
+    double seconds = 0;          // since midnight, 0 <= seconds < 86400
+    double advance_per_read = 0; // added after every SecondsSinceMidnight
     void SetTime(int h, int m, double s) { seconds = h * 3600.0 + m * 60.0 + s; }
     // Moves on by `s` seconds, wrapping at midnight.
     void Advance(double s);
@@ -70,14 +70,14 @@ class FakeClock : public Clock {
 
 class RecordingEventPump : public EventPump {
   public:
-    explicit RecordingEventPump(FakeClock* clock = nullptr, double seconds_per_call = 0)
+    explicit RecordingEventPump(FakeClock *clock = nullptr, double seconds_per_call = 0)
         : clock_(clock), seconds_per_call_(seconds_per_call) {}
     int count = 0;
     std::function<void()> on_do_events;
     void DoEvents() override;
 
   private:
-    FakeClock* clock_;
+    FakeClock *clock_;
     double seconds_per_call_;
 };
 
@@ -89,8 +89,8 @@ class RecordingMci : public MciApi {
     };
     std::vector<Call> calls;
     // Answers by command; when unset every command gives 0 and an empty reply.
-    std::function<std::pair<std::uint32_t, std::string>(const std::string& command)> responder;
-    std::uint32_t SendString(const std::string& command, std::string& reply,
+    std::function<std::pair<std::uint32_t, std::string>(const std::string &command)> responder;
+    std::uint32_t SendString(const std::string &command, std::string &reply,
                              unsigned reply_length) override;
     std::vector<std::string> Commands() const;
 };
@@ -102,11 +102,11 @@ class FakeCursorApi : public CursorApi {
     std::vector<std::string> calls;
     std::uintptr_t loaded_cursor = 0xA1; // what LoadCursorFromFile gives (0: failure)
     std::uintptr_t wait_cursor = 0xB2;
-    std::uintptr_t current = 0xC3;       // the cursor shown now
+    std::uintptr_t current = 0xC3; // the cursor shown now
     bool captured = false;
     std::uintptr_t capture_window = 0;
 
-    std::uintptr_t LoadCursorFromFile(const std::string& path) override;
+    std::uintptr_t LoadCursorFromFile(const std::string &path) override;
     std::uintptr_t StandardWaitCursor() override;
     std::uintptr_t SetCursor(std::uintptr_t cursor) override;
     void SetCapture(std::uintptr_t window) override;
@@ -117,7 +117,7 @@ class FakeProcessStarter : public ProcessStarter {
   public:
     std::vector<std::string> command_lines;
     bool result = true;
-    bool Start(const std::string& command_line) override;
+    bool Start(const std::string &command_line) override;
 };
 
 class FakeShellApi : public ShellApi {
@@ -129,12 +129,12 @@ class FakeShellApi : public ShellApi {
     std::vector<Shortcut> shortcuts;
     bool shortcut_result = true;
     // When set, a successful CreateShortcut also writes the link file there.
-    FakeFileSystem* fs = nullptr;
+    FakeFileSystem *fs = nullptr;
 
     std::string SpecialFolderPath(int csidl) override;
-    bool CreateShortcut(const std::string& target, const std::string& link_file,
-                        const std::string& arguments, const std::string& description,
-                        const std::string& working_folder) override;
+    bool CreateShortcut(const std::string &target, const std::string &link_file,
+                        const std::string &arguments, const std::string &description,
+                        const std::string &working_folder) override;
 };
 
 class FakeAppPaths : public AppPaths {
@@ -161,13 +161,14 @@ class FakeConversionLibrary : public ConversionLibrary {
     std::vector<Call> calls;
     std::int32_t return_code = -4;
     // Runs inside the call (e.g. to write the target through a FakeFileSystem).
-    std::function<void(const Call&)> on_call;
+    std::function<void(const Call &)> on_call;
     // What the name buffer holds after the call; unset leaves it as passed.
-    std::function<std::string(const std::string& name)> rewrite_name;
+    std::function<std::string(const std::string &name)> rewrite_name;
 
     LoadResult Load() override;
-    std::int32_t Projektdatei_erstellen(const std::string& source_ansi, const std::string& target_ansi,
-                                        std::string& name_ansi, const std::string& code) override;
+    std::int32_t Projektdatei_erstellen(const std::string &source_ansi,
+                                        const std::string &target_ansi, std::string &name_ansi,
+                                        const std::string &code) override;
 };
 
 } // namespace tf::fake

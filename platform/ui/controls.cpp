@@ -9,11 +9,13 @@
 namespace tf::ui {
 namespace {
 
-char LowerChar(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+char LowerChar(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
 
 // The absolute form of a list path: "\" separators, no trailing one except
 // at a drive's root.
-std::string ListPath(FileSystem& fs, const std::string& p) {
+std::string ListPath(FileSystem &fs, const std::string &p) {
     std::string abs = fs.GetAbsolutePathName(p);
     std::replace(abs.begin(), abs.end(), '/', '\\');
     while (abs.size() > 3 && abs.back() == '\\')
@@ -21,14 +23,14 @@ std::string ListPath(FileSystem& fs, const std::string& p) {
     return abs;
 }
 
-std::string Join(const std::string& folder, const std::string& name) {
+std::string Join(const std::string &folder, const std::string &name) {
     return folder.back() == '\\' ? folder + name : folder + "\\" + name;
 }
 
 // A list whose folder was deleted from outside goes back to the nearest
 // folder above it that is still there, on the same drive; the root is the
 // last resort, and only a drive that is gone makes listing it fail.
-std::string NearestExisting(FileSystem& fs, const std::string& p) {
+std::string NearestExisting(FileSystem &fs, const std::string &p) {
     std::string folder = ListPath(fs, p);
     while (folder.size() > 3 && !fs.FolderExists(folder)) {
         const auto cut = folder.find_last_of('\\');
@@ -47,7 +49,7 @@ void OptionButton::set_value(bool v) {
         return;
     }
     if (members_) {
-        for (OptionButton* other : *members_)
+        for (OptionButton *other : *members_)
             if (other != this && other->group == group)
                 other->SetAndNotify(other->value_, false, Prop::Value);
     }
@@ -67,7 +69,7 @@ std::string DriveListBox::drive() const {
 void DriveListBox::Refresh() {
     char selected = index_ >= 0 ? LowerChar(drive()[0]) : 0;
     std::vector<std::string> items;
-    for (const DriveEntry& d : fs_.Drives())
+    for (const DriveEntry &d : fs_.Drives())
         items.push_back(d.label.empty() ? d.name : d.name + " [" + d.label + "]");
     items_ = std::move(items);
     index_ = -1;
@@ -77,13 +79,13 @@ void DriveListBox::Refresh() {
     Notify(Prop::Items);
 }
 
-void DriveListBox::set_drive(const std::string& d) {
+void DriveListBox::set_drive(const std::string &d) {
     if (d.empty() || !std::isalpha(static_cast<unsigned char>(d[0])))
         throw FsError("invalid drive '" + d + "'");
     Refresh();
     char letter = LowerChar(d[0]);
     auto it = std::find_if(items_.begin(), items_.end(),
-                           [&](const std::string& item) { return LowerChar(item[0]) == letter; });
+                           [&](const std::string &item) { return LowerChar(item[0]) == letter; });
     if (it == items_.end())
         throw FsError(std::string("drive not found: ") + letter + ":");
     if (!fs_.IsReady(std::string(1, letter) + ":"))
@@ -107,7 +109,7 @@ void DriveListBox::SelectFromUser(int i) {
 
 // --- DirListBox ---------------------------------------------------------------
 
-void DirListBox::set_path(const std::string& p) {
+void DirListBox::set_path(const std::string &p) {
     std::string abs = ListPath(fs_, p);
     std::vector<std::string> subs = fs_.ListFolders(abs);
 
@@ -117,13 +119,14 @@ void DirListBox::set_path(const std::string& p) {
     paths.push_back(walked);
     for (std::size_t start = 3; start < abs.size();) {
         std::size_t end = abs.find('\\', start);
-        std::string name = abs.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        std::string name =
+            abs.substr(start, end == std::string::npos ? std::string::npos : end - start);
         walked = Join(walked, name);
         items.push_back(name);
         paths.push_back(walked);
         start = end == std::string::npos ? abs.size() : end + 1;
     }
-    for (const std::string& s : subs) {
+    for (const std::string &s : subs) {
         items.push_back(s);
         paths.push_back(Join(abs, s));
     }
@@ -151,7 +154,7 @@ void DirListBox::OpenFromUser(int i) {
     const std::string target = item_paths_[static_cast<std::size_t>(i)];
     try {
         set_path(NearestExisting(fs_, target));
-    } catch (const FsError& e) {
+    } catch (const FsError &e) {
         // The drive itself went away: the list stays as it was until the
         // next refresh, and a double click is no reason for a message.
         trace::Swallowed("DirListBox::OpenFromUser", e.what());
@@ -160,7 +163,7 @@ void DirListBox::OpenFromUser(int i) {
 
 // --- FileListBox --------------------------------------------------------------
 
-void FileListBox::set_path(const std::string& p) {
+void FileListBox::set_path(const std::string &p) {
     std::string abs = ListPath(fs_, p);
     items_ = fs_.ListFiles(abs, pattern);
     Notify(Prop::Items);

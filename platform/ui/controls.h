@@ -234,7 +234,7 @@ class DirListBox : public Control {
     // event when the path changes; throws FsError when it cannot be listed.
     void set_path(const std::string &p);
     // Lines as shown: the folders leading to the path, then its sub-folders.
-    const std::vector<std::string>& items() const { return items_; }
+    const std::vector<std::string> &items() const { return items_; }
     // Rereads the folder; one deleted from outside gives way to the nearest
     // folder above it that is left on the drive (its root at the last).
     void Refresh();

@@ -24,14 +24,14 @@ struct FileDialogRequest {
 class FileDialogService {
   public:
     virtual ~FileDialogService() = default;
-    virtual std::string Show(const FileDialogRequest& request) = 0;
+    virtual std::string Show(const FileDialogRequest &request) = 0;
 };
 
 class FileDialog {
   public:
-    FileDialog(std::string name, FileDialogService& service)
+    FileDialog(std::string name, FileDialogService &service)
         : name_(std::move(name)), service_(&service) {}
-    const std::string& name() const { return name_; }
+    const std::string &name() const { return name_; }
 
     std::string Filter;
     int Flags = 0;
@@ -54,7 +54,7 @@ class FileDialog {
         FileName = chosen;
     }
     std::string name_;
-    FileDialogService* service_;
+    FileDialogService *service_;
 };
 
 } // namespace tf::ui

@@ -6,7 +6,7 @@ namespace tf::win32 {
 
 namespace {
 
-std::wstring ToWide(UINT cp, DWORD flags, const std::string& s, bool* ok) {
+std::wstring ToWide(UINT cp, DWORD flags, const std::string &s, bool *ok) {
     if (ok)
         *ok = true;
     if (s.empty())
@@ -26,11 +26,13 @@ std::wstring ToWide(UINT cp, DWORD flags, const std::string& s, bool* ok) {
     return out;
 }
 
-std::string FromWide(UINT cp, DWORD flags, const std::wstring& w, const char* default_char, BOOL* used_default) {
+std::string FromWide(UINT cp, DWORD flags, const std::wstring &w, const char *default_char,
+                     BOOL *used_default) {
     if (w.empty())
         return {};
     const int n = static_cast<int>(w.size());
-    const int len = WideCharToMultiByte(cp, flags, w.data(), n, nullptr, 0, default_char, used_default);
+    const int len =
+        WideCharToMultiByte(cp, flags, w.data(), n, nullptr, 0, default_char, used_default);
     if (len <= 0)
         return {};
     std::string out(static_cast<std::size_t>(len), '\0');
@@ -40,17 +42,23 @@ std::string FromWide(UINT cp, DWORD flags, const std::wstring& w, const char* de
 
 } // namespace
 
-std::wstring Widen(const std::string& utf8) { return ToWide(CP_UTF8, 0, utf8, nullptr); }
+std::wstring Widen(const std::string &utf8) {
+    return ToWide(CP_UTF8, 0, utf8, nullptr);
+}
 
-std::string Narrow(const std::wstring& wide) { return FromWide(CP_UTF8, 0, wide, nullptr, nullptr); }
+std::string Narrow(const std::wstring &wide) {
+    return FromWide(CP_UTF8, 0, wide, nullptr, nullptr);
+}
 
-std::string Narrow(const wchar_t* wide) { return wide ? Narrow(std::wstring(wide)) : std::string(); }
+std::string Narrow(const wchar_t *wide) {
+    return wide ? Narrow(std::wstring(wide)) : std::string();
+}
 
 std::string ErrorText(DWORD code) {
-    wchar_t* buffer = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    wchar_t *buffer = nullptr;
+    const DWORD n = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t *>(&buffer), 0, nullptr);
     std::unique_ptr<wchar_t, decltype(&LocalFree)> owned(buffer, &LocalFree);
     std::string text = n ? Narrow(std::wstring(buffer, n)) : std::string();
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
@@ -62,7 +70,7 @@ std::string ErrorText(DWORD code) {
 
 namespace tf {
 
-std::string Utf8ToAnsi(const std::string& utf8, bool* lossless, char replacement) {
+std::string Utf8ToAnsi(const std::string &utf8, bool *lossless, char replacement) {
     bool valid = true;
     const std::wstring wide = win32::ToWide(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, &valid);
     // No best fit: "ł" must not quietly become "l" in a path.
@@ -74,6 +82,8 @@ std::string Utf8ToAnsi(const std::string& utf8, bool* lossless, char replacement
     return out;
 }
 
-std::string AnsiToUtf8(const std::string& ansi) { return win32::Narrow(win32::ToWide(CP_ACP, 0, ansi, nullptr)); }
+std::string AnsiToUtf8(const std::string &ansi) {
+    return win32::Narrow(win32::ToWide(CP_ACP, 0, ansi, nullptr));
+}
 
 } // namespace tf

@@ -10,9 +10,9 @@ namespace tf::win32 {
 namespace {
 
 // "desc|pattern|desc|pattern|" -> the NUL-separated, double-NUL-ended form.
-std::wstring DialogFilter(const std::string& filter) {
+std::wstring DialogFilter(const std::string &filter) {
     std::wstring w = Widen(filter);
-    for (wchar_t& c : w)
+    for (wchar_t &c : w)
         if (c == L'|')
             c = L'\0';
     w.push_back(L'\0');
@@ -22,7 +22,7 @@ std::wstring DialogFilter(const std::string& filter) {
 
 // The folder to show first. The windows pass a full file path here; its
 // folder is meant, not a folder named like the file.
-std::wstring InitialFolder(const std::string& init_dir) {
+std::wstring InitialFolder(const std::string &init_dir) {
     if (init_dir.empty())
         return L"";
     std::wstring w = Widen(init_dir);
@@ -38,16 +38,18 @@ std::wstring InitialFolder(const std::string& init_dir) {
 
 class Win32FileDialogs : public ui::FileDialogService {
   public:
-    std::string Show(const ui::FileDialogRequest& r) override {
+    std::string Show(const ui::FileDialogRequest &r) override {
         const std::wstring filter = DialogFilter(r.filter);
         const std::wstring folder = InitialFolder(r.init_dir);
         std::vector<wchar_t> file(32768, L'\0');
         // Only the name part is proposed, so the initial folder decides where the dialog opens.
-        const std::string name = r.file_name.substr(r.file_name.find_last_of("\\/") == std::string::npos
-                                                        ? 0
-                                                        : r.file_name.find_last_of("\\/") + 1);
+        const std::string name =
+            r.file_name.substr(r.file_name.find_last_of("\\/") == std::string::npos
+                                   ? 0
+                                   : r.file_name.find_last_of("\\/") + 1);
         const std::wstring wname = Widen(name);
-        std::copy(wname.begin(), wname.begin() + std::min(wname.size(), file.size() - 1), file.begin());
+        std::copy(wname.begin(), wname.begin() + std::min(wname.size(), file.size() - 1),
+                  file.begin());
 
         OPENFILENAMEW ofn{};
         ofn.lStructSize = sizeof ofn;
@@ -67,6 +69,8 @@ class Win32FileDialogs : public ui::FileDialogService {
 
 } // namespace
 
-std::unique_ptr<ui::FileDialogService> MakeFileDialogs() { return std::make_unique<Win32FileDialogs>(); }
+std::unique_ptr<ui::FileDialogService> MakeFileDialogs() {
+    return std::make_unique<Win32FileDialogs>();
+}
 
 } // namespace tf::win32

@@ -23,8 +23,11 @@ namespace {
 
 class Win32MessageBoxes : public MessageBoxes {
   public:
-    MsgAnswer Show(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) override {
-        UINT type = buttons == MsgButtons::YesNo ? MB_YESNO : buttons == MsgButtons::YesNoCancel ? MB_YESNOCANCEL : MB_OK;
+    MsgAnswer Show(const std::string &text, MsgButtons buttons, MsgIcon icon,
+                   const std::string &title) override {
+        UINT type = buttons == MsgButtons::YesNo         ? MB_YESNO
+                    : buttons == MsgButtons::YesNoCancel ? MB_YESNOCANCEL
+                                                         : MB_OK;
         if (icon == MsgIcon::Exclamation)
             type |= MB_ICONEXCLAMATION;
         switch (MessageBoxW(GetActiveWindow(), Widen(text).c_str(), Widen(title).c_str(), type)) {
@@ -83,10 +86,11 @@ class Win32Mci : public MciApi {
     // The wide call takes the same command strings: a file whose name the
     // ANSI code page cannot spell is then opened by its real name instead of
     // one with question marks in it.
-    std::uint32_t SendString(const std::string& command, std::string& reply, unsigned reply_length) override {
+    std::uint32_t SendString(const std::string &command, std::string &reply,
+                             unsigned reply_length) override {
         std::vector<wchar_t> buffer(reply_length + 1u, L'\0');
-        const MCIERROR err =
-            mciSendStringW(Widen(command).c_str(), reply_length ? buffer.data() : nullptr, reply_length, nullptr);
+        const MCIERROR err = mciSendStringW(
+            Widen(command).c_str(), reply_length ? buffer.data() : nullptr, reply_length, nullptr);
         reply = reply_length ? Narrow(buffer.data()) : std::string();
         return static_cast<std::uint32_t>(err);
     }
@@ -96,7 +100,7 @@ class Win32Mci : public MciApi {
 
 class Win32CursorApi : public CursorApi {
   public:
-    std::uintptr_t LoadCursorFromFile(const std::string& path) override {
+    std::uintptr_t LoadCursorFromFile(const std::string &path) override {
         return reinterpret_cast<std::uintptr_t>(LoadCursorFromFileA(Utf8ToAnsi(path).c_str()));
     }
     std::uintptr_t StandardWaitCursor() override {
@@ -105,7 +109,9 @@ class Win32CursorApi : public CursorApi {
     std::uintptr_t SetCursor(std::uintptr_t cursor) override {
         return reinterpret_cast<std::uintptr_t>(::SetCursor(reinterpret_cast<HCURSOR>(cursor)));
     }
-    void SetCapture(std::uintptr_t window) override { ::SetCapture(reinterpret_cast<HWND>(window)); }
+    void SetCapture(std::uintptr_t window) override {
+        ::SetCapture(reinterpret_cast<HWND>(window));
+    }
     void ReleaseCapture() override { ::ReleaseCapture(); }
 };
 
@@ -113,14 +119,15 @@ class Win32CursorApi : public CursorApi {
 
 class Win32ProcessStarter : public ProcessStarter {
   public:
-    bool Start(const std::string& command_line) override {
+    bool Start(const std::string &command_line) override {
         std::wstring line = Widen(command_line); // CreateProcessW may write into it
         STARTUPINFOW si{};
         si.cb = sizeof si;
         si.dwFlags = STARTF_USESHOWWINDOW;
         si.wShowWindow = SW_SHOWMINIMIZED;
         PROCESS_INFORMATION pi{};
-        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                            &pi))
             return false;
         // Not waited for; the handles are only closed.
         UniqueHandle process(pi.hProcess), thread(pi.hThread);
@@ -134,13 +141,13 @@ template <class I> class ComPtr {
   public:
     ComPtr() = default;
     ~ComPtr() { reset(); }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    I* operator->() const { return p_; }
-    I* get() const { return p_; }
-    void** out() {
+    ComPtr(const ComPtr &) = delete;
+    ComPtr &operator=(const ComPtr &) = delete;
+    I *operator->() const { return p_; }
+    I *get() const { return p_; }
+    void **out() {
         reset();
-        return reinterpret_cast<void**>(&p_);
+        return reinterpret_cast<void **>(&p_);
     }
     void reset() {
         if (p_)
@@ -149,7 +156,7 @@ template <class I> class ComPtr {
     }
 
   private:
-    I* p_ = nullptr;
+    I *p_ = nullptr;
 };
 
 // COM for the calling thread, undone only if this call started it.
@@ -160,8 +167,8 @@ class ComScope {
         if (SUCCEEDED(hr_))
             CoUninitialize();
     }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
+    ComScope(const ComScope &) = delete;
+    ComScope &operator=(const ComScope &) = delete;
     // Already initialised in another mode works as well.
     bool usable() const { return SUCCEEDED(hr_) || hr_ == RPC_E_CHANGED_MODE; }
 
@@ -170,13 +177,13 @@ class ComScope {
 };
 
 struct ItemListFree {
-    void operator()(ITEMIDLIST* p) const { CoTaskMemFree(p); }
+    void operator()(ITEMIDLIST *p) const { CoTaskMemFree(p); }
 };
 
 class Win32ShellApi : public ShellApi {
   public:
     std::string SpecialFolderPath(int csidl) override {
-        ITEMIDLIST* raw = nullptr;
+        ITEMIDLIST *raw = nullptr;
         if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &raw)) || !raw)
             return "";
         std::unique_ptr<ITEMIDLIST, ItemListFree> list(raw);
@@ -189,13 +196,15 @@ class Win32ShellApi : public ShellApi {
         return out;
     }
 
-    bool CreateShortcut(const std::string& target, const std::string& link_file, const std::string& arguments,
-                        const std::string& description, const std::string& working_folder) override {
+    bool CreateShortcut(const std::string &target, const std::string &link_file,
+                        const std::string &arguments, const std::string &description,
+                        const std::string &working_folder) override {
         ComScope com;
         if (!com.usable())
             return false;
         ComPtr<IShellLinkA> link;
-        if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.out())))
+        if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                    link.out())))
             return false;
         if (FAILED(link->SetPath(Utf8ToAnsi(target).c_str())))
             return false;
@@ -203,7 +212,8 @@ class Win32ShellApi : public ShellApi {
             return false;
         if (!description.empty() && FAILED(link->SetDescription(Utf8ToAnsi(description).c_str())))
             return false;
-        if (!working_folder.empty() && FAILED(link->SetWorkingDirectory(Utf8ToAnsi(working_folder).c_str())))
+        if (!working_folder.empty() &&
+            FAILED(link->SetWorkingDirectory(Utf8ToAnsi(working_folder).c_str())))
             return false;
         ComPtr<IPersistFile> file;
         if (FAILED(link->QueryInterface(IID_IPersistFile, file.out())))
@@ -217,7 +227,8 @@ class Win32ShellApi : public ShellApi {
 std::wstring ModulePath(HMODULE module) {
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD n = GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
+        const DWORD n =
+            GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (n == 0)
             return L"";
         if (n < buffer.size()) {
@@ -228,7 +239,7 @@ std::wstring ModulePath(HMODULE module) {
     }
 }
 
-std::wstring FolderOf(const std::wstring& path) {
+std::wstring FolderOf(const std::wstring &path) {
     const auto cut = path.find_last_of(L"\\/");
     return cut == std::wstring::npos ? L"" : path.substr(0, cut);
 }
@@ -236,7 +247,7 @@ std::wstring FolderOf(const std::wstring& path) {
 // The long form of a path, or the path itself where it has none. A program
 // started through a short name must still know its folder by one spelling: its
 // per-user settings are found by it.
-std::wstring LongPath(const std::wstring& path) {
+std::wstring LongPath(const std::wstring &path) {
     const DWORD n = GetLongPathNameW(path.c_str(), nullptr, 0);
     if (n == 0)
         return path;
@@ -261,7 +272,7 @@ class Win32AppPaths : public AppPaths {
 
 // --- Number format ---------------------------------------------------------------------------
 
-std::wstring LocaleText(LCTYPE what, const wchar_t* fallback) {
+std::wstring LocaleText(LCTYPE what, const wchar_t *fallback) {
     wchar_t buffer[16] = {};
     if (!GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, what, buffer, 16))
         return fallback;
@@ -270,15 +281,15 @@ std::wstring LocaleText(LCTYPE what, const wchar_t* fallback) {
 
 UINT LocaleNumber(LCTYPE what, UINT fallback) {
     DWORD value = 0;
-    if (!GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, what | LOCALE_RETURN_NUMBER, reinterpret_cast<LPWSTR>(&value),
-                         sizeof value / sizeof(wchar_t)))
+    if (!GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, what | LOCALE_RETURN_NUMBER,
+                         reinterpret_cast<LPWSTR>(&value), sizeof value / sizeof(wchar_t)))
         return fallback;
     return value;
 }
 
 // "3;0" -> 3, "3;2;0" -> 32, "3" -> 30 (repeat the last group or not), as
 // NUMBERFMT wants the grouping.
-UINT GroupingNumber(const std::wstring& text) {
+UINT GroupingNumber(const std::wstring &text) {
     UINT n = 0;
     for (wchar_t c : text)
         if (c >= L'0' && c <= L'9')
@@ -310,7 +321,7 @@ class Win32Locale : public Locale {
 
 // --- Conversion library ------------------------------------------------------------------------
 
-using ConvertFn = std::int32_t(__stdcall*)(char*, char*, char*, char*);
+using ConvertFn = std::int32_t(__stdcall *)(char *, char *, char *, char *);
 
 struct ModuleFree {
     void operator()(HMODULE m) const { FreeLibrary(m); }
@@ -323,11 +334,13 @@ class Win32ConversionLibrary : public ConversionLibrary {
     LoadResult Load() override {
         if (fn_)
             return LoadResult::Ok;
-        std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFree> module(LoadLibraryExW(
-            L"Sonwerk_Projekt.dll", nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32));
+        std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFree> module(
+            LoadLibraryExW(L"Sonwerk_Projekt.dll", nullptr,
+                           LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32));
         if (!module)
             return LoadResult::NotFound;
-        auto fn = reinterpret_cast<ConvertFn>(reinterpret_cast<void*>(GetProcAddress(module.get(), "Projektdatei_erstellen")));
+        auto fn = reinterpret_cast<ConvertFn>(
+            reinterpret_cast<void *>(GetProcAddress(module.get(), "Projektdatei_erstellen")));
         if (!fn)
             return LoadResult::NoEntryPoint;
         module_ = std::move(module);
@@ -337,8 +350,9 @@ class Win32ConversionLibrary : public ConversionLibrary {
 
     // The library gets buffers of its own; it rewrites the name in place, and
     // that rewrite is handed back.
-    std::int32_t Projektdatei_erstellen(const std::string& source_ansi, const std::string& target_ansi,
-                                        std::string& name_ansi, const std::string& code) override {
+    std::int32_t Projektdatei_erstellen(const std::string &source_ansi,
+                                        const std::string &target_ansi, std::string &name_ansi,
+                                        const std::string &code) override {
         if (!fn_ && Load() != LoadResult::Ok)
             throw std::runtime_error("Sonwerk_Projekt.dll is not loaded");
         std::vector<char> source(source_ansi.begin(), source_ansi.end());
@@ -363,15 +377,35 @@ class Win32ConversionLibrary : public ConversionLibrary {
 
 } // namespace
 
-std::unique_ptr<MessageBoxes> MakeMessageBoxes() { return std::make_unique<Win32MessageBoxes>(); }
-std::unique_ptr<Clock> MakeClock() { return std::make_unique<Win32Clock>(); }
-std::unique_ptr<EventPump> MakeEventPump() { return std::make_unique<Win32EventPump>(); }
-std::unique_ptr<MciApi> MakeMci() { return std::make_unique<Win32Mci>(); }
-std::unique_ptr<CursorApi> MakeCursorApi() { return std::make_unique<Win32CursorApi>(); }
-std::unique_ptr<ProcessStarter> MakeProcessStarter() { return std::make_unique<Win32ProcessStarter>(); }
-std::unique_ptr<ShellApi> MakeShellApi() { return std::make_unique<Win32ShellApi>(); }
-std::unique_ptr<AppPaths> MakeAppPaths() { return std::make_unique<Win32AppPaths>(); }
-std::unique_ptr<Locale> MakeLocale() { return std::make_unique<Win32Locale>(); }
-std::unique_ptr<ConversionLibrary> MakeConversionLibrary() { return std::make_unique<Win32ConversionLibrary>(); }
+std::unique_ptr<MessageBoxes> MakeMessageBoxes() {
+    return std::make_unique<Win32MessageBoxes>();
+}
+std::unique_ptr<Clock> MakeClock() {
+    return std::make_unique<Win32Clock>();
+}
+std::unique_ptr<EventPump> MakeEventPump() {
+    return std::make_unique<Win32EventPump>();
+}
+std::unique_ptr<MciApi> MakeMci() {
+    return std::make_unique<Win32Mci>();
+}
+std::unique_ptr<CursorApi> MakeCursorApi() {
+    return std::make_unique<Win32CursorApi>();
+}
+std::unique_ptr<ProcessStarter> MakeProcessStarter() {
+    return std::make_unique<Win32ProcessStarter>();
+}
+std::unique_ptr<ShellApi> MakeShellApi() {
+    return std::make_unique<Win32ShellApi>();
+}
+std::unique_ptr<AppPaths> MakeAppPaths() {
+    return std::make_unique<Win32AppPaths>();
+}
+std::unique_ptr<Locale> MakeLocale() {
+    return std::make_unique<Win32Locale>();
+}
+std::unique_ptr<ConversionLibrary> MakeConversionLibrary() {
+    return std::make_unique<Win32ConversionLibrary>();
+}
 
 } // namespace tf::win32

@@ -17,9 +17,9 @@
 
 namespace tf::win32 {
 
-std::wstring Widen(const std::string& utf8);
-std::string Narrow(const std::wstring& wide);
-std::string Narrow(const wchar_t* wide);
+std::wstring Widen(const std::string &utf8);
+std::string Narrow(const std::wstring &wide);
+std::string Narrow(const wchar_t *wide);
 
 // The system's text for an error code, for the messages of thrown failures.
 std::string ErrorText(DWORD code);
@@ -32,7 +32,9 @@ struct HandleCloser {
 };
 using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
 
-inline UniqueHandle Own(HANDLE h) { return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h); }
+inline UniqueHandle Own(HANDLE h) {
+    return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
+}
 
 struct FindCloser {
     void operator()(HANDLE h) const {
@@ -45,10 +47,12 @@ using UniqueFind = std::unique_ptr<std::remove_pointer_t<HANDLE>, FindCloser>;
 // Media errors come back as failures instead of "insert a disk" boxes.
 class QuietMediaErrors {
   public:
-    QuietMediaErrors() { SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &old_); }
+    QuietMediaErrors() {
+        SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &old_);
+    }
     ~QuietMediaErrors() { SetThreadErrorMode(old_, nullptr); }
-    QuietMediaErrors(const QuietMediaErrors&) = delete;
-    QuietMediaErrors& operator=(const QuietMediaErrors&) = delete;
+    QuietMediaErrors(const QuietMediaErrors &) = delete;
+    QuietMediaErrors &operator=(const QuietMediaErrors &) = delete;
 
   private:
     DWORD old_ = 0;

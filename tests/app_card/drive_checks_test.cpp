@@ -10,10 +10,10 @@ namespace {
 using testing::MainWindowTest;
 constexpr std::uint64_t KiB = 1024;
 
-const char* kSizeMessageDriveGerman =
+const char *kSizeMessageDriveGerman =
     "Die Compact-Flash-Karte ist nicht für den Betrieb mit dem Tarvolin Audio geeignet!\r\n"
     "Bitte verwenden Sie CF-Karten mit 64, 128, 256 oder 512 MB.";
-const char* kSizeMessageWriteGerman =
+const char *kSizeMessageWriteGerman =
     "Die Compact Flash Karte ist nicht für den Betrieb mit dem Tarvolin Audio geeignet!\r\n"
     "Bitte verwenden Sie CF-Karten mit 64, 128, 256 oder 512 MB.";
 
@@ -29,7 +29,7 @@ TEST_P(CardSizeRange, DriveTestWarnsAndWriteRefusesOutsideTheRange) {
     const SizeCase c = GetParam();
     fs.AddDrive("c:", kDriveFixed);
     fs.WriteFile("c:\\work\\show.kpf", std::string(3000, 'x'));
-    auto& card = fs.AddDrive("e:", kDriveRemovable);
+    auto &card = fs.AddDrive("e:", kDriveRemovable);
     card.total_bytes = card.available_bytes = static_cast<std::uint64_t>(c.total_kb) * KiB;
 
     PickDrive("e:");
@@ -80,7 +80,7 @@ TEST_F(DriveChecks, EnglishSizeMessagesKeepTheirOwnWording) {
 }
 
 TEST_F(DriveChecks, Fat32CardIsWarnedAboutButTaken) {
-    auto& card = fs.AddDrive("e:", kDriveRemovable);
+    auto &card = fs.AddDrive("e:", kDriveRemovable);
     card.file_system = "FAT32";
     card.available_bytes = 1541 * KiB;
     fs.WriteFile("e:\\song.kpf", "x");
@@ -163,9 +163,9 @@ TEST_F(DriveChecks, DriveTypeTextFollowsLanguageAndIgnoresFailures) {
 
 TEST_F(DriveChecks, KbCountsRoundHalvesToEven) {
     fs.AddDrive("c:", kDriveFixed);
-    const std::pair<std::uint64_t, std::int32_t> cases[] = {
-        {0, 0}, {511, 0}, {512, 0}, {513, 1}, {1535, 1}, {1536, 2}, {2560, 2}, {2561, 3},
-        {3584, 4}};
+    const std::pair<std::uint64_t, std::int32_t> cases[] = {{0, 0},    {511, 0},  {512, 0},
+                                                            {513, 1},  {1535, 1}, {1536, 2},
+                                                            {2560, 2}, {2561, 3}, {3584, 4}};
     for (auto [bytes, kb] : cases) {
         fs.WriteFile("c:\\f.bin", std::string(bytes, 'x'));
         EXPECT_EQ(W().ShowFolderSize("c:\\f.bin"), kb) << bytes << " bytes";
@@ -177,7 +177,7 @@ TEST_F(DriveChecks, KbCountsRoundHalvesToEven) {
 }
 
 TEST_F(DriveChecks, HugeDrivesClampToTheLargestKbCount) {
-    auto& big = fs.AddDrive("f:", kDriveFixed);
+    auto &big = fs.AddDrive("f:", kDriveFixed);
     big.total_bytes = big.available_bytes = 3ull << 40; // 3 TiB
     constexpr auto kMax = std::numeric_limits<std::int32_t>::max();
     EXPECT_EQ(W().ShowTotalSpace("f:"), kMax);
@@ -188,10 +188,10 @@ TEST_F(DriveChecks, HugeDrivesClampToTheLargestKbCount) {
 
 TEST_F(DriveChecks, SpaceQueriesNameTheDriveOfAnyPathOnIt) {
     fs.AddDrive("c:", kDriveFixed);
-    auto& card = fs.AddDrive("e:", kDriveRemovable);
+    auto &card = fs.AddDrive("e:", kDriveRemovable);
     card.total_bytes = 60000 * KiB;
     card.available_bytes = 500 * KiB;
-    for (const char* path : {"e:", "e:\\", "E:\\folder\\file.kpf", "e:relative.kpf"}) {
+    for (const char *path : {"e:", "e:\\", "E:\\folder\\file.kpf", "e:relative.kpf"}) {
         EXPECT_EQ(W().ShowTotalSpace(path), 60000) << path;
         EXPECT_EQ(W().ShowSpaceInfoDrive(path), 500) << path;
     }
@@ -216,8 +216,8 @@ TEST_F(DriveChecks, ReadinessTestsTheFirstTwoCharacters) {
     EXPECT_EQ(msg.calls[0].title, "NOVALUX");
 
     // Queries that cannot be answered are a silent no.
-    for (const std::string& path : {std::string(""), std::string(42, ' '), std::string("q:\\x"),
-                                    std::string("show.kpf")})
+    for (const std::string &path :
+         {std::string(""), std::string(42, ' '), std::string("q:\\x"), std::string("show.kpf")})
         EXPECT_FALSE(W().Laufwerk_bereit(path)) << "'" << path << "'";
     EXPECT_EQ(msg.calls.size(), 1u);
 }

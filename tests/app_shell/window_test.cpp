@@ -112,8 +112,8 @@ TEST_F(Layout, FixedPropertiesOfTheControls) {
     EXPECT_TRUE(W().Label1.font().bold);
     EXPECT_EQ(W().Label1.font().size, 13.5);
     EXPECT_EQ(W().Label1.alignment, ui::Align::Center);
-    for (const ui::Label *l : {&W().Label15, &W().Label11, &W().Label12,
-                               &W().Label13, &W().Label14, &W().Label16}) {
+    for (const ui::Label *l :
+         {&W().Label15, &W().Label11, &W().Label12, &W().Label13, &W().Label14, &W().Label16}) {
         EXPECT_TRUE(l->font().bold) << l->name();
         EXPECT_EQ(l->font().size, 8.25) << l->name();
     }
@@ -126,9 +126,8 @@ TEST_F(Layout, FixedPropertiesOfTheControls) {
         EXPECT_TRUE(b->locked) << b->name();
         EXPECT_EQ(b->alignment, ui::Align::Right) << b->name();
     }
-    for (const ui::TextBox *b :
-         {&W().Quell_Wave_txt, &W().Ziel_Projekt_txt, &W().Ziel_Projekt_txt_2,
-          &W().Status_txt, &W().Status2_txt})
+    for (const ui::TextBox *b : {&W().Quell_Wave_txt, &W().Ziel_Projekt_txt,
+                                 &W().Ziel_Projekt_txt_2, &W().Status_txt, &W().Status2_txt})
         EXPECT_TRUE(b->locked) << b->name();
     for (const ui::Button *b : {&W().Play_Button, &W().Pause_Button, &W().Stop_Button})
         EXPECT_TRUE(b->symbol_font) << b->name();

@@ -11,15 +11,21 @@ TEST(Codepage, GermanTextAndTheEuroRoundTrip) {
     EXPECT_TRUE(lossless);
     EXPECT_EQ(tf::AnsiToUtf8(ansi), "Größe Ä€ x");
 #ifndef _WIN32
-    EXPECT_EQ(ansi, "Gr\xF6\xDF" "e \xC4\x80 x");
+    EXPECT_EQ(ansi, "Gr\xF6\xDF"
+                    "e \xC4\x80 x");
 #endif
 }
 
 TEST(Codepage, UnrepresentableAndMalformedTextIsReplacedAndReported) {
     bool lossless = true;
-    EXPECT_EQ(tf::Utf8ToAnsi("a\xE2\x82\xAC" "b", &lossless).size(), 3u); // the euro is one byte
+    EXPECT_EQ(tf::Utf8ToAnsi("a\xE2\x82\xAC"
+                             "b",
+                             &lossless)
+                  .size(),
+              3u); // the euro is one byte
     EXPECT_TRUE(lossless);
-    EXPECT_EQ(tf::Utf8ToAnsi("Łódź", &lossless, '_'), "_\xF3" "d_");
+    EXPECT_EQ(tf::Utf8ToAnsi("Łódź", &lossless, '_'), "_\xF3"
+                                                      "d_");
     EXPECT_FALSE(lossless);
     EXPECT_EQ(tf::Utf8ToAnsi("a\xC3", &lossless), "a?"); // cut-off sequence
     EXPECT_FALSE(lossless);

@@ -13,7 +13,8 @@ TEST(Win32Services, ClockGivesLocalSecondsSinceMidnight) {
     auto clock = tf::win32::MakeClock();
     SYSTEMTIME t;
     GetLocalTime(&t);
-    const double expected = t.wHour * 3600.0 + t.wMinute * 60.0 + t.wSecond + t.wMilliseconds / 1000.0;
+    const double expected =
+        t.wHour * 3600.0 + t.wMinute * 60.0 + t.wSecond + t.wMilliseconds / 1000.0;
     const double got = clock->SecondsSinceMidnight();
     // Allow for a midnight between the two reads.
     EXPECT_LT(std::fmod(got - expected + 86400.0, 86400.0), 1.0);
@@ -87,10 +88,12 @@ TEST(Win32Services, ShortcutIsWrittenAndSpecialFolderResolved) {
     const std::wstring link = std::wstring(temp) + L"tf-test.lnk";
     DeleteFileW(link.c_str());
     std::string link_utf8(link.begin(), link.end());
-    ASSERT_TRUE(shell->CreateShortcut("C:\\windows\\notepad.exe", link_utf8, "", "Trackforge", "C:\\windows"));
+    ASSERT_TRUE(shell->CreateShortcut("C:\\windows\\notepad.exe", link_utf8, "", "Trackforge",
+                                      "C:\\windows"));
     EXPECT_NE(GetFileAttributesW(link.c_str()), INVALID_FILE_ATTRIBUTES);
     DeleteFileW(link.c_str());
-    EXPECT_FALSE(shell->CreateShortcut("C:\\windows\\notepad.exe", "C:\\no\\such\\folder\\x.lnk", "", "", ""));
+    EXPECT_FALSE(shell->CreateShortcut("C:\\windows\\notepad.exe", "C:\\no\\such\\folder\\x.lnk",
+                                       "", "", ""));
 }
 
 } // namespace

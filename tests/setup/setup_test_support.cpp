@@ -4,7 +4,7 @@ namespace tf::setup::test {
 
 std::vector<std::string> TableFiles() {
     std::vector<std::string> names;
-    for (const Dateieintrag& e : Dateiliste_fuellen("c:/windows/"))
+    for (const Dateieintrag &e : Dateiliste_fuellen("c:/windows/"))
         if (!e.Dateiname.empty())
             names.push_back(e.Dateiname);
     return names;
@@ -12,7 +12,7 @@ std::vector<std::string> TableFiles() {
 
 std::vector<std::string> RegisteredFiles() {
     std::vector<std::string> r;
-    for (const std::string& f : TableFiles())
+    for (const std::string &f : TableFiles())
         if (f.ends_with(".dll") || f.ends_with(".ocx"))
             r.push_back(f);
     return r;
@@ -32,8 +32,8 @@ SetupMachine::SetupMachine() {
     NewProgram();
 }
 
-void SetupMachine::PutMediumFiles(const DateTime& when) {
-    for (const std::string& f : TableFiles()) {
+void SetupMachine::PutMediumFiles(const DateTime &when) {
+    for (const std::string &f : TableFiles()) {
         fs.WriteFile("d:\\medium\\" + f, "content of " + f);
         fs.SetLastModified("d:\\medium\\" + f, when);
     }
@@ -45,7 +45,7 @@ void SetupMachine::NewProgram() {
         SetupServices{fs, clock, events, processes, shell, windows});
 }
 
-Fenster2& SetupMachine::LoadInstallWindow(bool english) {
+Fenster2 &SetupMachine::LoadInstallWindow(bool english) {
     program->fenster1.Form_Load();
     if (english)
         program->fenster1.Englisch.Click();

@@ -10,13 +10,13 @@ namespace {
 
 using SetupWindows = SetupMachine;
 
-bool Has(const std::vector<std::string>& v, const std::string& s) {
+bool Has(const std::vector<std::string> &v, const std::string &s) {
     return std::find(v.begin(), v.end(), s) != v.end();
 }
 
 TEST_F(SetupWindows, WelcomeStartsGermanAndSwitchesBothWays) {
     program->Starten();
-    Fenster1& f1 = program->fenster1;
+    Fenster1 &f1 = program->fenster1;
     EXPECT_EQ(f1.Sprache, 1);
     EXPECT_TRUE(f1.Deutsch.value());
     EXPECT_EQ(f1.caption(), "Setup Trackforge");
@@ -32,8 +32,9 @@ TEST_F(SetupWindows, WelcomeStartsGermanAndSwitchesBothWays) {
     EXPECT_EQ(f1.Sprache, 2);
     EXPECT_FALSE(f1.Deutsch.value());
     EXPECT_EQ(f1.Willkommen_txt.caption(), "Welcome to Trackforge Setup");
-    EXPECT_EQ(f1.Label2.caption(), "Setup is not able to update system files or shared files, if "
-                                   "they are open. Please close all applications before you go on.");
+    EXPECT_EQ(f1.Label2.caption(),
+              "Setup is not able to update system files or shared files, if "
+              "they are open. Please close all applications before you go on.");
     EXPECT_EQ(f1.Abbrechen_Button.caption(), "Exit Setup");
     EXPECT_EQ(f1.caption(), "Setup Trackforge");
     EXPECT_EQ(f1.OK_Button.caption(), "OK");
@@ -46,7 +47,7 @@ TEST_F(SetupWindows, WelcomeStartsGermanAndSwitchesBothWays) {
 }
 
 // Walks through all four windows, the install button pressed in Fenster2.
-void RunThrough(SetupProgramm& p, bool english) {
+void RunThrough(SetupProgramm &p, bool english) {
     p.Starten();
     if (english)
         p.fenster1.Englisch.Click();
@@ -62,7 +63,7 @@ TEST_F(SetupWindows, GermanTextsOfTheLaterWindows) {
     };
     PutMediumFiles();
     RunThrough(*program, false);
-    Fenster2& f2 = program->fenster2;
+    Fenster2 &f2 = program->fenster2;
     EXPECT_EQ(f2.caption(), "Setup Trackforge");
     EXPECT_EQ(f2.Label4.caption(),
               "Starten Sie die Installation, indem Sie auf die Schaltfläche klicken.");
@@ -81,7 +82,7 @@ TEST_F(SetupWindows, GermanTextsOfTheLaterWindows) {
 TEST_F(SetupWindows, EnglishTextsOfTheLaterWindowsWithGermanLogLines) {
     PutMediumFiles();
     RunThrough(*program, true);
-    Fenster2& f2 = program->fenster2;
+    Fenster2 &f2 = program->fenster2;
     EXPECT_EQ(f2.caption(), "Setup Trackforge");
     EXPECT_EQ(f2.Label4.caption(), "Press button to start Setup");
     EXPECT_EQ(f2.Label5.caption(),
@@ -102,8 +103,8 @@ TEST_F(SetupWindows, FlowClosesEachWindowBeforeTheNextAndWaits) {
     PutMediumFiles();
     double install_done_at = -1, notice_shown_at = -1, done_shown_at = -1;
     events.on_do_events = [&] {
-        if (install_done_at < 0 && program->fenster2.Status_txt.text() ==
-                                       "Es wurde(n) 23 Datei(en) kopiert" &&
+        if (install_done_at < 0 &&
+            program->fenster2.Status_txt.text() == "Es wurde(n) 23 Datei(en) kopiert" &&
             fs.FileExists(kLogFile))
             install_done_at = clock.seconds;
         if (notice_shown_at < 0 && windows.IsLoaded(program->fenster3))
@@ -112,11 +113,11 @@ TEST_F(SetupWindows, FlowClosesEachWindowBeforeTheNextAndWaits) {
     RunThrough(*program, false);
     done_shown_at = clock.seconds;
     EXPECT_EQ(windows.events,
-              (std::vector<std::string>{
-                  "Show Fenster1", "Load Fenster1", "Activate Fenster1", "Unload Fenster1",
-                  "Show Fenster2", "Load Fenster2", "Activate Fenster2", "Unload Fenster2",
-                  "Show Fenster3", "Load Fenster3", "Activate Fenster3", "Unload Fenster3",
-                  "Show Fenster4", "Load Fenster4", "Activate Fenster4"}));
+              (std::vector<std::string>{"Show Fenster1", "Load Fenster1", "Activate Fenster1",
+                                        "Unload Fenster1", "Show Fenster2", "Load Fenster2",
+                                        "Activate Fenster2", "Unload Fenster2", "Show Fenster3",
+                                        "Load Fenster3", "Activate Fenster3", "Unload Fenster3",
+                                        "Show Fenster4", "Load Fenster4", "Activate Fenster4"}));
     EXPECT_FALSE(windows.ended);
     // One second after the log is saved, three seconds of the notice.
     ASSERT_GE(install_done_at, 0);
@@ -196,7 +197,7 @@ TEST_F(SetupWindows, AWindowShownForItsPictureDoesNotAct) {
     program->kontext.vorschau = true;
     program->fenster1.Form_Load();
     windows.Show(program->fenster2);
-    for (ui::Button* b : {&program->fenster2.Install_Button, &program->fenster2.Abbrechen_Button,
+    for (ui::Button *b : {&program->fenster2.Install_Button, &program->fenster2.Abbrechen_Button,
                           &program->fenster2.Verzeichnis_wechseln_Button})
         b->Click();
     EXPECT_EQ(fs.CallCount("CopyToNewFile"), 0);

@@ -10,9 +10,11 @@
 namespace tf::test {
 namespace {
 
-HWND H(std::uintptr_t h) { return reinterpret_cast<HWND>(h); }
+HWND H(std::uintptr_t h) {
+    return reinterpret_cast<HWND>(h);
+}
 
-std::map<UINT_PTR, std::function<void()>>& Pending() {
+std::map<UINT_PTR, std::function<void()>> &Pending() {
     static std::map<UINT_PTR, std::function<void()>> pending;
     return pending;
 }
@@ -37,13 +39,17 @@ std::string WindowText(std::uintptr_t hwnd) {
     return win32::Narrow(s);
 }
 
-bool IsVisible(std::uintptr_t hwnd) { return IsWindowVisible(H(hwnd)); }
-bool IsEnabled(std::uintptr_t hwnd) { return IsWindowEnabled(H(hwnd)); }
+bool IsVisible(std::uintptr_t hwnd) {
+    return IsWindowVisible(H(hwnd));
+}
+bool IsEnabled(std::uintptr_t hwnd) {
+    return IsWindowEnabled(H(hwnd));
+}
 
 PixelRect RectInParent(std::uintptr_t hwnd) {
     RECT r;
     GetWindowRect(H(hwnd), &r);
-    MapWindowPoints(nullptr, GetParent(H(hwnd)), reinterpret_cast<POINT*>(&r), 2);
+    MapWindowPoints(nullptr, GetParent(H(hwnd)), reinterpret_cast<POINT *>(&r), 2);
     return {r.left, r.top, r.right, r.bottom};
 }
 
@@ -60,14 +66,14 @@ std::vector<std::string> ChildTexts(std::uintptr_t hwnd) {
     return texts;
 }
 
-std::uintptr_t ChildWithText(std::uintptr_t parent, const std::string& text) {
+std::uintptr_t ChildWithText(std::uintptr_t parent, const std::string &text) {
     for (HWND c = GetWindow(H(parent), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
         if (WindowText(reinterpret_cast<std::uintptr_t>(c)) == text)
             return reinterpret_cast<std::uintptr_t>(c);
     return 0;
 }
 
-std::uintptr_t FindTopLevel(const std::string& caption) {
+std::uintptr_t FindTopLevel(const std::string &caption) {
     struct Search {
         std::string caption;
         HWND found = nullptr;
@@ -75,7 +81,7 @@ std::uintptr_t FindTopLevel(const std::string& caption) {
     EnumThreadWindows(
         GetCurrentThreadId(),
         [](HWND h, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
+            auto *s = reinterpret_cast<Search *>(p);
             if (WindowText(reinterpret_cast<std::uintptr_t>(h)) == s->caption) {
                 s->found = h;
                 return FALSE;
@@ -86,17 +92,25 @@ std::uintptr_t FindTopLevel(const std::string& caption) {
     return reinterpret_cast<std::uintptr_t>(s.found);
 }
 
-void Click(std::uintptr_t button) { SendMessageW(H(button), BM_CLICK, 0, 0); }
-void PostClick(std::uintptr_t button) { PostMessageW(H(button), BM_CLICK, 0, 0); }
-void Close(std::uintptr_t window) { SendMessageW(H(window), WM_CLOSE, 0, 0); }
-void PostClose(std::uintptr_t window) { PostMessageW(H(window), WM_CLOSE, 0, 0); }
+void Click(std::uintptr_t button) {
+    SendMessageW(H(button), BM_CLICK, 0, 0);
+}
+void PostClick(std::uintptr_t button) {
+    PostMessageW(H(button), BM_CLICK, 0, 0);
+}
+void Close(std::uintptr_t window) {
+    SendMessageW(H(window), WM_CLOSE, 0, 0);
+}
+void PostClose(std::uintptr_t window) {
+    PostMessageW(H(window), WM_CLOSE, 0, 0);
+}
 
-void Type(std::uintptr_t hwnd, const std::string& text) {
+void Type(std::uintptr_t hwnd, const std::string &text) {
     for (wchar_t c : win32::Widen(text))
         SendMessageW(H(hwnd), WM_CHAR, c, 1);
 }
 
-bool PumpUntil(const std::function<bool()>& done, int timeout_ms) {
+bool PumpUntil(const std::function<bool()> &done, int timeout_ms) {
     const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeout_ms);
     while (!done()) {
         if (GetTickCount64() > end)
@@ -116,6 +130,8 @@ void Later(int delay_ms, std::function<void()> action) {
     Pending()[id] = std::move(action);
 }
 
-unsigned WindowDpi(std::uintptr_t hwnd) { return GetDpiForWindow(H(hwnd)); }
+unsigned WindowDpi(std::uintptr_t hwnd) {
+    return GetDpiForWindow(H(hwnd));
+}
 
 } // namespace tf::test

@@ -17,16 +17,16 @@ template <class H> class GdiObject {
     GdiObject() = default;
     explicit GdiObject(H h) : h_(h) {}
     ~GdiObject() { reset(); }
-    GdiObject(GdiObject&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-    GdiObject& operator=(GdiObject&& o) noexcept {
+    GdiObject(GdiObject &&o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
+    GdiObject &operator=(GdiObject &&o) noexcept {
         if (this != &o) {
             reset();
             h_ = std::exchange(o.h_, nullptr);
         }
         return *this;
     }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
+    GdiObject(const GdiObject &) = delete;
+    GdiObject &operator=(const GdiObject &) = delete;
     H get() const { return h_; }
     explicit operator bool() const { return h_ != nullptr; }
     void reset(H h = nullptr) {
@@ -47,13 +47,13 @@ class IconHandle {
         if (h_)
             DestroyIcon(h_);
     }
-    IconHandle(IconHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-    IconHandle& operator=(IconHandle&& o) noexcept {
+    IconHandle(IconHandle &&o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
+    IconHandle &operator=(IconHandle &&o) noexcept {
         std::swap(h_, o.h_);
         return *this;
     }
-    IconHandle(const IconHandle&) = delete;
-    IconHandle& operator=(const IconHandle&) = delete;
+    IconHandle(const IconHandle &) = delete;
+    IconHandle &operator=(const IconHandle &) = delete;
     HICON get() const { return h_; }
 
   private:
@@ -65,8 +65,8 @@ class Selected {
   public:
     Selected(HDC dc, HGDIOBJ obj) : dc_(dc), old_(SelectObject(dc, obj)) {}
     ~Selected() { SelectObject(dc_, old_); }
-    Selected(const Selected&) = delete;
-    Selected& operator=(const Selected&) = delete;
+    Selected(const Selected &) = delete;
+    Selected &operator=(const Selected &) = delete;
 
   private:
     HDC dc_;
@@ -78,8 +78,8 @@ class SavedDc {
   public:
     explicit SavedDc(HDC dc) : dc_(dc), id_(SaveDC(dc)) {}
     ~SavedDc() { RestoreDC(dc_, id_); }
-    SavedDc(const SavedDc&) = delete;
-    SavedDc& operator=(const SavedDc&) = delete;
+    SavedDc(const SavedDc &) = delete;
+    SavedDc &operator=(const SavedDc &) = delete;
 
   private:
     HDC dc_;
