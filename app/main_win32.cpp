@@ -60,17 +60,26 @@ int RunProgram() {
 
 } // namespace
 
+namespace {
+// Outside any window the language is not known: the plain sentence in both;
+// the detail is in the trace.
+void ShowStartFailure() {
+    const std::string text = std::string(tf::Text(tf::Msg::UnexpectedError, tf::Language::German)) +
+                             "\n\n" + tf::Text(tf::Msg::UnexpectedError, tf::Language::English);
+    MessageBoxW(nullptr, tf::win32::Widen(text).c_str(), L"Trackforge", MB_OK | MB_ICONERROR);
+}
+} // namespace
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     tf::win32::InstallTraceSink("Trackforge");
     try {
         return RunProgram();
     } catch (const std::exception &e) {
         tf::trace::Swallowed("WinMain", e.what());
-        MessageBoxW(nullptr, tf::win32::Widen(e.what()).c_str(), L"Trackforge",
-                    MB_OK | MB_ICONERROR);
+        ShowStartFailure();
     } catch (...) {
         tf::trace::Swallowed("WinMain", "unexpected error");
-        MessageBoxW(nullptr, L"Unexpected error", L"Trackforge", MB_OK | MB_ICONERROR);
+        ShowStartFailure();
     }
     return 1;
 }

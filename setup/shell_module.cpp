@@ -1,4 +1,5 @@
 #include "setup/shell_module.h"
+#include "platform/trace_log.h"
 
 #include <exception>
 
@@ -7,7 +8,8 @@ namespace tf::setup {
 std::string Spezialordner_Pfad(ShellApi &shell, const std::int32_t &CSIDL) {
     try {
         return shell.SpecialFolderPath(CSIDL);
-    } catch (const std::exception &) {
+    } catch (const std::exception &e) {
+        trace::Swallowed("Spezialordner_Pfad", e.what());
         return {};
     }
 }
@@ -18,7 +20,8 @@ bool Verknuepfung_erstellen(ShellApi &shell, const std::string &Ziel_Pfad,
     try {
         return shell.CreateShortcut(Ziel_Pfad, Verknuepfung_Pfad, Argumente, Beschreibung,
                                     Arbeitsordner);
-    } catch (const std::exception &) {
+    } catch (const std::exception &e) {
+        trace::Swallowed("Verknuepfung_erstellen", e.what());
         return false;
     }
 }

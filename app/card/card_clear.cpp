@@ -57,7 +57,8 @@ void Projekt::Karte_löschen_Click() {
     bool type_known = true;
     try {
         type = s_.fs.DriveType(card);
-    } catch (const FsError &) {
+    } catch (const FsError &e) {
+        trace::Swallowed("Karte_löschen_Click: DriveType", e.what());
         type_known = false;
     }
     if (type_known && type == kDriveRemovable)

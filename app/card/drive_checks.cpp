@@ -4,6 +4,7 @@
 
 #include "app/card/common.h"
 #include "app/shell/projekt.h"
+#include "platform/trace_log.h"
 
 #include <cstdint>
 #include <limits>
@@ -53,7 +54,8 @@ void Projekt::ShowDriveType() {
     int code = 0;
     try {
         code = s_.fs.DriveType(DriveOfEntry(Drive1.drive()));
-    } catch (const FsError &) {
+    } catch (const FsError &e) {
+        trace::Swallowed("ShowDriveType", e.what());
         return; // the box keeps what it showed
     }
     Drive_txt.set_text(DriveTypeText(*this, code));
@@ -72,7 +74,8 @@ bool Projekt::Laufwerk_bereit(const std::string &Pfad) {
         if (!texts::IsDriveName(drive))
             return false;
         ready = s_.fs.IsReady(drive);
-    } catch (const FsError &) {
+    } catch (const FsError &e) {
+        trace::Swallowed("Laufwerk_bereit", e.what());
         return false;
     }
     if (!ready)

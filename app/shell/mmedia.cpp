@@ -1,5 +1,6 @@
 #include "app/shell/mmedia.h"
 #include "platform/codepage.h"
+#include "platform/trace_log.h"
 
 #include <array>
 #include <cctype>
@@ -106,7 +107,8 @@ std::string Mmedia::DevicePath(const std::string &path) {
         Utf8ToAnsi(short_path, &lossless);
         if (!short_path.empty() && lossless)
             return short_path;
-    } catch (const FsError &) {
+    } catch (const FsError &e) {
+        trace::Swallowed("Mmedia: short path", e.what());
     }
     return path; // the wide call still carries it to devices that take it
 }
