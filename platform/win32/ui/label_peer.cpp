@@ -55,9 +55,10 @@ class LabelPeer : public ControlPeer {
 // group box at 120 DPI and up, too low to show more than its two ends.
 constexpr int kSeparatorBelowTwips = 120;
 
-class FramePeer : public ControlPeer {
+// A frame is a label in another window: caption and colour follow it alike.
+class FramePeer : public LabelPeer {
   public:
-    FramePeer(FormWindow &f, ui::Frame &c, int id) : ControlPeer(f, c, id), frame_(c) {}
+    FramePeer(FormWindow &f, ui::Frame &c, int id) : LabelPeer(f, c, id), frame_(c) {}
 
     void Create() override {
         std::wstring text = Widen(frame_.caption());
@@ -66,16 +67,7 @@ class FramePeer : public ControlPeer {
         else
             CreateWindowFor(WC_BUTTONW, BS_GROUPBOX, 0, text);
     }
-    void Update(ui::Prop what) override {
-        if (what == ui::Prop::Caption && hwnd_)
-            SetWindowTextW(hwnd_, Widen(frame_.caption()).c_str());
-        ControlPeer::Update(what);
-    }
-    HBRUSH Colors(HDC dc) override {
-        HBRUSH brush = ControlPeer::Colors(dc);
-        SetTextColor(dc, ColorRef(frame_.color));
-        return brush;
-    }
+    void Draw(const DRAWITEMSTRUCT &) override {}
     int Layer() const override { return 1; }
 
   private:
