@@ -8,6 +8,7 @@
 
 #include <exception>
 #include <string_view>
+#include <utility>
 
 namespace tf::steps {
 
@@ -26,13 +27,7 @@ template <class F> bool Skippable(std::string_view where, F &&step) noexcept {
 // Runs a sequence whose first failure ends it; the caller runs its fixed
 // fallback when this returns false. Same mechanics, different intent at the call site.
 template <class F> bool UntilFailure(std::string_view where, F &&sequence) noexcept {
-    try {
-        sequence();
-        return true;
-    } catch (const std::exception &e) {
-        trace::Swallowed(where, e.what());
-        return false;
-    }
+    return Skippable(where, std::forward<F>(sequence));
 }
 
 } // namespace tf::steps
