@@ -119,6 +119,17 @@ analyse() { # output source_frames source_rate
 row_format='%-24s %-10s %7s %8s %9s %8s %9s %10s\n'
 header() { printf "$row_format" input tool "SNR dB" "length" "x real" "wall s" "cpu s" "peak RSS"; }
 
+if [ $wine = 1 ]; then
+    # Wine's own start is in every wine row's wall time; measured here to tell it apart.
+    starts=""
+    for round in 0 1 2 3; do
+        read -r w c m <<<"$(timed "$work/out.none" "$here/cmake/wine-run.sh" "$convert_exe" --help)"
+        [ "$round" = 0 ] || starts+="$w "
+    done
+    printf '== Wine start (trackforge-convert.exe --help), median of 3: %.3f s\n' \
+        "$(echo "$starts" | tr ' ' '\n' | grep . | median)"
+fi
+
 declare -A wall cpu rss
 echo "== $runs interleaved runs after a warm-up round (tools per input: ${tools[*]})"
 for round in $(seq 0 "$runs"); do
