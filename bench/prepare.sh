@@ -156,16 +156,23 @@ mb() {
 echo "== results: SNR of the fitted 1 kHz tone (50 ms skipped at each end), length error in"
 echo "   frames against round(frames * 44100 / rate) of the source, times real time and wall and"
 echo "   cpu (user + system) as medians, peak RSS as the largest of the runs"
+declare -A snr_of len_of wall_of rss_of
+# Prints one table row and keeps its figures for the goals.
+row() { # label key output source_frames source_rate audio_seconds walls cpus rss_kBs
+    local s e w c
+    read -r s e <<<"$(analyse "$3" "$4" "$5")"
+    w=$(echo "$7" | tr ' ' '\n' | grep . | median)
+    c=$(echo "$8" | tr ' ' '\n' | grep . | median)
+    printf "$row_format" "$1" "${2%%.*}" "$s" "$e" "$(printf '%.1f' "$(echo "$6 / $w" | bc -l)")" \
+        "$(printf '%.3f' "$w")" "$(printf '%.2f' "$c")" "$(mb "$9")"
+    snr_of[$2]=$s len_of[$2]=$e wall_of[$2]=$w rss_of[$2]=$(echo "$9" | tr ' ' '\n' | sort -g | tail -1)
+}
 header
 for i in "${!inputs[@]}"; do
     IFS='|' read -r name file rate <<<"${inputs[$i]}"
-    frames=$((seconds * rate))
     for tool in "${tools[@]}"; do
-        read -r s e <<<"$(analyse "$work/out.$tool.$i.wav" "$frames" "$rate")"
-        w=$(echo "${wall[$tool.$i]}" | tr ' ' '\n' | grep . | median)
-        c=$(echo "${cpu[$tool.$i]}" | tr ' ' '\n' | grep . | median)
-        printf "$row_format" "$name" "$tool" "$s" "$e" "$(printf '%.1f' "$(echo "$seconds / $w" | bc -l)")" \
-            "$(printf '%.3f' "$w")" "$(printf '%.2f' "$c")" "$(mb "${rss[$tool.$i]:-}")"
+        row "$name" "$tool.$i" "$work/out.$tool.$i.wav" $((seconds * rate)) "$rate" "$seconds" \
+            "${wall[$tool.$i]}" "${cpu[$tool.$i]}" "${rss[$tool.$i]:-}"
     done
 done
 rm -f "$work"/out.* "$work"/short-*
@@ -181,12 +188,47 @@ if [ "$long_minutes" -gt 0 ]; then
         [ "$tool" != wine ] || continue
         read -r w c m <<<"$(run_tool "$tool" "$work/long-48k24.wav" "$work/out.long.wav")"
         [ -n "$w" ] || exit 1
-        read -r s e <<<"$(analyse "$work/out.long.wav" $((long * 48000)) 48000)"
-        printf "$row_format" "${long_minutes} min 48 kHz 24-bit" "$tool" "$s" "$e" \
-            "$(printf '%.1f' "$(echo "$long / $w" | bc -l)")" "$(printf '%.3f' "$w")" \
-            "$(printf '%.2f' "$c")" "$(mb "$m")"
+        row "${long_minutes} min 48 kHz 24-bit" "$tool.long" "$work/out.long.wav" \
+            $((long * 48000)) 48000 "$long" "$w" "$c" "$m"
         rm -f "$work/out.long.wav"
     done
     rm -f "$work/long-48k24.wav"
+fi
+
+# The issue's goals, each with the figures it was judged on.
+goal() { # description failures
+    if [ -z "$2" ]; then echo "  met:     $1"; else echo "  NOT met: $1 ($2)"; fi
+}
+if [ $has_prepare = 1 ]; then
+    echo "== goals for the converter"
+    g1="" g2="" g3="" g4="" g5=""
+    for key in "${!snr_of[@]}"; do
+        tool=${key%%.*} i=${key#*.}
+        [ "$tool" = converter ] || continue
+        e=${len_of[$key]}
+        [ "${e#-}" -le 1 ] || g2+="$key: $e frames "
+        [ "${rss_of[$key]}" -lt $((32 * 1024)) ] || g5+="$key: ${rss_of[$key]} kB "
+        [ "$i" != long ] || continue
+        case $i in 0 | 1 | 3)
+            [ "$(echo "${snr_of[$key]} >= 90" | bc)" = 1 ] || g1+="$key: ${snr_of[$key]} dB " ;;
+        esac
+        # Dither differs from run to run by a few hundredths of a dB.
+        [ "$(echo "${snr_of[$key]} >= ${snr_of[sox.$i]} - 0.05" | bc)" = 1 ] ||
+            g3+="input $i: ${snr_of[$key]} against ${snr_of[sox.$i]} dB "
+        [ "$(echo "${wall_of[$key]} < ${wall_of[sox.$i]}" | bc)" = 1 ] ||
+            g4+="input $i: ${wall_of[$key]} against ${wall_of[sox.$i]} s "
+    done
+    goal "SNR at least 90 dB on the 24-bit, float and FLAC inputs" "$g1"
+    goal "length within one frame" "$g2"
+    goal "SNR at least sox's (less 0.05 dB for the dither's spread)" "$g3"
+    goal "median wall time below sox's" "$g4"
+    goal "peak memory under 32 MB" "$g5"
+fi
+if [ $wine = 1 ]; then
+    g=""
+    for i in "${!inputs[@]}"; do
+        [ "$(echo "${snr_of[wine.$i]} >= 85" | bc)" = 1 ] || g+="input $i: ${snr_of[wine.$i]} dB "
+    done
+    goal "under Wine, SNR at least 85 dB" "$g"
 fi
 echo "== load average at the end: $(load)"
