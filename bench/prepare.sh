@@ -156,7 +156,7 @@ mb() {
 echo "== results: SNR of the fitted 1 kHz tone (50 ms skipped at each end), length error in"
 echo "   frames against round(frames * 44100 / rate) of the source, times real time and wall and"
 echo "   cpu (user + system) as medians, peak RSS as the largest of the runs"
-declare -A snr_of len_of wall_of rss_of
+declare -A snr_of len_of wall_of rss_of name_of
 # Prints one table row and keeps its figures for the goals.
 row() { # label key output source_frames source_rate audio_seconds walls cpus rss_kBs
     local s e w c
@@ -165,7 +165,7 @@ row() { # label key output source_frames source_rate audio_seconds walls cpus rs
     c=$(echo "$8" | tr ' ' '\n' | grep . | median)
     printf "$row_format" "$1" "${2%%.*}" "$s" "$e" "$(printf '%.1f' "$(echo "$6 / $w" | bc -l)")" \
         "$(printf '%.3f' "$w")" "$(printf '%.2f' "$c")" "$(mb "$9")"
-    snr_of[$2]=$s len_of[$2]=$e wall_of[$2]=$w rss_of[$2]=$(echo "$9" | tr ' ' '\n' | sort -g | tail -1)
+    name_of[$2]=$1 snr_of[$2]=$s len_of[$2]=$e wall_of[$2]=$w rss_of[$2]=$(echo "$9" | tr ' ' '\n' | sort -g | tail -1)
 }
 header
 for i in "${!inputs[@]}"; do
@@ -197,26 +197,26 @@ fi
 
 # The issue's goals, each with the figures it was judged on.
 goal() { # description failures
-    if [ -z "$2" ]; then echo "  met:     $1"; else echo "  NOT met: $1 ($2)"; fi
+    if [ -z "$2" ]; then echo "  met:     $1"; else echo "  NOT met: $1 (${2%; })"; fi
 }
 if [ $has_prepare = 1 ]; then
     echo "== goals for the converter"
     g1="" g2="" g3="" g4="" g5=""
     for key in "${!snr_of[@]}"; do
-        tool=${key%%.*} i=${key#*.}
+        tool=${key%%.*} i=${key#*.} n=${name_of[$key]}
         [ "$tool" = converter ] || continue
         e=${len_of[$key]}
-        [ "${e#-}" -le 1 ] || g2+="$key: $e frames "
-        [ "${rss_of[$key]}" -lt $((32 * 1024)) ] || g5+="$key: ${rss_of[$key]} kB "
+        [ "${e#-}" -le 1 ] || g2+="$n: $e frames; "
+        [ "${rss_of[$key]}" -lt $((32 * 1024)) ] || g5+="$n: ${rss_of[$key]} kB; "
         [ "$i" != long ] || continue
         case $i in 0 | 1 | 3)
-            [ "$(echo "${snr_of[$key]} >= 90" | bc)" = 1 ] || g1+="$key: ${snr_of[$key]} dB " ;;
+            [ "$(echo "${snr_of[$key]} >= 90" | bc)" = 1 ] || g1+="$n: ${snr_of[$key]} dB; " ;;
         esac
         # Dither differs from run to run by a few hundredths of a dB.
         [ "$(echo "${snr_of[$key]} >= ${snr_of[sox.$i]} - 0.05" | bc)" = 1 ] ||
-            g3+="input $i: ${snr_of[$key]} against ${snr_of[sox.$i]} dB "
+            g3+="$n: ${snr_of[$key]} against ${snr_of[sox.$i]} dB; "
         [ "$(echo "${wall_of[$key]} < ${wall_of[sox.$i]}" | bc)" = 1 ] ||
-            g4+="input $i: ${wall_of[$key]} against ${wall_of[sox.$i]} s "
+            g4+="$n: $(printf '%.3f against %.3f s' "${wall_of[$key]}" "${wall_of[sox.$i]}"); "
     done
     goal "SNR at least 90 dB on the 24-bit, float and FLAC inputs" "$g1"
     goal "length within one frame" "$g2"
@@ -227,7 +227,7 @@ fi
 if [ $wine = 1 ]; then
     g=""
     for i in "${!inputs[@]}"; do
-        [ "$(echo "${snr_of[wine.$i]} >= 85" | bc)" = 1 ] || g+="input $i: ${snr_of[wine.$i]} dB "
+        [ "$(echo "${snr_of[wine.$i]} >= 85" | bc)" = 1 ] || g+="${name_of[wine.$i]}: ${snr_of[wine.$i]} dB; "
     done
     goal "under Wine, SNR at least 85 dB" "$g"
 fi
