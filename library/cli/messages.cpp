@@ -56,20 +56,20 @@ info     Prints a project file's magic word, code, name, length count and audio
          length, and whether its structure holds.
 
 Exit status:
-   0 done                          6 read or write failure midway (disk full?);
-   2 wrong usage                     the incomplete file was removed
-   3 wave or audio file cannot     7 info: project file structure broken
-     be opened (missing, or not   10 refused: invalid wave format (not PCM)
-     a file)                      11 refused: not stereo
-   4 project or wave file cannot  12 refused: not 44.1 kHz
-     be created (folder missing,  13 refused: not 16 bit
-     no permission, the wave      20 audio file cannot be decoded
-     file itself, or a wave file) 21 more than two channels
-   5 project file complete, but   22 prepare: OUT exists
-     closing the wave file failed 23 prepare: OUT is the audio file itself
-  24 reading the audio file failed midway
-  25 too long for a wave file (over 6 hours 45 minutes)
-  26 the resampler could not be made
+   0 done                          7 info: project file structure broken
+   2 wrong usage                  10 refused: invalid wave format (not PCM)
+   3 wave or audio file cannot    11 refused: not stereo
+     be opened (missing, or not   12 refused: not 44.1 kHz
+     a file)                      13 refused: not 16 bit
+   4 project or wave file cannot  20 audio file cannot be decoded
+     be created (folder missing,  21 more than two channels
+     no permission, the wave      22 prepare: OUT exists (never replaced)
+     file itself, or a wave file) 23 prepare: OUT is the audio file itself
+   5 project file complete, but   24 reading the audio file failed midway
+     closing the wave file failed 25 too long for a wave file (over 6 h 45 min)
+   6 read or write failure midway 26 the resampler could not be made
+     (disk full?); the incomplete
+     file was removed
 With several wave files the status is that of the first one that failed.
 )"},
     {Msg::TryHelp, "trackforge-convert: {1}\nTry: trackforge-convert --help\n"},
