@@ -38,7 +38,7 @@ fi
 
 work="$here/build/bench-prepare"
 mkdir -p "$work"
-trap 'rm -f "$work"/out.* "$work"/time.txt' EXIT
+trap 'rm -f "$work"/out.* "$work"/short-* "$work"/long-* "$work"/time.txt "$work"/stderr.txt' EXIT
 load() { cut -d' ' -f1-3 /proc/loadavg; }
 echo "== machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)," \
      "$(free -g | awk '/Mem:/ {print $2}') GB memory, load average $(load) at the start"
@@ -92,8 +92,8 @@ timed() {
     local out=$1 t0 t1; shift
     rm -f "$out"
     t0=$(now)
-    /usr/bin/time -f "%U %S %M" -o "$work/time.txt" "$@" >/dev/null 2>&1 ||
-        { echo "failed: $*" >&2; tail -1 "$work/time.txt" >&2; return 1; }
+    /usr/bin/time -f "%U %S %M" -o "$work/time.txt" "$@" >/dev/null 2>"$work/stderr.txt" ||
+        { echo "failed: $*" >&2; cat "$work/stderr.txt" >&2; head -1 "$work/time.txt" >&2; return 1; }
     t1=$(now)
     sync
     echo "$(echo "$t1 - $t0" | bc -l) $(awk '{print $1 + $2, $3}' "$work/time.txt")"
