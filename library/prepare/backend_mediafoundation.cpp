@@ -195,6 +195,7 @@ class MediaFoundationDecoder final : public Decoder {
     bool take_next_sample();
     bool set_float_output(IMFMediaType *native, std::string &detail);
     std::optional<std::uint64_t> declared_frames();
+    bool output_unchanged();
 
     MediaRuntime runtime_; // first in, last out: outlives every COM pointer below
     ComPtr<IMFSourceReader> reader_;
@@ -251,20 +252,27 @@ bool MediaFoundationDecoder::set_float_output(IMFMediaType *native, std::string 
     if (SUCCEEDED(hr)) {
         hr = reader_->SetCurrentMediaType(kAudio, nullptr, wanted.Get());
     }
-    ComPtr<IMFMediaType> current;
-    if (SUCCEEDED(hr)) {
-        hr = reader_->GetCurrentMediaType(kAudio, &current);
-    }
     if (FAILED(hr)) {
         detail = hresult_text("float output: SetCurrentMediaType", hr);
         return false;
     }
-    if (MFGetAttributeUINT32(current.Get(), MF_MT_AUDIO_SAMPLES_PER_SECOND, 0) != format_.rate ||
-        MFGetAttributeUINT32(current.Get(), MF_MT_AUDIO_NUM_CHANNELS, 0) != format_.channels) {
+    if (!output_unchanged()) {
         detail = "the reader's float output differs from the file's rate or channels";
         return false;
     }
     return true;
+}
+
+// A decoder may settle its format only once it has seen the stream (such as
+// an AAC whose extension doubles the rate); float at the rate and channel
+// count announced is all the reader may hand out.
+bool MediaFoundationDecoder::output_unchanged() {
+    ComPtr<IMFMediaType> current;
+    GUID subtype{};
+    return SUCCEEDED(reader_->GetCurrentMediaType(kAudio, &current)) &&
+           SUCCEEDED(current->GetGUID(MF_MT_SUBTYPE, &subtype)) && subtype == MFAudioFormat_Float &&
+           MFGetAttributeUINT32(current.Get(), MF_MT_AUDIO_SAMPLES_PER_SECOND, 0) == format_.rate &&
+           MFGetAttributeUINT32(current.Get(), MF_MT_AUDIO_NUM_CHANNELS, 0) == format_.channels;
 }
 
 std::optional<std::uint64_t> MediaFoundationDecoder::declared_frames() {
@@ -288,8 +296,9 @@ bool MediaFoundationDecoder::take_next_sample() {
         LONGLONG time = 0;
         ComPtr<IMFSample> sample;
         if (FAILED(reader_->ReadSample(kAudio, 0, nullptr, &flags, &time, &sample)) ||
-            (flags & (MF_SOURCE_READERF_ERROR | MF_SOURCE_READERF_CURRENTMEDIATYPECHANGED))) {
-            failed_ = true; // a changed format midway cannot be followed
+            (flags & MF_SOURCE_READERF_ERROR) ||
+            ((flags & MF_SOURCE_READERF_CURRENTMEDIATYPECHANGED) && !output_unchanged())) {
+            failed_ = true; // a rate or channel count changed midway cannot be followed
             break;
         }
         ended_ = (flags & MF_SOURCE_READERF_ENDOFSTREAM) != 0;
