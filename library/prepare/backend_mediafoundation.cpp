@@ -19,6 +19,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 using Microsoft::WRL::ComPtr;
 
@@ -135,21 +136,23 @@ bool is_wave_file(const std::wstring &path) {
 }
 
 HRESULT make_float_type(std::uint32_t rate, std::uint32_t channels, ComPtr<IMFMediaType> &type) {
+    const std::pair<const GUID *, UINT32> values[] = {
+        {&MF_MT_AUDIO_NUM_CHANNELS, channels},
+        {&MF_MT_AUDIO_SAMPLES_PER_SECOND, rate},
+        {&MF_MT_AUDIO_BITS_PER_SAMPLE, 32},
+        {&MF_MT_AUDIO_BLOCK_ALIGNMENT, 4 * channels},
+        {&MF_MT_AUDIO_AVG_BYTES_PER_SECOND, 4 * channels * rate},
+        {&MF_MT_ALL_SAMPLES_INDEPENDENT, TRUE}};
     HRESULT hr = MFCreateMediaType(&type);
     if (SUCCEEDED(hr)) {
         hr = type->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Audio);
     }
-    const UINT32 values[][2] = {
-        {0, channels}, {1, rate}, {2, 32}, {3, 4 * channels}, {4, 4 * channels * rate}, {5, TRUE}};
-    const GUID *keys[] = {&MF_MT_AUDIO_NUM_CHANNELS,         &MF_MT_AUDIO_SAMPLES_PER_SECOND,
-                          &MF_MT_AUDIO_BITS_PER_SAMPLE,      &MF_MT_AUDIO_BLOCK_ALIGNMENT,
-                          &MF_MT_AUDIO_AVG_BYTES_PER_SECOND, &MF_MT_ALL_SAMPLES_INDEPENDENT};
     if (SUCCEEDED(hr)) {
         hr = type->SetGUID(MF_MT_SUBTYPE, MFAudioFormat_Float);
     }
-    for (const auto &value : values) {
+    for (const auto &[key, value] : values) {
         if (SUCCEEDED(hr)) {
-            hr = type->SetUINT32(*keys[value[0]], value[1]);
+            hr = type->SetUINT32(*key, value);
         }
     }
     return hr;
