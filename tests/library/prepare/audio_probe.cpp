@@ -83,6 +83,36 @@ int usage() {
     return 2;
 }
 
+// Decodes to the end, through the resampler when there is one; the exit
+// status of a failure, or 0.
+int decode_all(tf::audio::Decoder &decoder, tf::audio::Resampler *resampler,
+               std::vector<float> &all, std::size_t &decoded) {
+    const std::size_t channels = decoder.format().channels;
+    std::vector<float> block(4096 * channels);
+    bool resampled = true;
+    while (std::size_t got = decoder.read(block.data(), 4096)) {
+        decoded += got;
+        if (resampler) {
+            resampled = resampled && resampler->process(block.data(), got, all);
+        } else {
+            all.insert(all.end(), block.begin(), block.begin() + got * channels);
+        }
+    }
+    if (resampler) {
+        resampled = resampled && resampler->finish(all);
+    }
+    std::printf("decoded=%zu\n", decoded);
+    if (decoder.failed()) {
+        std::printf("read failed\n");
+        return 5;
+    }
+    if (!resampled) {
+        std::printf("resampler failed\n");
+        return 7;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -103,45 +133,23 @@ int main(int argc, char **argv) {
     }
     auto opened = tf::audio::open_decoder(argv[1]);
     if (opened.failure != tf::audio::OpenFailure::None) {
-        const bool decodable = opened.failure == tf::audio::OpenFailure::NotOpened;
-        std::printf("%s: %s\n", decodable ? "not opened" : "not decodable", opened.detail.c_str());
-        return decodable ? 3 : 4;
+        const bool not_opened = opened.failure == tf::audio::OpenFailure::NotOpened;
+        std::printf("%s: %s\n", not_opened ? "not opened" : "not decodable", opened.detail.c_str());
+        return not_opened ? 3 : 4;
     }
-    auto &decoder = *opened.decoder;
-    const auto format = decoder.format();
+    const auto format = opened.decoder->format();
     std::printf("rate=%u channels=%u kind=%s declared=%lld\n", format.rate, format.channels,
                 kind_name(format.kind),
                 format.frames ? static_cast<long long>(*format.frames) : -1LL);
-    std::vector<float> all, block(4096 * format.channels);
     std::unique_ptr<tf::audio::Resampler> resampler;
-    if (rate) {
-        resampler = tf::audio::make_resampler(format.rate, rate, format.channels);
-        if (!resampler) {
-            std::printf("no resampler\n");
-            return 6;
-        }
+    if (rate && !(resampler = tf::audio::make_resampler(format.rate, rate, format.channels))) {
+        std::printf("no resampler\n");
+        return 6;
     }
+    std::vector<float> all;
     std::size_t decoded = 0;
-    bool resampled = true;
-    while (std::size_t got = decoder.read(block.data(), 4096)) {
-        decoded += got;
-        if (resampler) {
-            resampled = resampled && resampler->process(block.data(), got, all);
-        } else {
-            all.insert(all.end(), block.begin(), block.begin() + got * format.channels);
-        }
-    }
-    if (resampler) {
-        resampled = resampled && resampler->finish(all);
-    }
-    std::printf("decoded=%zu\n", decoded);
-    if (decoder.failed()) {
-        std::printf("read failed\n");
-        return 5;
-    }
-    if (!resampled) {
-        std::printf("resampler failed\n");
-        return 7;
+    if (const int status = decode_all(*opened.decoder, resampler.get(), all, decoded)) {
+        return status;
     }
     const double out_rate = rate ? rate : format.rate;
     const long long expected = std::llround(static_cast<double>(decoded) * out_rate / format.rate);
