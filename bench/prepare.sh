@@ -139,9 +139,9 @@ for round in $(seq 0 "$runs"); do
             read -r w c m <<<"$(run_tool "$tool" "$work/$file" "$work/out.$tool.$i.wav")"
             [ -n "$w" ] || exit 1
             [ "$round" -gt 0 ] || continue
-            wall[$tool.$i]+="$w "; cpu[$tool.$i]+="$c "
-            # Under Wine the figure is wine's loader, not the converter's: left out.
-            [ "$tool" = wine ] || rss[$tool.$i]+="$m "
+            wall[$tool.$i]+="$w "
+            # Under Wine cpu and memory are those of wine's loader, not the converter's: left out.
+            [ "$tool" = wine ] || { cpu[$tool.$i]+="$c "; rss[$tool.$i]+="$m "; }
         done
     done
     [ "$round" -gt 0 ] && echo "  round $round done, load average $(load)" || true
@@ -164,7 +164,7 @@ row() { # label key output source_frames source_rate audio_seconds walls cpus rs
     w=$(echo "$7" | tr ' ' '\n' | grep . | median)
     c=$(echo "$8" | tr ' ' '\n' | grep . | median)
     printf "$row_format" "$1" "${2%%.*}" "$s" "$e" "$(printf '%.1f' "$(echo "$6 / $w" | bc -l)")" \
-        "$(printf '%.3f' "$w")" "$(printf '%.2f' "$c")" "$(mb "$9")"
+        "$(printf '%.3f' "$w")" "$([ -z "$c" ] && echo - || printf '%.2f' "$c")" "$(mb "$9")"
     name_of[$2]=$1 snr_of[$2]=$s len_of[$2]=$e wall_of[$2]=$w rss_of[$2]=$(echo "$9" | tr ' ' '\n' | sort -g | tail -1)
 }
 header
@@ -172,7 +172,7 @@ for i in "${!inputs[@]}"; do
     IFS='|' read -r name file rate <<<"${inputs[$i]}"
     for tool in "${tools[@]}"; do
         row "$name" "$tool.$i" "$work/out.$tool.$i.wav" $((seconds * rate)) "$rate" "$seconds" \
-            "${wall[$tool.$i]}" "${cpu[$tool.$i]}" "${rss[$tool.$i]:-}"
+            "${wall[$tool.$i]}" "${cpu[$tool.$i]:-}" "${rss[$tool.$i]:-}"
     done
 done
 rm -f "$work"/out.* "$work"/short-*
