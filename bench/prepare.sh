@@ -98,7 +98,9 @@ timed() {
     sync
     echo "$(echo "$t1 - $t0" | bc -l) $(awk '{print $1 + $2, $3}' "$work/time.txt")"
 }
-median() { sort -g | awk '{v[NR]=$1} END {if (NR%2) print v[(NR+1)/2]; else print (v[NR/2]+v[NR/2+1])/2}'; }
+# The median of the blank-separated figures in $1; nothing for none.
+median_of() { echo "$1" | tr ' ' '\n' | { grep . || true; } | median; }
+median() { sort -g | awk '{v[NR]=$1} END {if (NR == 0) exit; if (NR%2) print v[(NR+1)/2]; else print (v[NR/2]+v[NR/2+1])/2}'; }
 
 tools=(sox)
 [ $has_prepare = 0 ] || tools=(converter "${tools[@]}")
@@ -127,7 +129,7 @@ if [ $wine = 1 ]; then
         [ "$round" = 0 ] || starts+="$w "
     done
     printf '== Wine start (trackforge-convert.exe --help), median of 3: %.3f s\n' \
-        "$(echo "$starts" | tr ' ' '\n' | grep . | median)"
+        "$(median_of "$starts")"
 fi
 
 declare -A wall cpu rss
@@ -150,7 +152,7 @@ done
 # The largest of the kB figures given, in MB; "-" for none.
 mb() {
     local top
-    top=$(echo "$1" | tr ' ' '\n' | grep . | sort -g | tail -1)
+    top=$(echo "$1" | tr ' ' '\n' | { grep . || true; } | sort -g | tail -1)
     if [ -n "$top" ]; then printf '%.1f MB' "$(echo "$top / 1024" | bc -l)"; else echo -; fi
 }
 echo "== results: SNR of the fitted 1 kHz tone (50 ms skipped at each end), length error in"
@@ -161,8 +163,8 @@ declare -A snr_of len_of wall_of rss_of name_of
 row() { # label key output source_frames source_rate audio_seconds walls cpus rss_kBs
     local s e w c
     read -r s e <<<"$(analyse "$3" "$4" "$5")"
-    w=$(echo "$7" | tr ' ' '\n' | grep . | median)
-    c=$(echo "$8" | tr ' ' '\n' | grep . | median)
+    w=$(median_of "$7")
+    c=$(median_of "$8")
     printf "$row_format" "$1" "${2%%.*}" "$s" "$e" "$(printf '%.1f' "$(echo "$6 / $w" | bc -l)")" \
         "$(printf '%.3f' "$w")" "$([ -z "$c" ] && echo - || printf '%.2f' "$c")" "$(mb "$9")"
     name_of[$2]=$1 snr_of[$2]=$s len_of[$2]=$e wall_of[$2]=$w rss_of[$2]=$(echo "$9" | tr ' ' '\n' | sort -g | tail -1)
