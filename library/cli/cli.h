@@ -23,6 +23,13 @@ enum Exit : int {
     kNotStereo = 11,
     kNot44100Hz = 12,
     kNot16Bit = 13,
+    kNotDecodable = 20, // prepare: nothing here understands the audio file
+    kTooManyChannels = 21,
+    kTargetExists = 22, // prepare: an existing wave file is never replaced
+    kTargetIsSource = 23,
+    kReadError = 24, // prepare: the audio file failed midway
+    kTooLong = 25,
+    kNoResampler = 26,
 };
 
 struct ConvertOptions {
@@ -31,10 +38,42 @@ struct ConvertOptions {
     std::string name;   // empty: each input's file name without extension
     bool name_given = false;
     std::string code = "0120";
+    bool prepare = false; // any audio file, made device-ready on the way
+};
+
+// How a progress bar counts: below `threshold` no bar is drawn.
+struct ProgressScale {
+    std::uint64_t threshold;
+    std::uint64_t per_unit;
+    const char *unit;
+};
+inline constexpr ProgressScale kBytes{32ULL << 20, 1ULL << 20, "MB"};
+
+// Redraws a one-line bar on the terminal when the percentage changes.
+class ProgressBar {
+  public:
+    ProgressBar() = default;
+    ~ProgressBar();
+    ProgressBar(const ProgressBar &) = delete;
+    ProgressBar &operator=(const ProgressBar &) = delete;
+    void update(std::uint64_t done, std::uint64_t total, const ProgressScale &scale = kBytes);
+
+  private:
+    int percent_ = -1;
+    bool shown_ = false;
 };
 
 int run_convert(const ConvertOptions &options);
 int run_info(const std::string &path);
+int run_prepare(const std::string &input, const std::string &output);
+
+// Prepares `input` into a wave `wave` that the converter then reads; tells a
+// failure and returns its status, kOk when the wave is written.
+int prepare_for_convert(const std::string &input, const std::string &wave);
+
+// A path from the command line as UTF-8 (on Windows the arguments arrive in
+// the ANSI code page).
+std::string utf8_argument(const std::string &argument);
 
 bool stderr_is_terminal();
 bool is_folder(const std::string &path);

@@ -17,9 +17,6 @@ namespace tf::cli {
 
 namespace {
 
-// Files smaller than this finish before a bar would be worth drawing.
-constexpr std::uint64_t kProgressThreshold = 32ULL << 20;
-
 #ifdef _WIN32
 constexpr NameEncoding kArgumentEncoding = NameEncoding::SingleByte; // the ANSI code page
 #else
@@ -77,44 +74,6 @@ bool is_wave_file(const std::string &path) {
     std::fclose(f);
     return whole && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0;
 }
-
-// Redraws a one-line bar on the terminal when the percentage changes. It
-// follows the bytes really converted, so 100 % means the audio is all written.
-class ProgressBar {
-  public:
-    ProgressBar() = default;
-    ~ProgressBar() {
-        if (shown_) {
-            std::fputs("\n", stderr);
-        }
-    }
-    ProgressBar(const ProgressBar &) = delete;
-    ProgressBar &operator=(const ProgressBar &) = delete;
-
-    void update(std::uint64_t done, std::uint64_t total) {
-        if (total < kProgressThreshold) {
-            return;
-        }
-        const int percent = static_cast<int>(std::min<std::uint64_t>(100, done * 100 / total));
-        if (percent == percent_) {
-            return;
-        }
-        percent_ = percent;
-        shown_ = true;
-        constexpr int kWidth = 40;
-        const int filled = percent * kWidth / 100;
-        std::fprintf(stderr, "\r  [%.*s%.*s] %3d%%  %llu/%llu MB", filled,
-                     "########################################", kWidth - filled,
-                     "........................................", percent,
-                     static_cast<unsigned long long>(done >> 20),
-                     static_cast<unsigned long long>(total >> 20));
-        std::fflush(stderr);
-    }
-
-  private:
-    int percent_ = -1;
-    bool shown_ = false;
-};
 
 // The refusal of a source or target before anything is opened for writing.
 std::optional<int> refuse_early(const std::string &input, const std::string &output) {
@@ -184,11 +143,10 @@ int tell_outcome(const std::string &input, const std::string &output, Result res
     return result == Result::Done ? kOk : kSourceCloseFailed;
 }
 
-int convert_one(const std::string &input, const std::string &output,
-                const ConvertOptions &options) {
-    if (const auto refused = refuse_early(input, output)) {
-        return *refused;
-    }
+// `wave` is what is read; `input` is what the user named, for the name and
+// the messages.
+int convert_wave(const std::string &wave, const std::string &input, const std::string &output,
+                 const ConvertOptions &options) {
     std::string name =
         prepare_name(options.name_given ? options.name : stem_of(input), kArgumentEncoding);
     std::string code = options.code;
@@ -198,9 +156,64 @@ int convert_one(const std::string &input, const std::string &output,
     if (stderr_is_terminal()) {
         progress = [&bar](std::uint64_t done, std::uint64_t total) { bar.update(done, total); };
     }
-    const Result result = create_project_file(input.c_str(), output.c_str(), name.data(),
+    const Result result = create_project_file(wave.c_str(), output.c_str(), name.data(),
                                               code.data(), progress, &report);
     return tell_outcome(input, output, result, report, name, code);
+}
+
+// The prepared wave lies beside the project file under a name of its own and
+// is removed on every way out.
+class TemporaryWave {
+  public:
+    explicit TemporaryWave(const std::string &output) {
+        for (int n = 0; n < 100; ++n) {
+            path_ = output + ".prepare" + (n ? std::to_string(n) : "") + ".wav";
+            if (path_kind(path_.c_str()) == PathKind::Missing) {
+                break;
+            }
+        }
+    }
+    ~TemporaryWave() { std::remove(path_.c_str()); }
+    TemporaryWave(const TemporaryWave &) = delete;
+    TemporaryWave &operator=(const TemporaryWave &) = delete;
+    const std::string &path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+int convert_prepared(const std::string &input, const std::string &output,
+                     const ConvertOptions &options) {
+    if (const std::string why = not_a_file(input, "audio file"); !why.empty()) {
+        std::cerr << why;
+        return kSourceNotOpened;
+    }
+    const WaveHeaderRead header = read_wave_header(input.c_str());
+    if (header.opened && check_wave_header(header.bytes) == WaveCheck::Accepted) {
+        const auto refused = refuse_early(input, output);
+        return refused ? *refused : convert_wave(input, input, output, options);
+    }
+    // Otherwise the project file would be written over the audio file itself.
+    if (is_wave_file(output) || same_file(input.c_str(), output.c_str())) {
+        std::cerr << say(Msg::TargetNotCreated, {shown(input), shown(output)});
+        return kTargetNotCreated;
+    }
+    const TemporaryWave wave(output);
+    if (const int prepared = prepare_for_convert(input, wave.path()); prepared != kOk) {
+        return prepared;
+    }
+    return convert_wave(wave.path(), input, output, options);
+}
+
+int convert_one(const std::string &input, const std::string &output,
+                const ConvertOptions &options) {
+    if (options.prepare) {
+        return convert_prepared(input, output, options);
+    }
+    if (const auto refused = refuse_early(input, output)) {
+        return *refused;
+    }
+    return convert_wave(input, input, output, options);
 }
 
 // ASCII case folded: the project files end up on Windows and on FAT cards,
@@ -223,6 +236,33 @@ std::string clashing_output(const std::vector<std::string> &outputs) {
 }
 
 } // namespace
+
+ProgressBar::~ProgressBar() {
+    if (shown_) {
+        std::fputs("\n", stderr);
+    }
+}
+
+// It follows the work really done, so 100 % means the output is all written.
+void ProgressBar::update(std::uint64_t done, std::uint64_t total, const ProgressScale &scale) {
+    if (total < scale.threshold || scale.per_unit == 0) {
+        return;
+    }
+    const int percent = static_cast<int>(std::min<std::uint64_t>(100, done * 100 / total));
+    if (percent == percent_) {
+        return;
+    }
+    percent_ = percent;
+    shown_ = true;
+    constexpr int kWidth = 40;
+    const int filled = percent * kWidth / 100;
+    std::fprintf(stderr, "\r  [%.*s%.*s] %3d%%  %llu/%llu %s", filled,
+                 "########################################", kWidth - filled,
+                 "........................................", percent,
+                 static_cast<unsigned long long>(done / scale.per_unit),
+                 static_cast<unsigned long long>(total / scale.per_unit), scale.unit);
+    std::fflush(stderr);
+}
 
 int run_convert(const ConvertOptions &options) {
     if (options.code.size() != kCodeSize) {

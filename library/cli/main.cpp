@@ -68,6 +68,8 @@ int convert_command(int argc, char **argv) {
             paths.emplace_back(arg);
         } else if (arg == "--") {
             options_ended = true;
+        } else if (arg == "--prepare") {
+            options.prepare = true;
         } else if (arg == "--name" || arg == "--code") {
             if (i + 1 >= argc) {
                 return usage(say(Msg::NeedsValue, {arg}));
@@ -87,6 +89,24 @@ int convert_command(int argc, char **argv) {
     return tf::cli::run_convert(options);
 }
 
+// prepare IN OUT.wav, with "--" before a file name that starts with "-".
+int prepare_command(int argc, char **argv) {
+    std::vector<std::string> paths;
+    bool options_ended = false;
+    for (int i = 2; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (options_ended || arg.size() < 2 || arg.front() != '-') {
+            paths.emplace_back(arg);
+        } else if (arg == "--") {
+            options_ended = true;
+        } else {
+            return usage(say(Msg::UnknownOption, {tf::cli::shown(arg)}));
+        }
+    }
+    return paths.size() == 2 ? tf::cli::run_prepare(paths[0], paths[1])
+                             : usage(say(Msg::PrepareNeedsPaths));
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -97,6 +117,9 @@ int main(int argc, char **argv) {
     }
     if (command == "convert") {
         return convert_command(argc, argv);
+    }
+    if (command == "prepare") {
+        return prepare_command(argc, argv);
     }
     if (command == "info") {
         return argc == 3 ? tf::cli::run_info(argv[2]) : usage(say(Msg::InfoNeedsOne));

@@ -20,8 +20,10 @@ constexpr Text kTexts[] = {
      R"(trackforge-convert - wave files to project files (.kpf) for the playback device
 
 Usage:
-  trackforge-convert convert IN.wav OUT.kpf [--name NAME] [--code CODE]
+  trackforge-convert convert IN.wav OUT.kpf [--name NAME] [--code CODE] [--prepare]
   trackforge-convert convert IN1.wav IN2.wav ... OUTFOLDER [--name NAME] [--code CODE]
+                     [--prepare]
+  trackforge-convert prepare IN OUT.wav
   trackforge-convert info FILE.kpf
   trackforge-convert --help
 
@@ -36,24 +38,38 @@ convert  Checks each wave file first (PCM, 2 channels, 44100 Hz, 16 bit, as the
                         anything else (umlauts, !, ~) becomes a blank. Default:
                         the wave file's name without extension.
            --code CODE  the code field, exactly 4 bytes (default 0120).
+           --prepare    takes any audio file (as prepare does) instead of
+                        refusing it; the wave made on the way is removed.
            --           ends the options: later arguments are file names.
          Wave files must be regular files: a pipe, device or folder is refused.
          Long files show a progress bar when run in a terminal. When the
          project file is not a regular file (/dev/stdout, NUL), what was written
          is told on standard error, never mixed into the data.
+prepare  Writes a wave file the device plays (PCM, 2 channels, 44100 Hz, 16 bit)
+         from any audio file that can be decoded (WAV in any form, FLAC, Ogg,
+         MP3, ...): resampled at the highest quality, mono to both channels,
+         reduced to 16 bits with dither; samples beyond full scale are clipped
+         and counted. A file that is already right is copied unchanged. More
+         than two channels are refused; an existing OUT is never replaced, and
+         after a failure nothing is left behind.
 info     Prints a project file's magic word, code, name, length count and audio
          length, and whether its structure holds.
 
 Exit status:
-   0 done                          6 read or write failure midway (disk full?);
-   2 wrong usage                     the incomplete project file was removed
-   3 wave file cannot be opened    7 info: project file structure broken
-     (missing, or not a file)     10 refused: invalid wave format (not PCM)
-   4 project file cannot be       11 refused: not stereo
-     created (folder missing, no  12 refused: not 44.1 kHz
-     permission, the wave file    13 refused: not 16 bit
-     itself, or a wave file)
-   5 project file complete, but closing the wave file failed
+   0 done                          7 info: project file structure broken
+   2 wrong usage                  10 refused: invalid wave format (not PCM)
+   3 wave or audio file cannot    11 refused: not stereo
+     be opened (missing, or not   12 refused: not 44.1 kHz
+     a file)                      13 refused: not 16 bit
+   4 project or wave file cannot  20 audio file cannot be decoded
+     be created (folder missing,  21 more than two channels
+     no permission, the wave      22 prepare: OUT exists (never replaced)
+     file itself, or a wave file) 23 prepare: OUT is the audio file itself
+   5 project file complete, but   24 reading the audio file failed midway
+     closing the wave file failed 25 too long for a wave file (over 6 h 45 min)
+   6 read or write failure midway 26 the resampler could not be made
+     (disk full?); the incomplete
+     file was removed
 With several wave files the status is that of the first one that failed.
 )"},
     {Msg::TryHelp, "trackforge-convert: {1}\nTry: trackforge-convert --help\n"},
@@ -63,6 +79,7 @@ With several wave files the status is that of the first one that failed.
     {Msg::NeedsValue, "{1} needs a value"},
     {Msg::ConvertNeedsPaths, "convert needs a wave file and a project file (or folder)"},
     {Msg::InfoNeedsOne, "info needs exactly one project file"},
+    {Msg::PrepareNeedsPaths, "prepare needs an audio file and the wave file to write"},
     {Msg::CodeNotFourBytes,
      "--code takes exactly 4 bytes, e.g. --code 0120 (\"{1}\" is {2} bytes)\n"},
     {Msg::SeveralNeedFolder,
@@ -108,6 +125,30 @@ With several wave files the status is that of the first one that failed.
     {Msg::WroteThroughLink,
      "wrote {1} (where the link {7} leads): {2} bytes, name \"{3}\", code {4}, audio {5} bytes "
      "({6} sample frames)\n"},
+    {Msg::Prepared, "wrote {1}: {2}\n"},
+    {Msg::PreparedOnTheWay, "prepared {1}: {2}\n"},
+    {Msg::PreparedCopied,
+     "already right for the device, audio copied unchanged ({1} sample frames)"},
+    {Msg::PreparedConverted,
+     "{1} sample frames at 44.1 kHz, 16 bit, stereo from {2} Hz, {3} channel(s), {4}; {5}, {6}, "
+     "{7} samples clipped"},
+    {Msg::PrepareSourceNotOpened, "{1}: the audio file could not be opened or read\n"},
+    {Msg::PrepareNotDecodable, "{1}: refused: not an audio file that can be decoded here\n"},
+    {Msg::PrepareTooManyChannels,
+     "{1}: refused: it has {3} channels; only mono and stereo can be prepared, a downmix is "
+     "never guessed\n"},
+    {Msg::PrepareSameFile, "{1} -> {2}: refused: {2} is the audio file itself\n"},
+    {Msg::PrepareTargetExists, "{1} -> {2}: refused: {2} exists and is never replaced\n"},
+    {Msg::PrepareTargetNotCreated,
+     "{1} -> {2}: the wave file could not be created: missing folder or no write permission\n"},
+    {Msg::PrepareReadError, "{1}: reading the audio file failed midway; nothing was written\n"},
+    {Msg::PrepareWriteError,
+     "{1} -> {2}: writing the wave file failed (disk full or medium removed?); nothing was "
+     "left behind\n"},
+    {Msg::PrepareTooLong,
+     "{1}: refused: longer than a wave file can hold (about 6 hours 45 minutes at 44.1 kHz "
+     "stereo)\n"},
+    {Msg::PrepareNoResampler, "{1}: the resampler from {4} Hz could not be made\n"},
     {Msg::InfoCannotOpen, "{1}: cannot be opened\n"},
     {Msg::InfoShort, "shorter than the 7680-byte header"},
     {Msg::InfoMagic, "magic word is not KORVANT"},

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdio>
+#include <set>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -276,11 +277,71 @@ TEST_F(Cli, FiveGibibyteWavesAreConvertedWholeInFlatMemory) {
     EXPECT_LT(usage.ru_maxrss, 16 * 1024) << "peak resident memory of the converter, kB";
 }
 
+Bytes wave_at(std::uint32_t rate, std::uint16_t channels, const Bytes &audio) {
+    Bytes w;
+    put_id(w, "RIFF");
+    put32(w, static_cast<std::uint32_t>(36 + audio.size()));
+    put_id(w, "WAVE");
+    put_chunk(w, "fmt ", fmt_body(1, channels, rate, 16));
+    put_chunk(w, "data", audio);
+    return w;
+}
+
+TEST_F(Cli, PrepareWritesADeviceReadyWaveAndTellsEachRefusal) {
+    const std::string in48 = dir.file("in48.wav"), three = dir.file("three.wav");
+    const std::string text = dir.file("notes.txt"), out = dir.file("ready.wav");
+    write_bytes(in48, wave_at(48000, 2, pattern(4 * 4800, 3)));
+    write_bytes(three, wave_at(44100, 3, pattern(6 * 100, 4)));
+    write_bytes(text, Bytes{'h', 'i', '\n'});
+    const CliRun r = run("prepare " + in48 + " " + out);
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_TRUE(has(r, "wrote " + out + ": 4410 sample frames")) << r.output;
+    EXPECT_TRUE(has(r, "dithered, ")) << r.output;
+    EXPECT_TRUE(has(r, " samples clipped")) << "full-scale noise overshoots: " << r.output;
+    const Bytes prepared = read_bytes(out);
+    EXPECT_EQ(prepared, make_wave(Bytes(prepared.begin() + 44, prepared.end())));
+    struct Case {
+        std::string args;
+        int status;
+    };
+    for (const Case &c :
+         {Case{"prepare " + in48 + " " + out, 22}, Case{"prepare " + text + " x.wav", 20},
+          Case{"prepare " + three + " x.wav", 21}, Case{"prepare " + in48 + " " + in48, 23},
+          Case{"prepare " + dir.file("missing.wav") + " x.wav", 3}, Case{"prepare " + in48, 2}}) {
+        EXPECT_EQ(run(c.args).status, c.status) << c.args;
+    }
+    EXPECT_EQ(read_bytes(out), prepared) << "never replaced";
+}
+
+// The wave made on the way is the one `prepare` writes, and it is gone
+// afterwards, whether the conversion succeeds or not.
+TEST_F(Cli, ConvertWithPrepareLeavesNoWaveBehind) {
+    const std::string in48 = dir.file("in48.wav"), three = dir.file("three.wav");
+    write_bytes(in48, wave_at(48000, 2, pattern(4 * 4800, 3)));
+    write_bytes(three, wave_at(44100, 3, pattern(6 * 100, 4)));
+    EXPECT_EQ(run("convert " + in48 + " " + target).status, 12) << "refused as before";
+    const CliRun r = run("convert " + in48 + " " + target + " --prepare");
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_TRUE(has(r, "prepared " + in48 + ": ")) << r.output;
+    ASSERT_EQ(run("prepare " + in48 + " " + dir.file("p.wav")).status, 0);
+    EXPECT_EQ(read_bytes(target), reference_project(read_bytes(dir.file("p.wav")),
+                                                    "in48" + std::string(26, ' '), "0120"));
+    EXPECT_EQ(run("convert " + three + " " + dir.file("t.kpf") + " --prepare").status, 21);
+    EXPECT_EQ(run("convert " + in48 + " " + dir.file("no/t.kpf") + " --prepare").status, 4);
+    EXPECT_EQ(run("convert " + three + " " + three + " --prepare").status, 4);
+    std::set<std::string> names;
+    for (const auto &entry : fs::directory_iterator(dir.path())) {
+        names.insert(entry.path().filename().string());
+    }
+    EXPECT_EQ(names,
+              (std::set<std::string>{"in.wav", "in48.wav", "three.wav", "out.kpf", "p.wav"}));
+}
+
 TEST_F(Cli, HelpExplainsTheCommands) {
     const CliRun r = run("--help");
     EXPECT_EQ(r.status, 0);
-    for (const char *expected :
-         {"convert IN.wav OUT.kpf", "info FILE.kpf", "--name", "--code", "Exit status"}) {
+    for (const char *expected : {"convert IN.wav OUT.kpf", "info FILE.kpf", "--name", "--code",
+                                 "Exit status", "prepare IN OUT.wav", "--prepare"}) {
         EXPECT_NE(r.output.find(expected), std::string::npos) << expected;
     }
 }

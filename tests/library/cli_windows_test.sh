@@ -44,6 +44,21 @@ status=$?
 grep -q "b.wav is a wave file" "$work/wave.txt" || fail "wave target message"
 cmp -s "$work/b.wav" "$work/keep.wav" || fail "the wave file target was changed"
 
+# prepare names its files in UTF-8 while the arguments arrive in the ANSI code
+# page: a device-ready wave under such a name is copied with its audio as it
+# is, and an existing target is never replaced.
+cp "$work/a.wav" "$work/Grüße.wav"
+"$run" "$conv" prepare "$work/Grüße.wav" "$work/für Ü.wav" || fail "prepare: exit status $?"
+# a.wav carries a LIST chunk behind its 4000 audio bytes; only the audio is copied.
+[ "$(stat -c %s "$work/für Ü.wav")" = 4044 ] || fail "prepare: size"
+cmp -s -i 44 -n 4000 "$work/a.wav" "$work/für Ü.wav" || fail "prepare: audio not copied unchanged"
+cp "$work/für Ü.wav" "$work/prepared.wav"
+"$run" "$conv" prepare "$work/b.wav" "$work/für Ü.wav" > /dev/null 2>&1
+status=$?
+[ $status -eq 22 ] || fail "prepare over an existing file: exit status $status"
+cmp -s "$work/prepared.wav" "$work/für Ü.wav" || fail "prepare replaced an existing file"
+ls "$work" | grep -qa partial && fail "prepare left a partial file"
+
 # Sparse 5 GiB waves whose sizes are all ones or wrapped at 2^32: all audio is
 # converted. NUL takes the data, so the status must go to standard error.
 fmt='WAVEfmt \020\000\000\000\001\000\002\000\104\254\000\000\020\261\002\000\004\000\020\000data'

@@ -1,0 +1,148 @@
+// trackforge-convert prepare: any audio file to a wave the device plays.
+#include "library/cli/cli.h"
+
+#include "library/prepare/prepare.h"
+
+#include <iostream>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace tf::cli {
+
+namespace {
+
+using audio::PrepareReport;
+using audio::PrepareResult;
+using audio::SampleKind;
+
+struct Failure {
+    int exit;
+    Msg message;
+};
+
+Failure failure_for(PrepareResult result) {
+    switch (result) {
+    case PrepareResult::SourceNotOpened:
+        return {kSourceNotOpened, Msg::PrepareSourceNotOpened};
+    case PrepareResult::NotDecodable:
+        return {kNotDecodable, Msg::PrepareNotDecodable};
+    case PrepareResult::TooManyChannels:
+        return {kTooManyChannels, Msg::PrepareTooManyChannels};
+    case PrepareResult::SameFile:
+        return {kTargetIsSource, Msg::PrepareSameFile};
+    case PrepareResult::TargetExists:
+        return {kTargetExists, Msg::PrepareTargetExists};
+    case PrepareResult::TargetNotCreated:
+        return {kTargetNotCreated, Msg::PrepareTargetNotCreated};
+    case PrepareResult::ReadError:
+        return {kReadError, Msg::PrepareReadError};
+    case PrepareResult::TooLong:
+        return {kTooLong, Msg::PrepareTooLong};
+    case PrepareResult::NoResampler:
+        return {kNoResampler, Msg::PrepareNoResampler};
+    case PrepareResult::WriteError:
+    case PrepareResult::Done:
+        break;
+    }
+    return {kIoError, Msg::PrepareWriteError};
+}
+
+std::string_view kind_name(SampleKind kind) {
+    switch (kind) {
+    case SampleKind::Pcm8:
+        return "8 bit";
+    case SampleKind::Pcm16:
+        return "16 bit";
+    case SampleKind::Pcm24:
+        return "24 bit";
+    case SampleKind::Pcm32:
+        return "32 bit";
+    case SampleKind::Float:
+        return "float";
+    case SampleKind::Compressed:
+        break;
+    }
+    return "compressed";
+}
+
+// What became of the source, with the clipping count a user must hear about.
+std::string what_was_done(const PrepareReport &report) {
+    if (report.copied_unchanged) {
+        return say(Msg::PreparedCopied, {std::to_string(report.frames_written)});
+    }
+    return say(Msg::PreparedConverted,
+               {std::to_string(report.frames_written), std::to_string(report.source.rate),
+                std::to_string(report.source.channels), kind_name(report.source.kind),
+                report.resampled ? "resampled" : "not resampled",
+                report.dithered ? "dithered" : "no dither", std::to_string(report.clipped)});
+}
+
+// Says a failure; the target is named only where it is the cause.
+int tell_failure(const std::string &input, const std::string &output, PrepareResult result,
+                 const PrepareReport &report) {
+    const Failure failure = failure_for(result);
+    std::cerr << say(failure.message,
+                     {shown(input), shown(output), std::to_string(report.source.channels),
+                      std::to_string(report.source.rate)});
+    return failure.exit;
+}
+
+PrepareResult prepare_with_bar(const std::string &input, const std::string &output,
+                               PrepareReport &report) {
+    ProgressBar bar;
+    audio::PrepareProgress progress;
+    if (stderr_is_terminal()) {
+        // Counted in seconds of the source; three minutes and more get a bar.
+        progress = [&bar, &report](std::uint64_t done, std::uint64_t total) {
+            const std::uint64_t rate = report.source.rate;
+            bar.update(done, total, {rate * 180, rate, "s"});
+        };
+    }
+    return audio::prepare_wave(utf8_argument(input), utf8_argument(output), progress, &report);
+}
+
+} // namespace
+
+std::string utf8_argument(const std::string &argument) {
+#ifdef _WIN32
+    const int n = MultiByteToWideChar(CP_ACP, 0, argument.data(), static_cast<int>(argument.size()),
+                                      nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, argument.data(), static_cast<int>(argument.size()), wide.data(),
+                        n);
+    const int m = WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(m > 0 ? m : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, utf8.data(), m, nullptr, nullptr);
+    return utf8;
+#else
+    return argument;
+#endif
+}
+
+int run_prepare(const std::string &input, const std::string &output) {
+    if (const std::string why = not_a_file(input, "audio file"); !why.empty()) {
+        std::cerr << why;
+        return kSourceNotOpened;
+    }
+    PrepareReport report;
+    const PrepareResult result = prepare_with_bar(input, output, report);
+    if (result != PrepareResult::Done) {
+        return tell_failure(input, output, result, report);
+    }
+    std::cout << say(Msg::Prepared, {shown(output), what_was_done(report)});
+    return kOk;
+}
+
+int prepare_for_convert(const std::string &input, const std::string &wave) {
+    PrepareReport report;
+    const PrepareResult result = prepare_with_bar(input, wave, report);
+    if (result != PrepareResult::Done) {
+        return tell_failure(input, wave, result, report);
+    }
+    std::cerr << say(Msg::PreparedOnTheWay, {shown(input), what_was_done(report)});
+    return kOk;
+}
+
+} // namespace tf::cli
