@@ -1,6 +1,7 @@
 // Trackforge.exe: wires the Win32 services and windows to the main window,
 // shows it and runs the program until its window closes.
 #include "app/shell/projekt.h"
+#include "platform/audio_preparation.h"
 #include "platform/trace_log.h"
 #include "platform/win32/services_win32.h"
 #include "platform/win32/trace_sink_win32.h"
@@ -13,6 +14,7 @@
 
 #include <exception>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -28,6 +30,17 @@ bool HasSwitch(const wchar_t *name) {
     return found;
 }
 
+// The arguments after the program's name, as UTF-8.
+std::vector<std::string> Arguments() {
+    int argc = 0;
+    LPWSTR *argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::vector<std::string> out;
+    for (int i = 1; argv && i < argc; ++i)
+        out.push_back(tf::win32::Narrow(argv[i]));
+    LocalFree(argv);
+    return out;
+}
+
 int RunProgram() {
     auto fs = tf::win32::MakeFileSystem();
     auto msg = tf::win32::MakeMessageBoxes();
@@ -39,6 +52,8 @@ int RunProgram() {
     auto library = tf::win32::MakeConversionLibrary();
     auto paths = tf::win32::MakeAppPaths();
     auto locale = tf::win32::MakeLocale();
+    auto shell = tf::win32::MakeShellApi();
+    auto audio = tf::MakeAudioPreparation();
     const tf::Projekt *language_from = nullptr;
     tf::win32::WindowSystemOptions options;
     options.handler_error_text = [&language_from] {
@@ -49,12 +64,13 @@ int RunProgram() {
     tf::win32::Win32WindowSystem windows(std::move(options));
 
     tf::Projekt projekt(tf::ProjektServices{*fs, *msg, *dialogs, *clock, *events, *mci, *cursor,
-                                            *library, *paths, *locale, windows});
+                                            *library, *paths, *locale, windows, *shell, *audio});
     language_from = &projekt;
     windows.Show(projekt);
     if (HasSwitch(L"/info"))
         PostMessageW(reinterpret_cast<HWND>(windows.ControlHandle(projekt.Info_Button)), BM_CLICK,
                      0, 0);
+    projekt.Befehlszeile(Arguments());
     return windows.Run();
 }
 

@@ -104,4 +104,28 @@ class ConversionLibrary {
                                                 const std::string &code) = 0;
 };
 
+// Turns an audio file the device cannot play (another rate, mono, 24 bit,
+// FLAC, MP3, ...) into a wave it can: PCM, stereo, 16 bit, 44100 Hz.
+class AudioPreparation {
+  public:
+    virtual ~AudioPreparation() = default;
+    enum class Verdict { Decodable, TooManyChannels, NotDecodable };
+    enum class Result {
+        Done,
+        NotDecodable,     // gone, unreadable, or nothing here understands it
+        TooManyChannels,  // more than two: no downmix is guessed
+        TargetExists,     // an existing file is never replaced
+        TargetNotCreated, // the folder is missing or cannot be written
+        Failed,           // cut short midway (a full disk, a read error); nothing is left
+    };
+    struct Outcome {
+        Result result = Result::Failed;
+        std::uint64_t clipped = 0; // samples beyond full scale, clipped
+    };
+    // Whether Prepare could read the file at all; cheap, reads only its start.
+    virtual Verdict Probe(const std::string &source) = 0;
+    // Writes the device-ready wave at `target`, which appears complete or not at all.
+    virtual Outcome Prepare(const std::string &source, const std::string &target) = 0;
+};
+
 } // namespace tf

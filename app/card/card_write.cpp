@@ -69,10 +69,14 @@ void Projekt::Ziel_Projekt_Button_2_Click() {
     // A cancel or any failure ends the handler without a word; what was set stays.
     steps::UntilFailure("Ziel_Projekt_Button_2_Click", [this] {
         CommonDialog2.ShowOpen();
-        Ziel_Projekt_Pfad = CommonDialog2.FileName;
-        Ziel_Projekt_txt_2.set_text(Ziel_Projekt_Pfad);
-        Projekt_Größe_txt.set_text(KbText(ShowFolderSize(Ziel_Projekt_Pfad)));
+        Projektdatei_übernehmen(CommonDialog2.FileName);
     });
+}
+
+void Projekt::Projektdatei_übernehmen(const std::string &Pfad) {
+    Ziel_Projekt_Pfad = Pfad;
+    Ziel_Projekt_txt_2.set_text(Ziel_Projekt_Pfad);
+    Projekt_Größe_txt.set_text(KbText(ShowFolderSize(Ziel_Projekt_Pfad)));
 }
 
 void Projekt::Karte_schreiben_Click() {

@@ -63,21 +63,13 @@ std::string Projekt::Real_Spaces(const std::string &name) const {
 }
 
 void Projekt::Quell_Wave_Button_Click() {
-    CommonDialog1.Filter = Text(Msg::WaveFilter);
+    CommonDialog1.Filter = std::string(Text(Msg::WaveFilter)) + Text(Msg::AudioFilter);
     CommonDialog1.Flags = 4;
     CommonDialog1.CancelError = true;
     // A cancel or any failure ends the handler without a word.
     steps::UntilFailure("Quell_Wave_Button_Click", [this] {
         CommonDialog1.ShowOpen();
-        Quell_Wave_Pfad = CommonDialog1.FileName;
-        Quell_Wave_txt.set_text(Quell_Wave_Pfad);
-        if (Header_auslesen() == 1) {
-            Wave_Größe_txt.set_text(KbText(ShowFolderSize(Quell_Wave_Pfad)));
-        } else {
-            // The size box keeps the previous file's size on purpose.
-            Quell_Wave_Pfad.clear();
-            Quell_Wave_txt.set_text("");
-        }
+        Wave_übernehmen(CommonDialog1.FileName);
     });
 }
 

@@ -46,11 +46,17 @@ enum class Msg {
     WaveFilter,
     SaveProjectFilter,
     OpenProjectFilter,
+    AudioFilter,
     // The wave header check.
     WaveInvalidFormat,
     WaveNotStereo,
     WaveNot44100Hz,
     WaveNot16Bit,
+    // A copy of a refused file in the device's format.
+    PrepareQuestion,
+    PrepareTooManyChannels,
+    PrepareFailed,  // %1: the copy's path
+    PrepareClipped, // %1: the number of samples clipped
     // The conversion run.
     ChooseTarget,
     Converting,

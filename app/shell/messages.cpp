@@ -72,6 +72,9 @@ constexpr Row kRows[] = {
     {Msg::WaveFilter, {"Wave-Datei (*.wav)|*.wav|", "Wave-Datei (*.wav)|*.wav|"}},
     {Msg::SaveProjectFilter, {"Project-Datei (*.kpf)|*.kpf|", "Project-File (*.kpf)|*.kpf|"}},
     {Msg::OpenProjectFilter, {"Projekt-Datei (*.kpf)|*.kpf|", "Projekt-Datei (*.kpf)|*.kpf|"}},
+    // Follows the wave filter in the wave dialog; that one stays first and the default.
+    {Msg::AudioFilter, {"Audio-Dateien (*.wav;*.flac;*.mp3;*.ogg;*.m4a;*.wma)|*.wav;*.flac;*.mp3;*.ogg;*.m4a;*.wma|",
+                        "Audio files (*.wav;*.flac;*.mp3;*.ogg;*.m4a;*.wma)|*.wav;*.flac;*.mp3;*.ogg;*.m4a;*.wma|"}},
 
     {Msg::WaveInvalidFormat, {"Kein gültiges WAVE-Format", "Invalid wave format"}},
     {Msg::WaveNotStereo, {"Mono-Waves können nicht verarbeitet werden.", "Mono waves cannot be used."}},
@@ -79,6 +82,27 @@ constexpr Row kRows[] = {
                            "Only waves with 44.1 kHz can be used."}},
     {Msg::WaveNot16Bit, {"Nur Waves mit 16 Bit können verwendet werden.",
                          "Only waves with 16 Bit can be used."}},
+
+    {Msg::PrepareQuestion,
+     {"Soll Trackforge eine Kopie im Format des Tarvolin Audio erstellen (44,1 kHz, 16 Bit, Stereo)?",
+      "Shall Trackforge make a copy in the Tarvolin Audio's format (44.1 kHz, 16 bit, stereo)?"}},
+    {Msg::PrepareTooManyChannels,
+     {"Die Datei hat mehr als zwei Kanäle. Trackforge mischt sie nicht auf Stereo ab, weil es "
+      "dafür raten müsste. Bitte mischen Sie die Datei in einem Audioprogramm auf Stereo ab und "
+      "wählen Sie sie dann erneut.",
+      "The file has more than two channels. Trackforge does not mix them down to stereo, as it "
+      "would have to guess how. Please mix the file down to stereo in an audio program and "
+      "choose it again."}},
+    {Msg::PrepareFailed,
+     {"Die Kopie \"%1\" konnte nicht erstellt werden. Bitte prüfen Sie, ob auf dem Datenträger "
+      "genügend Speicherplatz frei ist, und versuchen Sie es noch einmal.",
+      "The copy \"%1\" could not be made. Please check that there is enough free space on the "
+      "drive and try again."}},
+    {Msg::PrepareClipped,
+     {"Die Kopie wurde erstellt. %1 Abtastwerte lagen über der Vollaussteuerung und wurden "
+      "begrenzt; das kann hörbar verzerren. Bitte prüfen Sie die Lautstärke des Originals.",
+      "The copy has been made. %1 samples were beyond full scale and have been clipped, which "
+      "may be audible as distortion. Please check the level of the original."}},
 
     {Msg::ChooseTarget, {"Bitte Speicherort der Project-Datei wählen!", "Please select Path of Project-file!"}},
     {Msg::Converting, {"Projektdatei erstellen", "Compiling Project-file"}},

@@ -156,6 +156,7 @@ void Projekt::Layout() {
     client_height = kClientHeight;
     centered = true;
     icon = &pictures::AppIcon();
+    accepts_dropped_files = true;
 
     // clang-format off
     ui::Control *const all[] = {

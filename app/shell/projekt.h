@@ -32,6 +32,8 @@ struct ProjektServices {
     AppPaths &paths;
     Locale &locale;
     ui::WindowSystem &windows;
+    ShellApi &shell;
+    AudioPreparation &audio;
 };
 
 // Titles of the message boxes.
@@ -144,6 +146,14 @@ class Projekt : public ui::Form {
     void Ziel_Projekt_Button_Click();
     void OK_Button_Click();
     std::string Real_Spaces(const std::string &name) const;
+    // A wave file chosen in the dialog, dropped on the window or named on the
+    // command line: checked, offered for preparation when refused, and shown.
+    void Wave_übernehmen(const std::string &Pfad);
+
+    // Other ways in: files dropped on the window or named on the command line.
+    // A project file is taken for the card, anything else as the wave file.
+    void Form_OLEDragDrop(const std::vector<std::string> &Dateien) override;
+    void Befehlszeile(const std::vector<std::string> &Argumente);
 
     // Card (app/card). The size queries throw FsError when the drive does not answer.
     void Drive1_Change();
@@ -158,6 +168,8 @@ class Projekt : public ui::Form {
     void Dir1_Change();
     void Dir1_Click();
     void Ziel_Projekt_Button_2_Click();
+    // A project file chosen for the card; throws when its size cannot be read.
+    void Projektdatei_übernehmen(const std::string &Pfad);
     void Karte_schreiben_Click();
     void Karte_löschen_Click();
 
@@ -171,6 +183,9 @@ class Projekt : public ui::Form {
     ProjektServices &services() { return s_; }
 
   private:
+    bool Wave_prüfen(const std::string &Pfad);
+    std::string Kopie_erstellen(const std::string &Pfad);
+    void Dateien_übernehmen(const std::vector<std::string> &Dateien);
     void Layout();     // geometry, fonts and fixed texts (app/shell)
     void WireEvents(); // control events to handlers (app/shell)
     ProjektServices s_;

@@ -60,6 +60,9 @@ class Form {
     bool centered = false;
     bool has_title_bar = true;
     const Picture *icon = nullptr; // none: the system's default icon
+    // Files dragged from the desktop or Explorer may be dropped on the window;
+    // they arrive at Form_OLEDragDrop as full paths.
+    bool accepts_dropped_files = false;
 
     // Controls in creation order (the order the window draws and tabs them).
     const std::vector<Control *> &controls() const { return controls_; }
@@ -67,6 +70,7 @@ class Form {
     virtual void Form_Load() {}
     virtual void Form_Activate() {}
     virtual void Form_Unload() {}
+    virtual void Form_OLEDragDrop(const std::vector<std::string> & /*files*/) {}
 
     // Set by the window system while the form has a real window.
     FormPeer *peer_ = nullptr;

@@ -49,7 +49,7 @@ TEST_F(ConversionRun, ChoosingTheWaveChecksItAndShowsItsSize) {
     dialogs.answers = {kWave};
     W().Quell_Wave_Button_Click();
     ASSERT_EQ(dialogs.requests.size(), 1u);
-    EXPECT_EQ(dialogs.requests[0].filter, "Wave-Datei (*.wav)|*.wav|");
+    EXPECT_EQ(dialogs.requests[0].filter.rfind("Wave-Datei (*.wav)|*.wav|", 0), 0u);
     EXPECT_EQ(dialogs.requests[0].flags, 4);
     EXPECT_FALSE(dialogs.requests[0].save);
     EXPECT_EQ(W().Quell_Wave_Pfad, kWave);

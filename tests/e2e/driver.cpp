@@ -1,6 +1,7 @@
 // Plays a user's whole day with the installed Trackforge.exe, from outside the
 // program, through its real windows: it starts the program the desktop
-// shortcut points to, chooses a wave file, converts it, picks the card drive,
+// shortcut points to, chooses a 48 kHz wave file and lets the program make a
+// copy the device plays, converts it, picks the card drive,
 // clears the card, writes the project file onto it, switches to English and
 // closes the window. Message boxes are answered from a script and every one
 // seen is logged; file dialogs are filled in as a user would type a path.
@@ -543,14 +544,52 @@ void FirstLook() {
     CheckText(Text(L"Frame2"), L"Wave-Datei in Project-Datei umwandeln", "Frame2 in German");
 }
 
+// The copy the program offers to make of a wave it refuses, beside the original.
+std::wstring PreparedCopy(const std::wstring &wave) {
+    return wave.substr(0, wave.find_last_of(L'.')) + L" (Tarvolin Audio).wav";
+}
+
+// The wave dialog lists the wave entry first and selected, then all audio files.
+void CheckWaveFilters() {
+    HWND dialog = nullptr;
+    WaitFor(
+        [&] {
+            for (HWND h : TopLevelWindows())
+                if (IsFileDialog(h))
+                    dialog = h;
+            return dialog != nullptr;
+        },
+        20);
+    HWND types = dialog ? GetDlgItem(dialog, 0x470) : nullptr; // cmb1, the file types
+    if (!types) {
+        Check(false, "wave dialog: no list of file types");
+        return;
+    }
+    const auto items = ListItems(types);
+    Check(items.size() == 2 && items[0] == L"Wave-Datei (*.wav)" &&
+              items[1] == L"Audio-Dateien (*.wav;*.flac;*.mp3;*.ogg;*.m4a;*.wma)",
+          "wave dialog file types " + Joined(items));
+    Check(SendMessageW(types, CB_GETCURSEL, 0, 0) == 0, "wave dialog starts on the wave entry");
+}
+
+// A 48 kHz file: refused with the rate message, then the offer of a copy,
+// answered Yes; the copy is taken as if chosen.
 void ChooseWave(const Options &o) {
+    const std::wstring copy = PreparedCopy(o.wave);
+    Expect({L"Trackforge", L"Nur Waves mit 44.1 kHz können verwendet werden.", IDOK});
+    Expect({L"Trackforge",
+            L"Soll Trackforge eine Kopie im Format des Tarvolin Audio erstellen (44,1 kHz, "
+            L"16 Bit, Stereo)?",
+            IDYES});
     PostClick(Control(L"Quell_Wave_Button"));
+    CheckWaveFilters();
     FillFileDialog(o.wave, "wave dialog");
-    WaitFor([&] { return _wcsicmp(Text(L"Quell_Wave_txt").c_str(), o.wave.c_str()) == 0; }, 10);
-    Check(_wcsicmp(Text(L"Quell_Wave_txt").c_str(), o.wave.c_str()) == 0,
+    CheckExpectedBoxesShown("48 kHz wave");
+    WaitFor([&] { return _wcsicmp(Text(L"Quell_Wave_txt").c_str(), copy.c_str()) == 0; }, 60);
+    Check(_wcsicmp(Text(L"Quell_Wave_txt").c_str(), copy.c_str()) == 0,
           "Quell_Wave_txt: \"" + Utf8(Text(L"Quell_Wave_txt")) + "\"");
     WaitFor([] { return KbShown(Text(L"Wave_Größe_txt")) >= 0; }, 10);
-    CheckKb(L"Wave_Größe_txt", Kb(FileBytes(o.wave)));
+    CheckKb(L"Wave_Größe_txt", Kb(FileBytes(copy)));
 }
 
 void TypeName(const Options &o) {

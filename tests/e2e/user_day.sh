@@ -2,10 +2,12 @@
 # A user's whole day, end to end, under Wine in a fresh prefix of its own:
 #   1. Setup.exe /S installs from an install medium laid out as tools/dist.sh does;
 #   2. e2e_driver starts the program the desktop shortcut points to and works
-#      through its window: wave file, name, target, "Start", card drive, clearing
+#      through its window: a 48 kHz wave file, refused, copied in the device's
+#      format on the user's Yes, name, target, "Start", card drive, clearing
 #      the card, writing the project file, English, closing;
-#   3. from here: the card holds exactly the project file, byte for byte what
-#      the converter writes natively, and the settings file holds four lines.
+#   3. from here: the copy is a device-ready wave, the card holds exactly the
+#      project file, byte for byte what the converter writes natively from
+#      that copy, and the settings file holds four lines.
 # The card is a 128 MB tmpfs mounted here (root needed; skipped otherwise)
 # and mapped as a removable drive by the driver.
 #
@@ -87,24 +89,23 @@ cmp -s "$library_dll" "$c/windows/system32/Sonwerk_Projekt.dll" || fail "library
 settings_user=$(find "$c/users" -path '*/Trackforge/Trackforge.kps' 2>/dev/null | head -n 1)
 [ -z "$settings_user" ] || fail "a settings file exists before the first start: $settings_user"
 
-# The wave file: stereo, 16 bit, 44.1 kHz, with a LIST chunk after the audio,
-# in a folder whose name needs the ANSI code page.
+# The wave file: stereo, 16 bit, 48 kHz, as a workstation exports it, with a
+# LIST chunk after the audio, in a folder whose name needs the ANSI code page.
 folder_win='C:\Daten\Übung'
 mkdir -p "$c/Daten/Übung"
 wave=$c/Daten/Übung/show.wav
+prepared="$c/Daten/Übung/show (Tarvolin Audio).wav"
 name='Show 2003!'
 expected=$work/expected.kpf
 native_cli=$native_build/library/cli
 if [ -x "$native_cli/tf-wavegen" ] && [ -x "$native_cli/trackforge-convert" ]; then
-  stamp "wave file and expected project file from the native tools in $native_cli"
-  "$native_cli/tf-wavegen" "$wave" --seconds 6 --freq 440 --list >/dev/null
-  "$native_cli/trackforge-convert" convert "$wave" "$expected" --name "$name" --code 0120 >/dev/null
+  stamp "wave file from the native tools in $native_cli"
+  "$native_cli/tf-wavegen" "$wave" --seconds 6 --freq 440 --rate 48000 --list >/dev/null
 else
-  stamp "no native build in $native_build: wave file and expected project file from the Windows tools"
-  wine "$wavegen_exe" "Z:$wave" --seconds 6 --freq 440 --list >/dev/null
-  wine "$convert_exe" convert "Z:$wave" "Z:$expected" --name "$name" --code 0120 >/dev/null
+  native_cli=
+  stamp "no native build in $native_build: wave file from the Windows tools"
+  wine "$wavegen_exe" "Z:$wave" --seconds 6 --freq 440 --rate 48000 --list >/dev/null
 fi
-[ -s "$expected" ] || fail "no expected project file"
 
 stamp "the day: driving Trackforge.exe"
 set +e
@@ -116,12 +117,26 @@ stamp "driver ended with $driver_rc"
 wineserver -w
 [ "$driver_rc" = 0 ] || fail "the driver found faults (log: $work/driver.log)"
 
+# The copy Trackforge.exe made is a device-ready wave; the project file is
+# what the converter writes from exactly that copy.
+[ -s "$prepared" ] || fail "no copy \"$prepared\" beside the original"
+header=$(od -An -tx1 -N44 "$prepared" | tr -d ' \n')
+# Bytes 20 to 39: PCM, 2 channels, 44100 Hz, 176400 bytes/s, 4-byte frames, 16 bit, "data".
+[ "${header:40:40}" = 0100020044ac000010b102000400100064617461 ] ||
+  fail "the copy is not PCM, stereo, 44100 Hz, 16 bit: $header"
+if [ -n "$native_cli" ]; then
+  "$native_cli/trackforge-convert" convert "$prepared" "$expected" --name "$name" --code 0120 >/dev/null
+else
+  wine "$convert_exe" convert "Z:$prepared" "Z:$expected" --name "$name" --code 0120 >/dev/null
+fi
+[ -s "$expected" ] || fail "no expected project file"
+
 # The card's root holds exactly the project file, as the converter writes it.
 listing=$(cd "$card" && find . -mindepth 1 | sort | tr '\n' ' ')
 [ "$listing" = "./Show.kpf " ] || fail "card holds: $listing"
 cmp "$expected" "$card/Show.kpf" || fail "project file on the card differs from the converter's"
 cmp "$expected" "$c/Daten/Übung/Show.kpf" || fail "converted project file differs from the converter's"
-stamp "card holds exactly Show.kpf, identical to the converter's output ($(stat -c %s "$expected") bytes)"
+stamp "card holds exactly Show.kpf, identical to the converter's output for the copy ($(stat -c %s "$expected") bytes)"
 
 # The settings: four lines, 8-bit ANSI text, CR LF; the card drive as the
 # drive list shows it ("r:"), both paths, and English (0).
@@ -130,7 +145,7 @@ if [ ! -f "$settings" ]; then
   settings=$(find "$c/users" -path '*/Trackforge/Trackforge.kps' 2>/dev/null | head -n 1)
   [ -n "$settings" ] || fail "no settings file in the program folder nor in the user's application data"
 fi
-printf '%s\r\n' "$letter:" "$folder_win\\show.wav" "$folder_win\\Show.kpf" "0" | iconv -f UTF-8 -t CP1252 \
+printf '%s\r\n' "$letter:" "$folder_win\\show (Tarvolin Audio).wav" "$folder_win\\Show.kpf" "0" | iconv -f UTF-8 -t CP1252 \
   >"$work/expected.kps"
 cmp -s "$work/expected.kps" "$settings" || {
   diff <(cat -A "$work/expected.kps") <(cat -A "$settings") >&2 || true

@@ -6,6 +6,7 @@
 
 #include "app/shell/projekt.h"
 #include "app/shell/settings.h"
+#include "platform/fake/fake_audio_preparation.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_services.h"
 #include "platform/fake/fake_window_system.h"
@@ -36,12 +37,15 @@ class MainWindowTest : public ::testing::Test {
     fake::FakeAppPaths paths;
     fake::FakeLocale locale;
     fake::FakeWindowSystem windows;
+    fake::FakeShellApi shell;
+    fake::FakeAudioPreparation audio{fs};
     bool german_at_start = true; // as after picking the German flag
 
     Projekt &W() {
         if (!window_) {
-            window_ = std::make_unique<Projekt>(ProjektServices{
-                fs, msg, dialogs, clock, events, mci, cursor, library, paths, locale, windows});
+            window_ = std::make_unique<Projekt>(ProjektServices{fs, msg, dialogs, clock, events,
+                                                                mci, cursor, library, paths, locale,
+                                                                windows, shell, audio});
             if (german_at_start)
                 window_->Deutsch.set_value(true);
         }

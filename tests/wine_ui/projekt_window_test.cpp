@@ -4,6 +4,7 @@
 #include "app/shell/projekt.h"
 #include "app/shell/settings.h"
 #include "library/library_test_support.h"
+#include "platform/audio_preparation.h"
 #include "platform/fake/fake_services.h"
 #include "platform/win32/services_win32.h"
 #include "platform/win32/ui/window_system_win32.h"
@@ -12,10 +13,14 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -85,13 +90,15 @@ class ProjektWindowTest : public ::testing::Test {
     fake::FakeConversionLibrary library;
     fake::FakeAppPaths paths;
     fake::FakeLocale locale;
+    fake::FakeShellApi shell;
+    std::unique_ptr<AudioPreparation> audio = MakeAudioPreparation();
     std::vector<int> exit_codes;
     win32::Win32WindowSystem ws{win32::WindowSystemOptions{
         [this](int code) { exit_codes.push_back(code); },
         [](const std::string &e) { ADD_FAILURE() << "handler error: " << e; },
         [] { return std::string("a handler failed"); }, "TfForm", ""}};
     Projekt projekt{ProjektServices{*files, msg, dialogs, *clock, *events, mci, cursor, library,
-                                    paths, locale, ws}};
+                                    paths, locale, ws, shell, *audio}};
 };
 
 // Every text in both languages is pinned natively, the frames, buttons and
@@ -144,6 +151,45 @@ TEST_F(ProjektWindowTest, AboutWindowSpeaksTheLanguageInForceAndReactivatesTheMa
     EXPECT_TRUE(test::IsEnabled(Main()));
     // No settings file yet: the reactivation keeps English.
     EXPECT_EQ(WindowText(H(projekt.Command3)), "Close");
+}
+
+// What Explorer hands a window that files are dropped on: a DROPFILES block
+// with the wide, NUL-separated names, owned by the receiver.
+HDROP DropOf(const std::vector<std::wstring> &files) {
+    std::wstring names;
+    for (const auto &f : files)
+        names += f + L'\0';
+    names += L'\0';
+    const std::size_t bytes = sizeof(DROPFILES) + names.size() * sizeof(wchar_t);
+    HGLOBAL block = GlobalAlloc(GHND, bytes);
+    auto *drop = static_cast<DROPFILES *>(GlobalLock(block));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(reinterpret_cast<char *>(drop) + sizeof(DROPFILES), names.data(),
+                names.size() * sizeof(wchar_t));
+    GlobalUnlock(block);
+    return static_cast<HDROP>(block);
+}
+
+// Which file goes where is pinned natively; here the real window accepts a
+// drop from Explorer and hands the names on.
+TEST_F(ProjektWindowTest, FilesDroppedOnTheWindowAreTakenAsIfChosen) {
+    ws.Show(projekt);
+    const HWND main = reinterpret_cast<HWND>(Main());
+    EXPECT_TRUE(GetWindowLongPtrW(main, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    const fs::path wave = folder / "Show drop.wav";
+    const fs::path project = folder / "Show.kpf";
+    test::write_bytes(wave.string(), test::make_wave(test::pattern(4 * 1024)));
+    test::write_bytes(project.string(), test::pattern(2048));
+    PostMessageW(main, WM_DROPFILES,
+                 reinterpret_cast<WPARAM>(DropOf({wave.wstring(), project.wstring()})), 0);
+    EXPECT_TRUE(
+        test::PumpUntil([&] { return !WindowText(H(projekt.Ziel_Projekt_txt_2)).empty(); }));
+    EXPECT_EQ(WindowText(H(projekt.Quell_Wave_txt)), wave.string());
+    EXPECT_EQ(WindowText(H(projekt.Wave_Größe_txt)), "4 kByte");
+    EXPECT_EQ(WindowText(H(projekt.Ziel_Projekt_txt_2)), project.string());
+    EXPECT_EQ(WindowText(H(projekt.Projekt_Größe_txt)), "2 kByte");
+    EXPECT_TRUE(msg.calls.empty());
 }
 
 bool Overlap(const test::PixelRect &a, const test::PixelRect &b) {
@@ -203,7 +249,7 @@ TEST_F(ProjektWindowTest, EachCopyKeepsItsOwnSettingsInTheUsersFolder) {
 
     auto run = [&](AppPaths &where, bool english) {
         Projekt copy{ProjektServices{*files, msg, dialogs, *clock, *events, mci, cursor, library,
-                                     where, locale, ws}};
+                                     where, locale, ws, shell, *audio}};
         ws.Show(copy);
         const std::string shown = WindowText(ws.ControlHandle(copy.Command3));
         test::Click(ws.ControlHandle(english ? copy.Englisch : copy.Deutsch));

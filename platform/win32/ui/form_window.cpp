@@ -67,6 +67,8 @@ FormWindow *Win32WindowSystem::Impl::Create(ui::Form &form, HWND owner) {
     PlaceForm(*raw);
     PlaceControls(*raw);
     SetIcons(*raw);
+    if (form.accepts_dropped_files)
+        DragAcceptFiles(h, TRUE);
     form.peer_ = raw;
     for (auto &p : raw->peers)
         p->control().set_peer(p.get());

@@ -10,6 +10,8 @@
 #include <commctrl.h>
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <exception>
 #include <map>
 #include <memory>
@@ -179,6 +181,7 @@ struct Win32WindowSystem::Impl {
     }
     LRESULT Handle(FormWindow &fw, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT Paint(FormWindow &fw);
+    void DropFiles(FormWindow &fw, HDROP drop);
     LRESULT DpiChanged(FormWindow &fw, WPARAM wp, LPARAM lp);
 };
 

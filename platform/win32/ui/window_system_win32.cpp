@@ -94,6 +94,9 @@ LRESULT Win32WindowSystem::Impl::Handle(FormWindow &fw, UINT msg, WPARAM wp, LPA
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(face_brush.get());
     }
+    case WM_DROPFILES:
+        DropFiles(fw, reinterpret_cast<HDROP>(wp));
+        return 0;
     case WM_PAINT:
         return Paint(fw);
     case WM_DPICHANGED:
@@ -106,6 +109,21 @@ LRESULT Win32WindowSystem::Impl::Handle(FormWindow &fw, UINT msg, WPARAM wp, LPA
         break;
     }
     return DefWindowProcW(h, msg, wp, lp);
+}
+
+void Win32WindowSystem::Impl::DropFiles(FormWindow &fw, HDROP drop) {
+    std::vector<std::string> files;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        std::wstring name(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+        name.resize(DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size())));
+        files.push_back(Narrow(name));
+    }
+    // The shell's buffer goes before the handler runs: the handler may ask
+    // questions and run for long, and the dropping program waits for nothing.
+    DragFinish(drop);
+    ui::Form &form = *fw.form;
+    Guard([&] { form.Form_OLEDragDrop(files); });
 }
 
 LRESULT Win32WindowSystem::Impl::Paint(FormWindow &fw) {

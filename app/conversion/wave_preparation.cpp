@@ -1,0 +1,175 @@
+// Taking a wave file into the window, whichever way it came: the dialog, a
+// drop on the window or the command line. A file the header check refuses is
+// offered for a copy in the device's format, which is then taken instead.
+
+#include "app/shell/projekt.h"
+#include "platform/steps.h"
+
+#include <string>
+
+namespace tf {
+
+namespace {
+
+constexpr int kCsidlPersonal = 5; // the user's documents folder
+// Beyond this many earlier copies of one file something else is wrong.
+constexpr int kMostCopies = 99;
+
+struct PathParts {
+    std::string folder; // without trailing separator
+    std::string stem;   // the file name without its extension
+};
+
+PathParts SplitPath(const std::string &path) {
+    const auto cut = path.find_last_of("\\/");
+    PathParts parts;
+    parts.folder = cut == std::string::npos ? std::string() : path.substr(0, cut);
+    std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+    const auto dot = name.find_last_of('.');
+    parts.stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+    return parts;
+}
+
+// "Show (Tarvolin Audio).wav", then "Show (Tarvolin Audio) (2).wav" and on:
+// the numbering Explorer gives a second file of one name, so an earlier copy
+// (perhaps of an older version of the show) is never replaced nor taken.
+std::string CopyName(const std::string &folder, const std::string &stem, int number) {
+    std::string name = stem + " (Tarvolin Audio)";
+    if (number > 1)
+        name += " (" + std::to_string(number) + ")";
+    return folder + "\\" + name + ".wav";
+}
+
+bool ExistsQuietly(FileSystem &fs, const std::string &path) {
+    bool exists = false;
+    steps::Skippable("Kopie_erstellen: FileExists", [&] { exists = fs.FileExists(path); });
+    return exists;
+}
+
+bool IsProjectFile(const std::string &path) {
+    if (path.size() < 4)
+        return false;
+    std::string ext = path.substr(path.size() - 4);
+    for (char &c : ext)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return ext == ".kpf";
+}
+
+} // namespace
+
+void Projekt::Wave_übernehmen(const std::string &Pfad) {
+    if (Wave_prüfen(Pfad))
+        return;
+    // The refusal has been shown; a copy in the device's format may take its place.
+    const std::string copy = Kopie_erstellen(Pfad);
+    if (!copy.empty())
+        Wave_prüfen(copy);
+}
+
+// What the dialog has always done with the file chosen: shown, checked, and
+// its size shown when accepted, emptied when refused.
+bool Projekt::Wave_prüfen(const std::string &Pfad) {
+    Quell_Wave_Pfad = Pfad;
+    Quell_Wave_txt.set_text(Quell_Wave_Pfad);
+    if (Header_auslesen() == 1) {
+        Wave_Größe_txt.set_text(KbText(ShowFolderSize(Quell_Wave_Pfad)));
+        return true;
+    }
+    // The size box keeps the previous file's size on purpose.
+    Quell_Wave_Pfad.clear();
+    Quell_Wave_txt.set_text("");
+    return false;
+}
+
+// Asks, then writes the copy beside the original, or in the documents folder
+// when the original's folder cannot be written. The copy's path, "" when
+// there is none.
+std::string Projekt::Kopie_erstellen(const std::string &Pfad) {
+    auto tell = [this](const std::string &text, MsgIcon icon) {
+        s_.msg.Show(text, MsgButtons::Ok, icon, kTitleApp);
+    };
+    const AudioPreparation::Verdict verdict = s_.audio.Probe(Pfad);
+    if (verdict == AudioPreparation::Verdict::NotDecodable)
+        return {};
+    if (verdict == AudioPreparation::Verdict::TooManyChannels) {
+        tell(Text(Msg::PrepareTooManyChannels), MsgIcon::Exclamation);
+        return {};
+    }
+    if (s_.msg.Show(Text(Msg::PrepareQuestion), MsgButtons::YesNo, MsgIcon::None, kTitleApp) !=
+        MsgAnswer::Yes)
+        return {};
+
+    const PathParts parts = SplitPath(Pfad);
+    std::string folder = parts.folder;
+    std::string target = CopyName(folder, parts.stem, 1);
+    AudioPreparation::Outcome outcome;
+    InitAniCursor();
+    for (int number = 1; number <= kMostCopies; ++number) {
+        target = CopyName(folder, parts.stem, number);
+        if (ExistsQuietly(s_.fs, target))
+            continue;
+        outcome = s_.audio.Prepare(Pfad, target);
+        if (outcome.result == AudioPreparation::Result::TargetNotCreated &&
+            folder == parts.folder) {
+            folder = s_.shell.SpecialFolderPath(kCsidlPersonal);
+            if (folder.empty())
+                break;
+            number = 0; // the documents folder has its own earlier copies
+            continue;
+        }
+        if (outcome.result != AudioPreparation::Result::TargetExists)
+            break;
+    }
+    ExitAniCursor();
+
+    switch (outcome.result) {
+    case AudioPreparation::Result::Done:
+        if (outcome.clipped > 0)
+            tell(Text(Msg::PrepareClipped,
+                      s_.locale.GroupDigits(static_cast<long long>(outcome.clipped))),
+                 MsgIcon::None);
+        return target;
+    case AudioPreparation::Result::TooManyChannels:
+        tell(Text(Msg::PrepareTooManyChannels), MsgIcon::Exclamation);
+        return {};
+    default:
+        tell(Text(Msg::PrepareFailed, target), MsgIcon::Exclamation);
+        return {};
+    }
+}
+
+void Projekt::Dateien_übernehmen(const std::vector<std::string> &Dateien) {
+    bool wave_taken = false;
+    bool project_taken = false;
+    for (const std::string &path : Dateien) {
+        if (IsProjectFile(path) && !project_taken) {
+            project_taken = true;
+            steps::UntilFailure("Dateien_übernehmen: Projektdatei",
+                                [&] { Projektdatei_übernehmen(path); });
+        } else if (!IsProjectFile(path) && !wave_taken) {
+            wave_taken = true;
+            steps::UntilFailure("Dateien_übernehmen: Wave", [&] { Wave_übernehmen(path); });
+        }
+    }
+}
+
+void Projekt::Form_OLEDragDrop(const std::vector<std::string> &Dateien) {
+    Dateien_übernehmen(Dateien);
+}
+
+// "Open with" passes the file as the only argument; a name typed at a prompt
+// may be relative to the folder the program was started in.
+void Projekt::Befehlszeile(const std::vector<std::string> &Argumente) {
+    std::vector<std::string> files;
+    for (const std::string &argument : Argumente) {
+        if (argument.empty() || argument[0] == '/')
+            continue; // a switch of the program's own
+        std::string path = argument;
+        steps::Skippable("Befehlszeile: GetAbsolutePathName",
+                         [&] { path = s_.fs.GetAbsolutePathName(argument); });
+        files.push_back(path);
+    }
+    Dateien_übernehmen(files);
+}
+
+} // namespace tf

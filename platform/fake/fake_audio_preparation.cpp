@@ -1,0 +1,134 @@
+#include "platform/fake/fake_audio_preparation.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace tf::fake {
+
+namespace {
+
+struct WaveFacts {
+    bool decodable = false;
+    std::uint32_t tag = 0, channels = 0, rate = 0, bits = 0;
+    std::uint64_t frames = 0;
+    std::string data; // the audio bytes as stored
+};
+
+std::uint32_t Le(const std::string &b, std::size_t at, int bytes) {
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        v = (v << 8) | static_cast<unsigned char>(b[at + static_cast<std::size_t>(i)]);
+    return v;
+}
+
+// Walks the chunks for the format and the audio, as a decoder would.
+WaveFacts ReadWave(const std::string &b) {
+    WaveFacts w;
+    if (b.size() < 12 || b.compare(0, 4, "RIFF") != 0 || b.compare(8, 4, "WAVE") != 0)
+        return w;
+    bool have_format = false;
+    for (std::size_t at = 12; at + 8 <= b.size();) {
+        const std::string id = b.substr(at, 4);
+        const std::uint64_t size = Le(b, at + 4, 4);
+        const std::size_t body = at + 8;
+        if (id == "fmt " && size >= 16 && body + 16 <= b.size()) {
+            w.tag = Le(b, body, 2);
+            w.channels = Le(b, body + 2, 2);
+            w.rate = Le(b, body + 4, 4);
+            w.bits = Le(b, body + 14, 2);
+            have_format = true;
+        } else if (id == "data" && have_format) {
+            w.data = b.substr(body, static_cast<std::size_t>(size));
+            const std::uint32_t block = w.channels * ((w.bits + 7) / 8);
+            w.frames = block ? w.data.size() / block : 0;
+            w.decodable = (w.tag == 1 || w.tag == 3 || w.tag == 0xFFFE) && w.channels > 0 &&
+                          w.rate > 0 && block > 0;
+            return w;
+        }
+        at = body + static_cast<std::size_t>(size) + (size & 1);
+    }
+    return w;
+}
+
+void PutLe(std::string &out, std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+std::string CanonicalHeader(std::uint32_t data_bytes) {
+    std::string h = "RIFF";
+    PutLe(h, 36 + data_bytes, 4);
+    h += "WAVEfmt ";
+    PutLe(h, 16, 4);
+    PutLe(h, 1, 2);
+    PutLe(h, 2, 2);
+    PutLe(h, 44100, 4);
+    PutLe(h, 44100 * 4, 4);
+    PutLe(h, 4, 2);
+    PutLe(h, 16, 2);
+    h += "data";
+    PutLe(h, data_bytes, 4);
+    return h;
+}
+
+std::string FolderOf(const std::string &path) {
+    const auto cut = path.find_last_of("\\/");
+    return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
+} // namespace
+
+AudioPreparation::Verdict FakeAudioPreparation::Probe(const std::string &source) {
+    probes.push_back(source);
+    if (!fs_.FileExists(source))
+        return Verdict::NotDecodable;
+    const WaveFacts w = ReadWave(fs_.ReadFile(source));
+    if (!w.decodable)
+        return Verdict::NotDecodable;
+    return w.channels > 2 ? Verdict::TooManyChannels : Verdict::Decodable;
+}
+
+AudioPreparation::Outcome FakeAudioPreparation::Prepare(const std::string &source,
+                                                        const std::string &target) {
+    const Result result = Write(source, target);
+    prepared.push_back({source, target, result});
+    return {result, result == Result::Done ? clipped : 0};
+}
+
+AudioPreparation::Result FakeAudioPreparation::Write(const std::string &source,
+                                                     const std::string &target) {
+    if (!fs_.FileExists(source))
+        return Result::NotDecodable;
+    const WaveFacts w = ReadWave(fs_.ReadFile(source));
+    if (!w.decodable)
+        return Result::NotDecodable;
+    if (w.channels > 2)
+        return Result::TooManyChannels;
+    if (fs_.FileExists(target))
+        return Result::TargetExists;
+    const std::string folder = FolderOf(target);
+    const std::string drive_name = fs_.GetDriveName(target);
+    FakeDrive &drive = fs_.drive(drive_name);
+    if (!fs_.FolderExists(folder) || drive.type == kDriveCdRom || fs_.IsReadOnly(folder))
+        return Result::TargetNotCreated;
+    if (fail_next) {
+        const Result r = *fail_next;
+        fail_next.reset();
+        return r;
+    }
+    const bool device_ready = w.tag == 1 && w.channels == 2 && w.rate == 44100 && w.bits == 16;
+    const auto frames = device_ready ? w.frames
+                                     : static_cast<std::uint64_t>(std::llround(
+                                           static_cast<double>(w.frames) * 44100.0 / w.rate));
+    const std::string audio = device_ready
+                                  ? w.data.substr(0, frames * 4)
+                                  : std::string(static_cast<std::size_t>(frames * 4), '\0');
+    const std::string bytes = CanonicalHeader(static_cast<std::uint32_t>(audio.size())) + audio;
+    if (bytes.size() > drive.available_bytes)
+        return Result::Failed; // the disk filled up midway; the partial file is gone
+    drive.available_bytes -= bytes.size();
+    fs_.WriteFile(target, bytes);
+    return Result::Done;
+}
+
+} // namespace tf::fake

@@ -1,0 +1,47 @@
+#pragma once
+// The preparation of audio files over a FakeFileSystem, keeping the real one's
+// promises: an existing file is never replaced, a folder that cannot be
+// written (a CD-ROM, or one the fake marks read-only) makes nothing, a drive
+// without room for the whole wave makes nothing, and what is made is a
+// canonical PCM, stereo, 16-bit, 44100 Hz wave of the right length.
+//
+// It reads RIFF wave files only (PCM of any width, float, extensible, any
+// rate and channel count); anything else is not decodable here. The audio of
+// a device-ready source is copied unchanged, that of any other is silence:
+// the sound itself is the preparation library's business and is tested there.
+//
+//   tf::fake::FakeAudioPreparation audio(fs);
+//   audio.clipped = 12;          // what the next preparations report
+//   audio.fail_next = tf::AudioPreparation::Result::Failed; // a disk that fails midway
+
+#include "platform/fake/fake_file_system.h"
+#include "platform/services.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tf::fake {
+
+class FakeAudioPreparation : public AudioPreparation {
+  public:
+    explicit FakeAudioPreparation(FakeFileSystem &fs) : fs_(fs) {}
+
+    struct Call {
+        std::string source, target;
+        Result result;
+    };
+    std::vector<std::string> probes;
+    std::vector<Call> prepared;
+    std::uint64_t clipped = 0;
+    std::optional<Result> fail_next; // used once, after the target checks
+
+    Verdict Probe(const std::string &source) override;
+    Outcome Prepare(const std::string &source, const std::string &target) override;
+
+  private:
+    Result Write(const std::string &source, const std::string &target);
+    FakeFileSystem &fs_;
+};
+
+} // namespace tf::fake
