@@ -2,6 +2,7 @@
 
 #include "library/file_system.h"
 #include "library/name_rule.h"
+#include "library/prepare/audio_backend.h"
 #include "library/project_format.h"
 #include "library/project_writer.h"
 #include "library/wave_header.h"
@@ -89,6 +90,9 @@ std::optional<int> refuse_early(const std::string &input, const std::string &out
     if (const WaveCheck check = check_wave_header(header.bytes); check != WaveCheck::Accepted) {
         const Refusal refusal = refusal_for(check);
         std::cerr << say(refusal.message, {shown(input)});
+        // Anything the preparation can decode need not be refused at all.
+        if (audio::open_decoder(input).failure == audio::OpenFailure::None)
+            std::cerr << say(Msg::RefusedHintPrepare, {shown(input)});
         return refusal.exit;
     }
     if (is_wave_file(output)) {
@@ -162,24 +166,30 @@ int convert_wave(const std::string &wave, const std::string &input, const std::s
 }
 
 // The prepared wave lies beside the project file under a name of its own and
-// is removed on every way out.
+// is removed on every way out, but only when that name was free: a file found
+// under every name tried, or put there meanwhile, belongs to someone else.
 class TemporaryWave {
   public:
     explicit TemporaryWave(const std::string &output) {
-        for (int n = 0; n < 100; ++n) {
+        for (int n = 0; n < 100 && !free_; ++n) {
             path_ = output + ".prepare" + (n ? std::to_string(n) : "") + ".wav";
-            if (path_kind(path_.c_str()) == PathKind::Missing) {
-                break;
-            }
+            free_ = path_kind(path_.c_str()) == PathKind::Missing;
         }
     }
-    ~TemporaryWave() { std::remove(path_.c_str()); }
+    ~TemporaryWave() {
+        if (free_) {
+            std::remove(path_.c_str());
+        }
+    }
     TemporaryWave(const TemporaryWave &) = delete;
     TemporaryWave &operator=(const TemporaryWave &) = delete;
     const std::string &path() const { return path_; }
+    bool free() const { return free_; }
+    void disown() { free_ = false; }
 
   private:
     std::string path_;
+    bool free_ = false;
 };
 
 int convert_prepared(const std::string &input, const std::string &output,
@@ -198,8 +208,15 @@ int convert_prepared(const std::string &input, const std::string &output,
         std::cerr << say(Msg::TargetNotCreated, {shown(input), shown(output)});
         return kTargetNotCreated;
     }
-    const TemporaryWave wave(output);
+    TemporaryWave wave(output);
+    if (!wave.free()) {
+        std::cerr << say(Msg::TargetNotCreated, {shown(input), shown(output)});
+        return kTargetNotCreated;
+    }
     if (const int prepared = prepare_for_convert(input, wave.path()); prepared != kOk) {
+        if (prepared == kTargetExists) {
+            wave.disown();
+        }
         return prepared;
     }
     return convert_wave(wave.path(), input, output, options);

@@ -95,6 +95,9 @@ With several wave files the status is that of the first one that failed.
     {Msg::RefusedNotStereo, "{1}: refused: Mono waves cannot be used.\n"},
     {Msg::RefusedNot44100Hz, "{1}: refused: Only waves with 44.1 kHz can be used.\n"},
     {Msg::RefusedNot16Bit, "{1}: refused: Only waves with 16 Bit can be used.\n"},
+    {Msg::RefusedHintPrepare,
+     "{1}: --prepare converts it all the same, through a device-ready copy that is removed "
+     "afterwards\n"},
     {Msg::TargetIsWave,
      "{1} -> {2}: refused: {2} is a wave file, not a project file; it was left as it is. "
      "Name a .kpf file or a folder as the target\n"},

@@ -30,6 +30,7 @@ enum class Msg {
     RefusedNotStereo,
     RefusedNot44100Hz,
     RefusedNot16Bit,
+    RefusedHintPrepare,
     TargetIsWave,
     TargetNotCreated,
     SourceCloseFailed,

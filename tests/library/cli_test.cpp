@@ -319,7 +319,9 @@ TEST_F(Cli, ConvertWithPrepareLeavesNoWaveBehind) {
     const std::string in48 = dir.file("in48.wav"), three = dir.file("three.wav");
     write_bytes(in48, wave_at(48000, 2, pattern(4 * 4800, 3)));
     write_bytes(three, wave_at(44100, 3, pattern(6 * 100, 4)));
-    EXPECT_EQ(run("convert " + in48 + " " + target).status, 12) << "refused as before";
+    const CliRun refused = run("convert " + in48 + " " + target);
+    EXPECT_EQ(refused.status, 12) << "refused as before";
+    EXPECT_TRUE(has(refused, "--prepare converts it")) << refused.output;
     const CliRun r = run("convert " + in48 + " " + target + " --prepare");
     EXPECT_EQ(r.status, 0) << r.output;
     EXPECT_TRUE(has(r, "prepared " + in48 + ": ")) << r.output;
@@ -329,12 +331,19 @@ TEST_F(Cli, ConvertWithPrepareLeavesNoWaveBehind) {
     EXPECT_EQ(run("convert " + three + " " + dir.file("t.kpf") + " --prepare").status, 21);
     EXPECT_EQ(run("convert " + in48 + " " + dir.file("no/t.kpf") + " --prepare").status, 4);
     EXPECT_EQ(run("convert " + three + " " + three + " --prepare").status, 4);
+    // Files under every name the temporary wave could take are someone's own.
+    std::set<std::string> expected{"in.wav", "in48.wav", "three.wav", "out.kpf", "p.wav"};
+    for (int n = 0; n < 100; ++n) {
+        const std::string name = "u.kpf.prepare" + (n ? std::to_string(n) : "") + ".wav";
+        write_bytes(dir.file(name), pattern(8, 5));
+        expected.insert(name);
+    }
+    EXPECT_EQ(run("convert " + in48 + " " + dir.file("u.kpf") + " --prepare").status, 4);
     std::set<std::string> names;
     for (const auto &entry : fs::directory_iterator(dir.path())) {
         names.insert(entry.path().filename().string());
     }
-    EXPECT_EQ(names,
-              (std::set<std::string>{"in.wav", "in48.wav", "three.wav", "out.kpf", "p.wav"}));
+    EXPECT_EQ(names, expected);
 }
 
 TEST_F(Cli, HelpExplainsTheCommands) {
