@@ -48,6 +48,56 @@ std::string hresult_text(const char *what, HRESULT hr) {
     return text;
 }
 
+// Media Foundation is looked up when first needed instead of imported: the
+// editions of Windows sold without it (N and KN) must still start the
+// programs, with only the preparation unavailable. Only the system folder's
+// copies are loaded, never one lying beside a file being opened.
+struct MediaFoundationApi {
+    decltype(&::MFStartup) Startup = nullptr;
+    decltype(&::MFShutdown) Shutdown = nullptr;
+    decltype(&::MFCreateMediaType) CreateMediaType = nullptr;
+    decltype(&::MFCreateSample) CreateSample = nullptr;
+    decltype(&::MFCreateMemoryBuffer) CreateMemoryBuffer = nullptr;
+    decltype(&::MFCreateSourceReaderFromURL) CreateSourceReaderFromURL = nullptr;
+
+    bool complete() const {
+        return Startup && Shutdown && CreateMediaType && CreateSample && CreateMemoryBuffer &&
+               CreateSourceReaderFromURL;
+    }
+};
+
+HMODULE load_system_library(const wchar_t *name) {
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return nullptr;
+    }
+    return LoadLibraryW((std::wstring(folder, length) + L"\\" + name).c_str());
+}
+
+template <class Function> void find(HMODULE module, const char *name, Function &function) {
+    const FARPROC found = module ? GetProcAddress(module, name) : nullptr;
+    static_assert(sizeof found == sizeof function);
+    std::memcpy(&function, &found, sizeof function);
+}
+
+// Loaded once for the process and kept; all null when Media Foundation is missing.
+const MediaFoundationApi &mf() {
+    static const MediaFoundationApi api = [] {
+        MediaFoundationApi loaded;
+        const HMODULE plat = load_system_library(L"mfplat.dll");
+        const HMODULE readwrite = load_system_library(L"mfreadwrite.dll");
+        find(plat, "MFStartup", loaded.Startup);
+        find(plat, "MFShutdown", loaded.Shutdown);
+        find(plat, "MFCreateMediaType", loaded.CreateMediaType);
+        find(plat, "MFCreateSample", loaded.CreateSample);
+        find(plat, "MFCreateMemoryBuffer", loaded.CreateMemoryBuffer);
+        find(readwrite, "MFCreateSourceReaderFromURL", loaded.CreateSourceReaderFromURL);
+        return loaded.complete() ? loaded : MediaFoundationApi{};
+    }();
+    return api;
+}
+
 // COM and Media Foundation for the lifetime of one decoder or resampler, on
 // the thread that made it. A thread whose COM is already set up (the desktop
 // program's, apartment threaded for its shell links) keeps it as it is: only
@@ -58,13 +108,15 @@ class MediaRuntime {
         const HRESULT co = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         com_started_ = SUCCEEDED(co); // S_FALSE counts too: it must be balanced
         com_usable_ = com_started_ || co == RPC_E_CHANGED_MODE;
-        if (com_usable_) {
-            mf_result_ = MFStartup(MF_VERSION, MFSTARTUP_LITE);
+        if (!mf().complete()) {
+            mf_result_ = HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+        } else if (com_usable_) {
+            mf_result_ = mf().Startup(MF_VERSION, MFSTARTUP_LITE);
         }
     }
     ~MediaRuntime() {
         if (SUCCEEDED(mf_result_)) {
-            MFShutdown();
+            mf().Shutdown();
         }
         if (com_started_) {
             CoUninitialize();
@@ -143,7 +195,7 @@ HRESULT make_float_type(std::uint32_t rate, std::uint32_t channels, ComPtr<IMFMe
         {&MF_MT_AUDIO_BLOCK_ALIGNMENT, 4 * channels},
         {&MF_MT_AUDIO_AVG_BYTES_PER_SECOND, 4 * channels * rate},
         {&MF_MT_ALL_SAMPLES_INDEPENDENT, TRUE}};
-    HRESULT hr = MFCreateMediaType(&type);
+    HRESULT hr = mf().CreateMediaType(&type);
     if (SUCCEEDED(hr)) {
         hr = type->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Audio);
     }
@@ -215,7 +267,7 @@ bool MediaFoundationDecoder::open(const std::wstring &path, std::string &detail)
         detail = hresult_text("MFStartup", hr);
         return false;
     }
-    hr = MFCreateSourceReaderFromURL(path.c_str(), nullptr, &reader_);
+    hr = mf().CreateSourceReaderFromURL(path.c_str(), nullptr, &reader_);
     if (FAILED(hr)) {
         detail = hresult_text("MFCreateSourceReaderFromURL", hr);
         return false;
@@ -395,7 +447,8 @@ bool MediaFoundationResampler::start() {
     if (!(info.dwFlags & MFT_OUTPUT_STREAM_PROVIDES_SAMPLES)) {
         const DWORD bytes = std::max<DWORD>(info.cbSize, kOutputFrames * 4 * channels_);
         ComPtr<IMFMediaBuffer> buffer;
-        if (FAILED(MFCreateSample(&output_)) || FAILED(MFCreateMemoryBuffer(bytes, &buffer)) ||
+        if (FAILED(mf().CreateSample(&output_)) ||
+            FAILED(mf().CreateMemoryBuffer(bytes, &buffer)) ||
             FAILED(output_->AddBuffer(buffer.Get()))) {
             return false;
         }
@@ -470,7 +523,7 @@ bool MediaFoundationResampler::feed(const float *in, std::size_t frames, std::ve
     ComPtr<IMFSample> sample;
     ComPtr<IMFMediaBuffer> buffer;
     BYTE *data = nullptr;
-    if (FAILED(MFCreateSample(&sample)) || FAILED(MFCreateMemoryBuffer(bytes, &buffer)) ||
+    if (FAILED(mf().CreateSample(&sample)) || FAILED(mf().CreateMemoryBuffer(bytes, &buffer)) ||
         FAILED(buffer->Lock(&data, nullptr, nullptr))) {
         return false;
     }

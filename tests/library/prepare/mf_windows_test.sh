@@ -62,4 +62,14 @@ status=$?
 [ ! -e "$work/noise.prepared.wav" ] || fail "prepare random bytes: a wave was written"
 probe "$work"
 [ $status -eq 3 ] || fail "folder: exit status $status, not 'not opened'"
+
+# Windows sold without Media Foundation (N editions): the converter must still
+# start and convert device-ready waves; only the preparation is missing.
+tone 44100 16 2 "$work/ready.wav"
+WINEDLLOVERRIDES="mfplat=d" "$run" "$conv" convert "$work/ready.wav" "$work/ready.kpf" >/dev/null 2>&1 ||
+    fail "without Media Foundation: convert exit status $?"
+WINEDLLOVERRIDES="mfplat=d" "$run" "$conv" prepare "$work/tone48.wav" "$work/none.wav" >/dev/null 2>&1
+status=$?
+[ $status -eq 20 ] && [ ! -e "$work/none.wav" ] ||
+    fail "without Media Foundation: prepare exit status $status"
 echo "OK"
