@@ -63,17 +63,22 @@ class WavePreparation : public testing::MainWindowTest<> {
     static constexpr const char *kDocuments = "c:\\Users\\Test\\Documents";
 };
 
-TEST_F(WavePreparation, TheDialogOffersAllAudioFilesAfterThePartsWaveEntry) {
+TEST_F(WavePreparation, TheDialogOffersAllAudioFilesAfterThePartsWaveEntryInBothLanguages) {
     Choose(kShow, MsgAnswer::No);
     ASSERT_EQ(dialogs.requests.size(), 1u);
     EXPECT_EQ(dialogs.requests[0].filter,
               "Wave-Datei (*.wav)|*.wav|Audio-Dateien (*.wav;*.flac;*.mp3;*.ogg;*.m4a;*.wma)|"
               "*.wav;*.flac;*.mp3;*.ogg;*.m4a;*.wma|");
     English();
+    msg.calls.clear();
     Choose(kShow, MsgAnswer::No);
     EXPECT_EQ(dialogs.requests[1].filter,
               "Wave-Datei (*.wav)|*.wav|Audio files (*.wav;*.flac;*.mp3;*.ogg;*.m4a;*.wma)|"
               "*.wav;*.flac;*.mp3;*.ogg;*.m4a;*.wma|");
+    EXPECT_EQ(msg.Texts(), (std::vector<std::string>{
+                               "Only waves with 44.1 kHz can be used.",
+                               "Shall Trackforge make a copy in the Tarvolin Audio's format "
+                               "(44.1 kHz, 16 bit, stereo)?"}));
 }
 
 TEST_F(WavePreparation, YesWritesTheCopyBesideTheOriginalInTheBusyBracketAndTakesIt) {
@@ -95,15 +100,6 @@ TEST_F(WavePreparation, YesWritesTheCopyBesideTheOriginalInTheBusyBracketAndTake
     ExpectTaken(kCopy);
     EXPECT_EQ(fs.ReadFile(kShow), original);
     EXPECT_EQ(fs.ReadFile(kCopy).size(), 44u + 44100u * 4u);
-}
-
-TEST_F(WavePreparation, QuestionInEnglish) {
-    English();
-    Choose(kShow, MsgAnswer::No);
-    ASSERT_EQ(msg.calls.size(), 2u);
-    EXPECT_EQ(msg.calls[0].text, "Only waves with 44.1 kHz can be used.");
-    EXPECT_EQ(msg.calls[1].text, "Shall Trackforge make a copy in the Tarvolin Audio's format "
-                                 "(44.1 kHz, 16 bit, stereo)?");
 }
 
 TEST_F(WavePreparation, NoLeavesEverythingAsBefore) {
