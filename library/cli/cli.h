@@ -32,6 +32,12 @@ enum Exit : int {
     kNoResampler = 26,
 };
 
+// A refusal or failure: the status to exit with and the message that says it.
+struct Refusal {
+    int exit;
+    Msg message;
+};
+
 struct ConvertOptions {
     std::vector<std::string> inputs;
     std::string output; // a file, or a folder for several inputs

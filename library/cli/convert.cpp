@@ -24,11 +24,6 @@ constexpr NameEncoding kArgumentEncoding = NameEncoding::SingleByte; // the ANSI
 constexpr NameEncoding kArgumentEncoding = NameEncoding::Utf8;
 #endif
 
-struct Refusal {
-    int exit;
-    Msg message;
-};
-
 Refusal refusal_for(WaveCheck check) {
     switch (check) {
     case WaveCheck::Accepted:

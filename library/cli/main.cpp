@@ -56,11 +56,13 @@ int usage(const std::string &problem) {
     return tf::cli::kUsage;
 }
 
-// Anything that starts with "-" is an option, so that a mistyped one is never
-// taken for a file name; "--" lets a file name start with "-".
-int convert_command(int argc, char **argv) {
-    tf::cli::ConvertOptions options;
-    std::vector<std::string> paths;
+// Walks the arguments after the command. Anything that starts with "-" is an
+// option, so that a mistyped one is never taken for a file name; "--" lets a
+// file name start with "-". `take` is given each option and the index (to
+// take a value from the next argument) and returns a problem, "" when taken.
+template <class TakeOption>
+std::string split_arguments(int argc, char **argv, std::vector<std::string> &paths,
+                            TakeOption take) {
     bool options_ended = false;
     for (int i = 2; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -68,17 +70,37 @@ int convert_command(int argc, char **argv) {
             paths.emplace_back(arg);
         } else if (arg == "--") {
             options_ended = true;
-        } else if (arg == "--prepare") {
-            options.prepare = true;
-        } else if (arg == "--name" || arg == "--code") {
-            if (i + 1 >= argc) {
-                return usage(say(Msg::NeedsValue, {arg}));
-            }
-            (arg == "--name" ? options.name : options.code) = argv[++i];
-            options.name_given = options.name_given || arg == "--name";
-        } else {
-            return usage(say(Msg::UnknownOption, {tf::cli::shown(arg)}));
+        } else if (std::string problem = take(arg, i); !problem.empty()) {
+            return problem;
         }
+    }
+    return {};
+}
+
+std::string unknown_option(std::string_view arg) {
+    return say(Msg::UnknownOption, {tf::cli::shown(arg)});
+}
+
+int convert_command(int argc, char **argv) {
+    tf::cli::ConvertOptions options;
+    std::vector<std::string> paths;
+    const std::string problem =
+        split_arguments(argc, argv, paths, [&](std::string_view arg, int &i) -> std::string {
+            if (arg == "--prepare") {
+                options.prepare = true;
+            } else if (arg == "--name" || arg == "--code") {
+                if (i + 1 >= argc) {
+                    return say(Msg::NeedsValue, {arg});
+                }
+                (arg == "--name" ? options.name : options.code) = argv[++i];
+                options.name_given = options.name_given || arg == "--name";
+            } else {
+                return unknown_option(arg);
+            }
+            return {};
+        });
+    if (!problem.empty()) {
+        return usage(problem);
     }
     if (paths.size() < 2) {
         return usage(say(Msg::ConvertNeedsPaths));
@@ -89,19 +111,13 @@ int convert_command(int argc, char **argv) {
     return tf::cli::run_convert(options);
 }
 
-// prepare IN OUT.wav, with "--" before a file name that starts with "-".
+// prepare IN OUT.wav: no options of its own.
 int prepare_command(int argc, char **argv) {
     std::vector<std::string> paths;
-    bool options_ended = false;
-    for (int i = 2; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (options_ended || arg.size() < 2 || arg.front() != '-') {
-            paths.emplace_back(arg);
-        } else if (arg == "--") {
-            options_ended = true;
-        } else {
-            return usage(say(Msg::UnknownOption, {tf::cli::shown(arg)}));
-        }
+    const std::string problem = split_arguments(
+        argc, argv, paths, [](std::string_view arg, int &) { return unknown_option(arg); });
+    if (!problem.empty()) {
+        return usage(problem);
     }
     return paths.size() == 2 ? tf::cli::run_prepare(paths[0], paths[1])
                              : usage(say(Msg::PrepareNeedsPaths));

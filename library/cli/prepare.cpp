@@ -17,12 +17,7 @@ using audio::PrepareReport;
 using audio::PrepareResult;
 using audio::SampleKind;
 
-struct Failure {
-    int exit;
-    Msg message;
-};
-
-Failure failure_for(PrepareResult result) {
+Refusal failure_for(PrepareResult result) {
     switch (result) {
     case PrepareResult::SourceNotOpened:
         return {kSourceNotOpened, Msg::PrepareSourceNotOpened};
@@ -82,7 +77,7 @@ std::string what_was_done(const PrepareReport &report) {
 // Says a failure; the target is named only where it is the cause.
 int tell_failure(const std::string &input, const std::string &output, PrepareResult result,
                  const PrepareReport &report) {
-    const Failure failure = failure_for(result);
+    const Refusal failure = failure_for(result);
     std::cerr << say(failure.message,
                      {shown(input), shown(output), std::to_string(report.source.channels),
                       std::to_string(report.source.rate)});

@@ -4,6 +4,7 @@
 // elsewhere, so the rate is converted by the Audio Resampler DSP, asked for
 // its longest filter.
 #include "library/prepare/audio_backend.h"
+#include "library/prepare/wave_file.h"
 
 #include <windows.h>
 
@@ -132,43 +133,6 @@ class MediaRuntime {
     bool com_usable_ = false;
     HRESULT mf_result_ = E_FAIL;
 };
-
-std::wstring widen(const std::string &utf8) {
-    if (utf8.empty()) {
-        return {};
-    }
-    const int size = static_cast<int>(utf8.size());
-    const int wide =
-        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, nullptr, 0);
-    if (wide <= 0) {
-        return {};
-    }
-    std::wstring out(static_cast<std::size_t>(wide), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, out.data(), wide);
-    return out;
-}
-
-// A pipe would be connected to and a device read from by opening them, so the
-// name and the attributes are looked at first; the handle, opened without
-// access rights, tells a disk file from a device name such as NUL.
-bool is_regular_file(const std::wstring &path) {
-    if (path.empty() || CompareStringOrdinal(path.c_str(), std::min<int>(9, path.size()),
-                                             L"\\\\.\\pipe\\", 9, TRUE) == CSTR_EQUAL) {
-        return false;
-    }
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        return false;
-    }
-    HANDLE h = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    const bool disk = GetFileType(h) == FILE_TYPE_DISK;
-    CloseHandle(h);
-    return disk;
-}
 
 // Only a wave file stores plain samples. Wine's decoders hand out PCM for
 // every format (16 bits for a 24-bit FLAC), so for anything else the decoded
@@ -583,7 +547,7 @@ bool MediaFoundationResampler::finish(std::vector<float> &out) {
 
 Opened open_decoder(const std::string &path) {
     const std::wstring wide = widen(path);
-    if (!is_regular_file(wide)) {
+    if (wide.empty() || !is_regular_file(path)) {
         return {nullptr, OpenFailure::NotOpened, "not a regular file, or missing"};
     }
     auto decoder = std::make_unique<MediaFoundationDecoder>();

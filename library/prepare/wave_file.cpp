@@ -22,16 +22,6 @@ namespace {
 
 #ifdef _WIN32
 
-std::wstring widen(const std::string &utf8) {
-    const int n =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) {
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-    }
-    return wide;
-}
-
 // No access rights asked for, so a file another program holds open still answers.
 HANDLE open_for_query(const std::string &path) {
     return CreateFileW(widen(path).c_str(), 0,
@@ -124,6 +114,21 @@ void put32(std::uint8_t *at, std::uint32_t v) {
 
 #ifdef _WIN32
 
+std::wstring widen(const std::string &utf8) {
+    if (utf8.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(utf8.size());
+    const int wide =
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, nullptr, 0);
+    if (wide <= 0) {
+        return {};
+    }
+    std::wstring out(static_cast<std::size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, out.data(), wide);
+    return out;
+}
+
 File open_for_reading(const std::string &path) {
     // The sharing a C library's fopen grants, so other readers are not shut out.
     HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -138,10 +143,23 @@ File open_for_reading(const std::string &path) {
     return file_from_handle(h, _O_RDONLY, "rb");
 }
 
+namespace {
+
+// Names in the device namespace (\\.\pipe\..., \\.\COM1, also written with
+// slashes) are never opened: opening a pipe would connect to it.
+bool is_device_name(const std::string &path) {
+    auto slash = [](char c) { return c == '\\' || c == '/'; };
+    return path.size() >= 4 && slash(path[0]) && slash(path[1]) && path[2] == '.' && slash(path[3]);
+}
+
+} // namespace
+
 bool is_regular_file(const std::string &path) {
+    if (is_device_name(path)) {
+        return false;
+    }
     const DWORD attributes = GetFileAttributesW(widen(path).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        path.rfind("\\\\.\\", 0) == 0) {
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return false;
     }
     HANDLE h = open_for_query(path);

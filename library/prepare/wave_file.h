@@ -20,6 +20,12 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
+#ifdef _WIN32
+// The path for the wide Windows calls; empty (which opens nothing) when the
+// bytes are not UTF-8, so that no other file is reached by a replaced character.
+std::wstring widen(const std::string &utf8);
+#endif
+
 // Opens a regular file for binary reading; null for anything else.
 File open_for_reading(const std::string &path);
 bool is_regular_file(const std::string &path);
