@@ -18,18 +18,6 @@
 
 namespace {
 
-// "/info" opens the about window once the main window is up (used to take
-// pictures of it without a mouse).
-bool HasSwitch(const wchar_t *name) {
-    int argc = 0;
-    LPWSTR *argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    bool found = false;
-    for (int i = 1; argv && i < argc; ++i)
-        found = found || lstrcmpiW(argv[i], name) == 0;
-    LocalFree(argv);
-    return found;
-}
-
 // The arguments after the program's name, as UTF-8.
 std::vector<std::string> Arguments() {
     int argc = 0;
@@ -39,6 +27,20 @@ std::vector<std::string> Arguments() {
         out.push_back(tf::win32::Narrow(argv[i]));
     LocalFree(argv);
     return out;
+}
+
+// "/info" opens the about window once the main window is up (used to take
+// pictures of it without a mouse). Switches are ASCII and any case.
+bool HasSwitch(const std::vector<std::string> &arguments, const std::string &name) {
+    auto lower = [](std::string s) {
+        for (char &c : s)
+            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        return s;
+    };
+    for (const std::string &argument : arguments)
+        if (lower(argument) == name)
+            return true;
+    return false;
 }
 
 int RunProgram() {
@@ -67,10 +69,11 @@ int RunProgram() {
                                             *library, *paths, *locale, windows, *shell, *audio});
     language_from = &projekt;
     windows.Show(projekt);
-    if (HasSwitch(L"/info"))
+    const std::vector<std::string> arguments = Arguments();
+    if (HasSwitch(arguments, "/info"))
         PostMessageW(reinterpret_cast<HWND>(windows.ControlHandle(projekt.Info_Button)), BM_CLICK,
                      0, 0);
-    projekt.Befehlszeile(Arguments());
+    projekt.Befehlszeile(arguments);
     return windows.Run();
 }
 
