@@ -27,7 +27,7 @@ enum DriveTypeCode : int {
 
 struct DriveEntry {
     std::string name;  // "e:"
-    std::string label; // volume label, empty when none or not ready
+    std::string label; // volume label; empty when none, not ready, network or optical
 };
 
 struct DateTime {

@@ -343,8 +343,10 @@ bool FakeFileSystem::WildcardMatch(const std::string &pattern, const std::string
 std::vector<DriveEntry> FakeFileSystem::Drives() {
     Enter("Drives", "");
     std::vector<DriveEntry> out;
-    for (const auto &[letter, d] : drives_)
-        out.push_back({std::string(1, letter) + ":", d.ready ? d.label : ""});
+    for (const auto &[letter, d] : drives_) {
+        const bool asked = d.ready && d.type != kDriveNetwork && d.type != kDriveCdRom;
+        out.push_back({std::string(1, letter) + ":", asked ? d.label : ""});
+    }
     return out;
 }
 

@@ -1,5 +1,6 @@
 // The common open and save dialogs.
 #include "platform/win32/services_win32.h"
+#include "platform/win32/ui/window_system_win32.h"
 #include "platform/win32/wide.h"
 
 #include <commdlg.h>
@@ -53,7 +54,7 @@ class Win32FileDialogs : public ui::FileDialogService {
 
         OPENFILENAMEW ofn{};
         ofn.lStructSize = sizeof ofn;
-        ofn.hwndOwner = GetActiveWindow();
+        ofn.hwndOwner = reinterpret_cast<HWND>(DialogOwner());
         ofn.lpstrFilter = r.filter.empty() ? nullptr : filter.c_str();
         ofn.nFilterIndex = 1;
         ofn.lpstrFile = file.data();

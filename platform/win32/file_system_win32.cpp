@@ -344,9 +344,13 @@ class Win32FileSystem : public FileSystem {
             const char letter = static_cast<char>('a' + i);
             const std::wstring root = std::wstring(1, static_cast<wchar_t>(L'A' + i)) + L":\\";
             std::wstring label;
-            // Floppy drives would spin up (or stall) for a label.
-            const bool floppy = i < 2 && GetDriveTypeW(root.c_str()) == DRIVE_REMOVABLE;
-            if (!floppy)
+            // The list is refreshed every few seconds on the window's thread,
+            // so only drives that answer at once are asked for a label: a
+            // floppy would spin up, a sleeping optical drive too, and a
+            // network drive whose server is gone stalls for many seconds.
+            const UINT type = GetDriveTypeW(root.c_str());
+            const bool floppy = i < 2 && type == DRIVE_REMOVABLE;
+            if (!floppy && type != DRIVE_REMOTE && type != DRIVE_CDROM)
                 VolumeInfo(root, &label, nullptr);
             out.push_back({std::string(1, letter) + ":", Narrow(label)});
         }

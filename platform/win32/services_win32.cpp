@@ -4,6 +4,7 @@
 #include "platform/win32/services_win32.h"
 
 #include "platform/codepage.h"
+#include "platform/win32/ui/window_system_win32.h"
 #include "platform/win32/wide.h"
 
 #include <objbase.h>
@@ -30,7 +31,8 @@ class Win32MessageBoxes : public MessageBoxes {
                                                          : MB_OK;
         if (icon == MsgIcon::Exclamation)
             type |= MB_ICONEXCLAMATION;
-        switch (MessageBoxW(GetActiveWindow(), Widen(text).c_str(), Widen(title).c_str(), type)) {
+        const HWND owner = reinterpret_cast<HWND>(DialogOwner());
+        switch (MessageBoxW(owner, Widen(text).c_str(), Widen(title).c_str(), type)) {
         case IDYES:
             return MsgAnswer::Yes;
         case IDNO:
@@ -327,6 +329,36 @@ struct ModuleFree {
     void operator()(HMODULE m) const { FreeLibrary(m); }
 };
 
+std::wstring SystemFolder() {
+    wchar_t folder[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+    return n == 0 || n >= MAX_PATH ? L"" : std::wstring(folder, n) + L"\\";
+}
+
+// The program's folder first, then the system folder, never the current
+// folder or PATH. The search flags need update KB2533623 on Windows 7 (it
+// brings AddDllDirectory); without it they fail, and the library is loaded
+// by its full name from each folder in turn, its own dependencies looked up
+// beside it first.
+HMODULE LoadFromProgramOrSystemFolder(const wchar_t *name) {
+    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    if (kernel && GetProcAddress(kernel, "AddDllDirectory"))
+        return LoadLibraryExW(name, nullptr,
+                              LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+    const std::wstring program = FolderOf(ModulePath(nullptr));
+    for (const std::wstring &folder :
+         {program.empty() ? program : program + L"\\", SystemFolder()}) {
+        if (folder.empty())
+            continue;
+        const std::wstring path = folder + name;
+        if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+            continue;
+        return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    }
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+}
+
 class Win32ConversionLibrary : public ConversionLibrary {
   public:
     // Only the program's own folder and the system folder are searched: a
@@ -335,8 +367,7 @@ class Win32ConversionLibrary : public ConversionLibrary {
         if (fn_)
             return LoadResult::Ok;
         std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFree> module(
-            LoadLibraryExW(L"Sonwerk_Projekt.dll", nullptr,
-                           LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32));
+            LoadFromProgramOrSystemFolder(L"Sonwerk_Projekt.dll"));
         if (!module)
             return LoadResult::NotFound;
         auto fn = reinterpret_cast<ConvertFn>(

@@ -130,8 +130,17 @@ void Later(int delay_ms, std::function<void()> action) {
     Pending()[id] = std::move(action);
 }
 
+// Looked up as the product does: the function is not there before Windows 10 1607.
 unsigned WindowDpi(std::uintptr_t hwnd) {
-    return GetDpiForWindow(H(hwnd));
+    using Fn = UINT(WINAPI *)(HWND);
+    const FARPROC found = GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow");
+    if (!found) {
+        HDC screen = GetDC(nullptr);
+        const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+        return static_cast<unsigned>(dpi);
+    }
+    return reinterpret_cast<Fn>(reinterpret_cast<void *>(found))(H(hwnd));
 }
 
 } // namespace tf::test

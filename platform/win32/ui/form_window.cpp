@@ -54,9 +54,7 @@ FormWindow *Win32WindowSystem::Impl::Create(ui::Form &form, HWND owner) {
         forms.pop_back();
         throw std::runtime_error("the window could not be created");
     }
-    raw->dpi = GetDpiForWindow(h);
-    if (raw->dpi == 0)
-        raw->dpi = 96;
+    raw->monitor_dpi = raw->dpi = WindowDpi(h);
     raw->tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                    WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, h, nullptr,
@@ -92,24 +90,68 @@ void Win32WindowSystem::Impl::CreateControls(FormWindow &fw) {
                              SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
+namespace {
+
+// The largest DPI up to `dpi` at which the designed client area fits the room.
+UINT FittingDpi(const ui::Form &form, UINT dpi, int room_width, int room_height) {
+    constexpr UINT kSmallest = 24; // below this nothing is readable anyway
+    while (dpi > kSmallest &&
+           (Px(form.client_width, dpi) > room_width || Px(form.client_height, dpi) > room_height))
+        --dpi;
+    return dpi;
+}
+
+// The start of a span of `size` at `start`, moved inside [low, high) as far as
+// it fits; where it cannot, its start is `low`.
+int Inside(int start, int size, int low, int high) {
+    return std::max(low, std::min(start, high - size));
+}
+
+// The start of a span of `size` centred on [from, to).
+int Centred(LONG from, LONG to, int size) {
+    return static_cast<int>(from + (to - from - size) / 2);
+}
+
+} // namespace
+
+// The window is placed inside the work area of its monitor (never under the
+// taskbar or off the screen) and laid out at a lower DPI where it cannot fit
+// there at the monitor's. An owned window opens centred over its owner.
 void Win32WindowSystem::Impl::PlaceForm(FormWindow &fw, bool keep_position) {
-    RECT r{0, 0, Px(fw.form->client_width, fw.dpi), Px(fw.form->client_height, fw.dpi)};
-    DWORD style = static_cast<DWORD>(GetWindowLongPtrW(fw.hwnd, GWL_STYLE));
-    DWORD ex = static_cast<DWORD>(GetWindowLongPtrW(fw.hwnd, GWL_EXSTYLE));
-    AdjustWindowRectExForDpi(&r, style, FALSE, ex, fw.dpi);
-    const int w = r.right - r.left, h = r.bottom - r.top;
+    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(fw.hwnd, GWL_STYLE));
+    const DWORD ex = static_cast<DWORD>(GetWindowLongPtrW(fw.hwnd, GWL_EXSTYLE));
+    RECT frame{0, 0, 0, 0};
+    AdjustRectForDpi(frame, style, ex, fw.monitor_dpi);
+    const int frame_w = frame.right - frame.left, frame_h = frame.bottom - frame.top;
+
+    const HWND owner = GetWindow(fw.hwnd, GW_OWNER);
+    const bool over_owner = !keep_position && owner && IsWindowVisible(owner);
+    MONITORINFO mi{sizeof(mi), {}, {}, 0};
+    GetMonitorInfoW(MonitorFromWindow(over_owner ? owner : fw.hwnd, MONITOR_DEFAULTTONEAREST), &mi);
+    const RECT &work = mi.rcWork;
+
+    fw.dpi = FittingDpi(*fw.form, fw.monitor_dpi, work.right - work.left - frame_w,
+                        work.bottom - work.top - frame_h);
+    const int w = Px(fw.form->client_width, fw.dpi) + frame_w;
+    const int h = Px(fw.form->client_height, fw.dpi) + frame_h;
     UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
-    int x = 0, y = 0;
-    // A popup has no default place of its own: it is centred like a notice.
-    if (!keep_position && (fw.form->centered || !fw.form->has_title_bar)) {
-        MONITORINFO mi{sizeof(mi), {}, {}, 0};
-        GetMonitorInfoW(MonitorFromWindow(fw.hwnd, MONITOR_DEFAULTTOPRIMARY), &mi);
-        const RECT &work = mi.rcWork;
-        x = std::max<int>(work.left, work.left + (work.right - work.left - w) / 2);
-        y = std::max<int>(work.top, work.top + (work.bottom - work.top - h) / 2);
-    } else {
-        flags |= SWP_NOMOVE;
+    RECT now{};
+    GetWindowRect(fw.hwnd, &now);
+    int x = now.left, y = now.top;
+    if (over_owner) {
+        RECT o{};
+        GetWindowRect(owner, &o);
+        x = Centred(o.left, o.right, w);
+        y = Centred(o.top, o.bottom, h);
+    } else if (!keep_position && (fw.form->centered || !fw.form->has_title_bar)) {
+        // A popup has no default place of its own: it is centred like a notice.
+        x = Centred(work.left, work.right, w);
+        y = Centred(work.top, work.bottom, h);
     }
+    x = Inside(x, w, work.left, work.right);
+    y = Inside(y, h, work.top, work.bottom);
+    if (keep_position)
+        flags |= SWP_NOMOVE; // a DPI change: the place the system suggested stands
     SetWindowPos(fw.hwnd, nullptr, x, y, w, h, flags);
 }
 
@@ -120,8 +162,8 @@ void Win32WindowSystem::Impl::PlaceControls(FormWindow &fw) {
 }
 
 void Win32WindowSystem::Impl::SetIcons(FormWindow &fw) {
-    int big = GetSystemMetricsForDpi(SM_CXICON, fw.dpi);
-    int small = GetSystemMetricsForDpi(SM_CXSMICON, fw.dpi);
+    int big = MetricForDpi(SM_CXICON, fw.monitor_dpi);
+    int small = MetricForDpi(SM_CXSMICON, fw.monitor_dpi);
     fw.big_icon = IconHandle(CreatePictureIcon(fw.form->icon, big));
     fw.small_icon = IconHandle(CreatePictureIcon(fw.form->icon, small));
     SendMessageW(fw.hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(fw.big_icon.get()));

@@ -28,6 +28,11 @@ int Px(int twips, UINT dpi);
 RECT PxRect(const ui::Rect &r, UINT dpi);
 // A length designed in pixels at 96 DPI (a margin, an inset, a pen) at `dpi`.
 int Scaled(int px, UINT dpi);
+// A window's DPI, a frame around a client rectangle and a system metric at a
+// DPI, on Windows 7 too (dpi.cpp).
+UINT WindowDpi(HWND h);
+bool AdjustRectForDpi(RECT &r, DWORD style, DWORD ex_style, UINT dpi);
+int MetricForDpi(int index, UINT dpi);
 std::wstring WithCrLf(const std::wstring &s);
 std::wstring WindowText(HWND h);
 COLORREF ColorRef(ui::Color c);
@@ -114,7 +119,10 @@ struct FormWindow : ui::FormPeer {
     HWND hwnd = nullptr;
     HWND tooltip = nullptr;
     HWND modal_owner = nullptr;
+    // The DPI the controls are laid out at: the monitor's, or less where the
+    // window would not fit the monitor's work area at it.
     UINT dpi = 96;
+    UINT monitor_dpi = 96;
     bool alive = true;
     bool unloading = false;
     int updating = 0; // >0 while the program itself writes into a control

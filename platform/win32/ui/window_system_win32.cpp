@@ -9,6 +9,30 @@
 
 namespace tf::win32 {
 
+namespace {
+// The open window systems, the newest last (a program has one; tests may
+// make several in turn).
+std::vector<Win32WindowSystem::Impl *> &Systems() {
+    static std::vector<Win32WindowSystem::Impl *> systems;
+    return systems;
+}
+} // namespace
+
+std::uintptr_t DialogOwner() {
+    HWND visible = nullptr;
+    for (auto s = Systems().rbegin(); s != Systems().rend(); ++s)
+        for (auto f = (*s)->forms.rbegin(); f != (*s)->forms.rend(); ++f) {
+            const HWND h = (*f)->alive ? (*f)->hwnd : nullptr;
+            if (!h || !IsWindowVisible(h))
+                continue;
+            if (IsWindowEnabled(h))
+                return reinterpret_cast<std::uintptr_t>(h);
+            if (!visible)
+                visible = h; // disabled by a box already open over it
+        }
+    return reinterpret_cast<std::uintptr_t>(visible);
+}
+
 void Win32WindowSystem::Impl::Report(const std::string &detail) {
     trace::Swallowed("window handler", detail);
     if (!options.handler_error_text)
@@ -24,8 +48,8 @@ void Win32WindowSystem::Impl::Report(const std::string &detail) {
         options.show_handler_error(text);
         return;
     }
-    MessageBoxW(GetActiveWindow(), Widen(text).c_str(), Widen(options.error_title).c_str(),
-                MB_OK | MB_ICONERROR);
+    MessageBoxW(reinterpret_cast<HWND>(DialogOwner()), Widen(text).c_str(),
+                Widen(options.error_title).c_str(), MB_OK | MB_ICONERROR);
 }
 
 FormWindow *Win32WindowSystem::Impl::Find(const ui::Form &form) const {
@@ -136,7 +160,7 @@ LRESULT Win32WindowSystem::Impl::Paint(FormWindow &fw) {
 }
 
 LRESULT Win32WindowSystem::Impl::DpiChanged(FormWindow &fw, WPARAM wp, LPARAM lp) {
-    fw.dpi = HIWORD(wp);
+    fw.monitor_dpi = HIWORD(wp);
     auto *r = reinterpret_cast<RECT *>(lp);
     SetWindowPos(fw.hwnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
@@ -197,10 +221,12 @@ Win32WindowSystem::Win32WindowSystem(WindowSystemOptions options)
     : impl_(std::make_unique<Impl>()) {
     impl_->options = std::move(options);
     impl_->window_class = Widen(impl_->options.window_class);
+    Systems().push_back(impl_.get());
 }
 
 Win32WindowSystem::~Win32WindowSystem() {
     impl_->DestroyAll();
+    std::erase(Systems(), impl_.get());
 }
 
 void Win32WindowSystem::Show(ui::Form &form) {

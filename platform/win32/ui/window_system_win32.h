@@ -62,4 +62,11 @@ class Win32WindowSystem : public ui::WindowSystem {
     std::unique_ptr<Impl> impl_;
 };
 
+// The window the program's message boxes and file dialogs belong to: the
+// foremost open form that takes input (a modal form rather than its disabled
+// owner), 0 while no form is open. Not the active window: that is null while
+// the user works in another program, and an unowned box can then hide behind
+// other windows while the program's window stays clickable.
+std::uintptr_t DialogOwner();
+
 } // namespace tf::win32
