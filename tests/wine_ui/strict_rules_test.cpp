@@ -81,7 +81,8 @@ class DialogOwnerRule : public ::testing::Test {
         request.save = true;
         dialogs->Show(request);
         const HWND button = Hwnd(ws.ControlHandle(form.Fail));
-        SendMessageW(Hwnd(ws.Handle(form)), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+        SendMessageW(Hwnd(ws.Handle(form)), WM_COMMAND,
+                     MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
                      reinterpret_cast<LPARAM>(button));
     }
 
@@ -136,8 +137,8 @@ BOOL WINAPI SmallMonitorInfoW(HMONITOR monitor, LPMONITORINFO info) {
 class WindowPlacement : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        ASSERT_TRUE(strict::Patch("USER32.dll", "GetMonitorInfoW", &SmallMonitorInfoW,
-                                  real_monitor_info));
+        ASSERT_TRUE(
+            strict::Patch("USER32.dll", "GetMonitorInfoW", &SmallMonitorInfoW, real_monitor_info));
     }
     ~WindowPlacement() override {
         ws.Unload(info);
@@ -208,28 +209,18 @@ class SlowVolumeRule : public ::testing::Test {
   protected:
     static constexpr unsigned kDelayMs = 3000;
     static void SetUpTestSuite() {
-        const std::filesystem::path base = std::filesystem::temp_directory_path() / "tf_slow";
+        // Host folders in the build tree (the build folder is a host path;
+        // Wine shows the host's root as Z:).
+        const std::string host = TF_BINARY_DIR "/tests/wine_ui/slow_drives";
         for (const char *name : {"net", "cd"})
-            std::filesystem::create_directories(base / name);
-        // The host folders behind the letters, through Wine's view of the host.
-        const std::string host = HostPath(base);
-        ready = !host.empty() && testing::DefineWineDrive(L'n', host + "/net", DRIVE_REMOTE) &&
+            std::filesystem::create_directories("Z:" + host + "/" + name);
+        ready = testing::DefineWineDrive(L'n', host + "/net", DRIVE_REMOTE) &&
                 testing::DefineWineDrive(L'o', host + "/cd", DRIVE_CDROM);
         ASSERT_TRUE(strict::EnforceSlowVolumes(kDelayMs));
     }
     static void TearDownTestSuite() {
         for (wchar_t letter : {L'n', L'o'})
             testing::DefineWineDrive(letter, "", DRIVE_NO_ROOT_DIR);
-    }
-    // Z:\tmp\x -> /tmp/x; empty when the folder is not on Wine's host drive.
-    static std::string HostPath(const std::filesystem::path &p) {
-        std::string s = std::filesystem::absolute(p).string();
-        if (s.size() < 3 || (s[0] != 'Z' && s[0] != 'z') || s[1] != ':')
-            return "";
-        s = s.substr(2);
-        for (char &c : s)
-            c = c == '\\' ? '/' : c;
-        return s;
     }
     static inline bool ready = false;
 

@@ -52,8 +52,8 @@ DWORD WINAPI ForeignThread(void *param) {
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"TfStrictForeignWindow";
     RegisterClassW(&wc);
-    start->window = CreateWindowExW(0, wc.lpszClassName, L"Another program", WS_OVERLAPPEDWINDOW,
-                                    0, 0, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
+    start->window = CreateWindowExW(0, wc.lpszClassName, L"Another program", WS_OVERLAPPEDWINDOW, 0,
+                                    0, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
     if (start->window) {
         ShowWindow(start->window, SW_SHOW);
         SetForegroundWindow(start->window);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <initializer_list>
 
 namespace tf::testing::strict {
 namespace {
@@ -30,8 +31,8 @@ FARPROC WINAPI LegacyGetProcAddress(HMODULE module, LPCSTR name) {
     // An ordinal is a small number in place of a name.
     const bool by_name = reinterpret_cast<ULONG_PTR>(name) > 0xFFFF;
     if (by_name && module == GetModuleHandleW(L"kernel32.dll"))
-        for (const char *missing : {"AddDllDirectory", "SetDefaultDllDirectories",
-                                    "RemoveDllDirectory"})
+        for (const char *missing :
+             {"AddDllDirectory", "SetDefaultDllDirectories", "RemoveDllDirectory"})
             if (std::strcmp(name, missing) == 0) {
                 SetLastError(ERROR_PROC_NOT_FOUND);
                 return nullptr;

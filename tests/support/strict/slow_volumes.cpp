@@ -15,8 +15,8 @@ using VolumeInformationFn = BOOL(WINAPI *)(LPCWSTR, LPWSTR, DWORD, LPDWORD, LPDW
 using AttributesFn = DWORD(WINAPI *)(LPCWSTR);
 using AttributesExFn = BOOL(WINAPI *)(LPCWSTR, GET_FILEEX_INFO_LEVELS, LPVOID);
 using FreeSpaceFn = BOOL(WINAPI *)(LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
-using FindFirstFn = HANDLE(WINAPI *)(LPCWSTR, FINDEX_INFO_LEVELS, LPVOID, FINDEX_SEARCH_OPS,
-                                     LPVOID, DWORD);
+using FindFirstFn = HANDLE(WINAPI *)(LPCWSTR, FINDEX_INFO_LEVELS, LPVOID, FINDEX_SEARCH_OPS, LPVOID,
+                                     DWORD);
 using CreateFileFn = HANDLE(WINAPI *)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
                                       HANDLE);
 
@@ -91,8 +91,8 @@ HANDLE WINAPI SlowCreateFileW(LPCWSTR name, DWORD access, DWORD share,
 bool EnforceSlowVolumes(unsigned milliseconds) {
     delay_ms = milliseconds;
     static const bool done = [] {
-        const bool volume = Patch("KERNEL32.dll", "GetVolumeInformationW", &SlowVolumeInformationW,
-                                  real_volume);
+        const bool volume =
+            Patch("KERNEL32.dll", "GetVolumeInformationW", &SlowVolumeInformationW, real_volume);
         Patch("KERNEL32.dll", "GetFileAttributesW", &SlowGetFileAttributesW, real_attributes);
         Patch("KERNEL32.dll", "GetFileAttributesExW", &SlowGetFileAttributesExW,
               real_attributes_ex);
