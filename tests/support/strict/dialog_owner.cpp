@@ -11,11 +11,9 @@ namespace {
 
 using MessageBoxWFn = int(WINAPI *)(HWND, LPCWSTR, LPCWSTR, UINT);
 using FileNameFn = BOOL(WINAPI *)(LPOPENFILENAMEW);
-using ActiveWindowFn = HWND(WINAPI *)();
 
 MessageBoxWFn real_box = nullptr;
 FileNameFn real_open = nullptr, real_save = nullptr;
-ActiveWindowFn real_active = nullptr;
 
 int WINAPI RecordedMessageBoxW(HWND owner, LPCWSTR, LPCWSTR, UINT) {
     DialogOwnersSeen().push_back(reinterpret_cast<std::uintptr_t>(owner));
@@ -25,15 +23,6 @@ int WINAPI RecordedMessageBoxW(HWND owner, LPCWSTR, LPCWSTR, UINT) {
 BOOL WINAPI RecordedFileName(LPOPENFILENAMEW ofn) {
     DialogOwnersSeen().push_back(reinterpret_cast<std::uintptr_t>(ofn ? ofn->hwndOwner : nullptr));
     return FALSE; // as if cancelled: CommDlgExtendedError() is then 0
-}
-
-// The active window belongs to the thread whose window is in front; any
-// other thread has none.
-HWND WINAPI ThreadActiveWindow() {
-    const HWND front = GetForegroundWindow();
-    if (front && GetWindowThreadProcessId(front, nullptr) != GetCurrentThreadId())
-        return nullptr;
-    return real_active();
 }
 
 LRESULT CALLBACK PlainProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
@@ -79,7 +68,6 @@ std::vector<std::uintptr_t> &DialogOwnersSeen() {
 bool EnforceDialogOwners() {
     static const bool done =
         Patch("USER32.dll", "MessageBoxW", &RecordedMessageBoxW, real_box) &
-        Patch("USER32.dll", "GetActiveWindow", &ThreadActiveWindow, real_active) &
         Patch("COMDLG32.dll", "GetOpenFileNameW", &RecordedFileName, real_open) &
         Patch("COMDLG32.dll", "GetSaveFileNameW", &RecordedFileName, real_save);
     return done;

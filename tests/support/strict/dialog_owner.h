@@ -1,11 +1,12 @@
 #pragma once
 // Boxes and dialogs shown while another program is in front: the user has
-// switched away during a long step. Windows then gives the program's thread
-// no active window (GetActiveWindow is null; Wine may still name the old one),
-// and a box given no owner can open behind other windows while the program's
-// own window stays clickable. Under this rule every MessageBoxW,
+// switched away during a long step. The program's thread then has no active
+// window (GetActiveWindow is null, under Wine 8 as on Windows), and a box
+// given no owner can open behind other windows while the program's own
+// window stays clickable. Under this rule every MessageBoxW,
 // GetOpenFileNameW and GetSaveFileNameW returns at once (IDOK, or a
-// cancelled dialog) and records the owner window it was handed.
+// cancelled dialog) and records the owner window it was handed, so a test
+// can ask for them without a user to answer.
 
 #include <cstdint>
 #include <vector>
