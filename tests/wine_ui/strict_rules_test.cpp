@@ -1,7 +1,8 @@
 // The window layer and the drive list under rules real Windows keeps and Wine
 // does not: boxes shown while another program is in front, network and
-// optical drives that take seconds to answer, Windows 7 without the loader
-// update; and windows placed on a monitor too small for them.
+// optical drives that take seconds to answer, Windows 7 SP1 without updates
+// (its DPI and loader fallbacks); and windows placed on a monitor too small
+// for them.
 #include "app/shell/projekt.h"
 #include "platform/fake/fake_audio_preparation.h"
 #include "platform/fake/fake_file_system.h"
@@ -11,8 +12,8 @@
 #include "platform/win32/ui/window_system_win32.h"
 #include "support/strict/dialog_owner.h"
 #include "support/strict/import_patch.h"
-#include "support/strict/legacy_loader.h"
 #include "support/strict/slow_volumes.h"
+#include "support/strict/windows7_system.h"
 #include "support/wine_drive.h"
 #include "wine_ui/win32_probe.h"
 
@@ -29,6 +30,15 @@ namespace tf {
 namespace {
 
 namespace strict = testing::strict;
+
+// The whole program runs as on Windows 7 SP1 without updates: the window
+// layer's DPI lookups and the library's loading take their fallbacks.
+class Windows7 : public ::testing::Environment {
+  public:
+    void SetUp() override { ASSERT_TRUE(strict::EnforceWindows7System()); }
+};
+[[maybe_unused]] ::testing::Environment *const kWindows7 =
+    ::testing::AddGlobalTestEnvironment(new Windows7);
 
 class PlainForm : public ui::Form {
   public:
@@ -259,8 +269,7 @@ TEST_F(SlowVolumeRule, TheTimerTickNeverWaitsOnNetworkOrOpticalDrives) {
 
 // --- Windows 7 without the loader update -----------------------------------------------------
 
-TEST(LoaderWithoutSearchFlags, TheConversionLibraryStillLoadsFromTheProgramsFolder) {
-    ASSERT_TRUE(strict::EnforceLoaderWithoutSearchFlags());
+TEST(Windows7System, TheConversionLibraryLoadsFromTheProgramsFolderWithoutTheSearchFlags) {
     // The build puts a copy of the library beside this program.
     EXPECT_EQ(win32::MakeConversionLibrary()->Load(), ConversionLibrary::LoadResult::Ok);
 }
