@@ -15,7 +15,9 @@ namespace tf::testing {
 namespace {
 
 // Polish, German, a dash and a Euro: outside any single code page but UTF-8.
-const std::string kName = "\xC5\x81\xC3\xB3" "d\xC5\xBA \xE2\x80\x93 Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC";
+const std::string kName = "\xC5\x81\xC3\xB3"
+                          "d\xC5\xBA \xE2\x80\x93 Gr\xC3\xBC\xC3\x9F"
+                          "e \xE2\x82\xAC";
 
 class Utf8CodePage : public StrictFilesTest {
   protected:
@@ -33,7 +35,8 @@ TEST_F(Utf8CodePage, ANameCrossesUnchangedAndNothingIsCalledLosslessThatWasLost)
     EXPECT_EQ(AnsiToUtf8(kName), kName);
     // Bytes that are no UTF-8 cannot cross as they are.
     lossless = true;
-    EXPECT_NE(Utf8ToAnsi("a\xFF" "b", &lossless), "a\xFF" "b");
+    const std::string not_utf8 = "a\xFF";
+    EXPECT_NE(Utf8ToAnsi(not_utf8, &lossless), not_utf8);
     EXPECT_FALSE(lossless);
     EXPECT_EQ(strict::RefusedConversions(), 0) << "a conversion broke UTF-8's flag rules";
 }
@@ -69,9 +72,8 @@ TEST_F(Utf8CodePage, TheConversionGetsItsFourStrings) {
     window.w.Ziel_Projekt_txt.set_text(project);
     window.w.Projektname_txt.set_text("Show");
     window.w.OK_Button_Click();
-    ASSERT_EQ(window.library.calls.size(), 1u) << (window.msg.calls.empty()
-                                                       ? ""
-                                                       : window.msg.calls.back().text);
+    ASSERT_EQ(window.library.calls.size(), 1u)
+        << (window.msg.calls.empty() ? "" : window.msg.calls.back().text);
     EXPECT_EQ(window.library.calls[0].source, wave);
     EXPECT_EQ(window.library.calls[0].target, project);
     EXPECT_EQ(window.library.calls[0].name, "Show" + std::string(26, ' '));
@@ -92,7 +94,8 @@ TEST_F(Utf8CodePage, TheShortcutNamesTheProgram) {
     ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
                                            IID_IShellLinkA, reinterpret_cast<void **>(&link))));
     IPersistFile *file = nullptr;
-    ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file))));
+    ASSERT_TRUE(
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file))));
     ASSERT_TRUE(SUCCEEDED(file->Load(L"s:\\strict\\link.lnk", STGM_READ)));
     char text[1024] = {};
     EXPECT_TRUE(SUCCEEDED(link->GetDescription(text, sizeof text)));

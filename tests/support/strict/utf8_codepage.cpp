@@ -61,8 +61,8 @@ bool EnforceUtf8CodePage() {
         // GetOEMCP; the conversions are what every caller meets.
         Patch("KERNEL32.dll", "GetACP", &Utf8Acp, real_acp);
         Patch("KERNEL32.dll", "GetOEMCP", &Utf8Acp, real_oemcp);
-        bool all = Patch("KERNEL32.dll", "MultiByteToWideChar", &Utf8MultiByteToWideChar,
-                         real_to_wide);
+        bool all =
+            Patch("KERNEL32.dll", "MultiByteToWideChar", &Utf8MultiByteToWideChar, real_to_wide);
         all = Patch("KERNEL32.dll", "WideCharToMultiByte", &Utf8WideCharToMultiByte,
                     real_from_wide) &&
               all;
