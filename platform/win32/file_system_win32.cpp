@@ -14,6 +14,9 @@
 #include <cwctype>
 #include <vector>
 
+// After wide.h, which takes back the macros that would rename the members.
+#include "library/retry_held.h"
+
 namespace tf::win32 {
 namespace {
 
@@ -181,7 +184,7 @@ class Deleter {
             return false;
         const std::wstring w = Widen(path);
         ClearReadOnly(w, attributes);
-        if (!DeleteFileW(w.c_str()))
+        if (!retry_while_held([&] { return DeleteFileW(w.c_str()); }))
             Fail(what_, path);
         return true;
     }
@@ -527,7 +530,7 @@ class Win32FileSystem : public FileSystem {
             Fail("CopyFile", to);
         if (const DWORD err = CopyBytes(in.get(), out.get()); err != ERROR_SUCCESS) {
             out.reset();
-            DeleteFileW(wto.c_str());
+            retry_while_held([&] { return DeleteFileW(wto.c_str()); });
             Fail("CopyFile", source + "' -> '" + to, err);
         }
         // Like an ordinary copy: the target keeps the source's date and attributes.
@@ -559,8 +562,11 @@ class Win32FileSystem : public FileSystem {
     void MoveFile(const std::string &from, const std::string &to) override {
         RefuseReadOnly(to, "MoveFile");
         QuietMediaErrors quiet;
-        if (!MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+        const std::wstring wfrom = Widen(from), wto = Widen(to);
+        if (!retry_while_held([&] {
+                return MoveFileExW(wfrom.c_str(), wto.c_str(),
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+            }))
             Fail("MoveFile", from + "' -> '" + to);
     }
 
