@@ -33,10 +33,13 @@ TEST_F(UnbufferedReadBack, TheRuleRefusesWhatWindowsRefuses) {
     OVERLAPPED at{};
     at.Offset = 512;
     EXPECT_FALSE(ReadFile(h, buffer, kStrictSectorBytes, &got, &at));
-    // A pointer moved off a boundary is refused at the read, as on Windows.
-    SetFilePointer(h, 100, nullptr, FILE_BEGIN);
-    EXPECT_FALSE(ReadFile(h, buffer, kStrictSectorBytes, &got, nullptr));
-    SetFilePointer(h, 2 * kStrictSectorBytes, nullptr, FILE_BEGIN);
+    // The pointer cannot be moved off a boundary either, and stays put.
+    LARGE_INTEGER to{}, at_now{};
+    to.QuadPart = 2 * kStrictSectorBytes;
+    ASSERT_TRUE(SetFilePointerEx(h, to, nullptr, FILE_BEGIN));
+    to.QuadPart = 100;
+    EXPECT_FALSE(SetFilePointerEx(h, to, &at_now, FILE_CURRENT));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     EXPECT_TRUE(ReadFile(h, buffer, 2 * kStrictSectorBytes, &got, nullptr));
     EXPECT_EQ(got, kStrictSectorBytes) << "the end of the file cuts the read short";
     CloseHandle(h);

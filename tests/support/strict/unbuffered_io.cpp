@@ -17,11 +17,17 @@ using CreateFileWFn = HANDLE(WINAPI *)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBU
 using ReadFileFn = BOOL(WINAPI *)(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
 using WriteFileFn = BOOL(WINAPI *)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
 using CloseHandleFn = BOOL(WINAPI *)(HANDLE);
+using SetFilePointerExFn = BOOL(WINAPI *)(HANDLE, LARGE_INTEGER, PLARGE_INTEGER, DWORD);
+using SetFilePointerFn = DWORD(WINAPI *)(HANDLE, LONG, PLONG, DWORD);
 
 CreateFileWFn real_create = nullptr;
 ReadFileFn real_read = nullptr;
 WriteFileFn real_write = nullptr;
 CloseHandleFn real_close = nullptr;
+// The layer asks where a handle stands through the system's own function,
+// whatever the program's import of it points at.
+SetFilePointerExFn real_seek_ex = &SetFilePointerEx;
+SetFilePointerFn real_seek = nullptr;
 
 std::mutex lock;
 std::set<HANDLE> &Unbuffered() {
@@ -46,7 +52,7 @@ bool StartsAligned(HANDLE h, const OVERLAPPED *overlapped) {
         return Aligned((static_cast<std::uint64_t>(overlapped->OffsetHigh) << 32) |
                        overlapped->Offset);
     LARGE_INTEGER zero{}, position{};
-    if (!SetFilePointerEx(h, zero, &position, FILE_CURRENT))
+    if (!real_seek_ex(h, zero, &position, FILE_CURRENT))
         return true; // not a seeking device: the rule does not apply
     return Aligned(static_cast<std::uint64_t>(position.QuadPart));
 }
@@ -96,6 +102,49 @@ BOOL WINAPI StrictWriteFile(HANDLE h, LPCVOID buffer, DWORD length, LPDWORD done
     return real_write(h, buffer, length, done, overlapped);
 }
 
+// Windows refuses to move the pointer of an unbuffered handle off a sector
+// boundary (SetFilePointer(Ex): ERROR_INVALID_PARAMETER); it stays where it was.
+template <class Move> bool MovedAligned(HANDLE h, Move move) {
+    LARGE_INTEGER zero{}, before{}, after{};
+    if (!IsUnbuffered(h) || !real_seek_ex(h, zero, &before, FILE_CURRENT))
+        return move();
+    if (!move())
+        return false;
+    if (real_seek_ex(h, zero, &after, FILE_CURRENT) &&
+        !Aligned(static_cast<std::uint64_t>(after.QuadPart))) {
+        real_seek_ex(h, before, nullptr, FILE_BEGIN);
+        ++refused;
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    return true;
+}
+
+BOOL WINAPI StrictSetFilePointerEx(HANDLE h, LARGE_INTEGER distance, PLARGE_INTEGER moved_to,
+                                   DWORD method) {
+    LARGE_INTEGER result{};
+    if (!MovedAligned(h, [&] { return real_seek_ex(h, distance, &result, method) != 0; }))
+        return FALSE;
+    if (moved_to)
+        *moved_to = result;
+    return TRUE;
+}
+
+DWORD WINAPI StrictSetFilePointer(HANDLE h, LONG distance, PLONG distance_high, DWORD method) {
+    DWORD low = INVALID_SET_FILE_POINTER;
+    LONG high = distance_high ? *distance_high : 0;
+    const bool moved = MovedAligned(h, [&] {
+        SetLastError(NO_ERROR); // a low part of all ones is a position too
+        low = real_seek(h, distance, distance_high ? &high : nullptr, method);
+        return low != INVALID_SET_FILE_POINTER || GetLastError() == NO_ERROR;
+    });
+    if (!moved)
+        return INVALID_SET_FILE_POINTER;
+    if (distance_high)
+        *distance_high = high;
+    return low;
+}
+
 BOOL WINAPI StrictCloseHandle(HANDLE h) {
     {
         std::lock_guard<std::mutex> guard(lock);
@@ -113,6 +162,9 @@ bool EnforceUnbufferedAlignment() {
         all = Patch("KERNEL32.dll", "ReadFile", &StrictReadFile, real_read) && all;
         all = Patch("KERNEL32.dll", "WriteFile", &StrictWriteFile, real_write) && all;
         all = Patch("KERNEL32.dll", "CloseHandle", &StrictCloseHandle, real_close) && all;
+        // Moving the pointer is checked where the program moves it at all.
+        Patch("KERNEL32.dll", "SetFilePointerEx", &StrictSetFilePointerEx, real_seek_ex);
+        Patch("KERNEL32.dll", "SetFilePointer", &StrictSetFilePointer, real_seek);
         return all;
     }();
     return enforced;

@@ -3,7 +3,9 @@
 // FILE_FLAG_NO_BUFFERING, every ReadFile and WriteFile must start at a file
 // offset, ask for a length and use a buffer address that are multiples of the
 // sector size, else the call fails with ERROR_INVALID_PARAMETER ("File
-// Buffering" in the Win32 file I/O documentation). Wine does not check. The
+// Buffering" in the Win32 file I/O documentation), and SetFilePointer(Ex)
+// fails the same way for a position off a sector boundary, leaving the
+// pointer where it was. Wine does not check. The
 // layer takes 4096, which covers 512-byte and 4Kn media alike.
 
 #include <cstddef>
