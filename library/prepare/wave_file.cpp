@@ -1,6 +1,7 @@
 #include "library/prepare/wave_file.h"
 
 #include "library/file_system.h"
+#include "library/retry_held.h"
 
 #include <array>
 #include <cerrno>
@@ -49,13 +50,15 @@ File create_new(const std::string &path) {
 }
 
 bool remove_file(const std::string &path) {
-    return DeleteFileW(widen(path).c_str()) != 0;
+    const std::wstring w = widen(path);
+    return retry_while_held([&] { return DeleteFileW(w.c_str()); });
 }
 
 enum class Move { Done, Exists, Failed };
 
 Move move_no_replace(const std::string &from, const std::string &to) {
-    if (MoveFileExW(widen(from).c_str(), widen(to).c_str(), 0)) {
+    const std::wstring wfrom = widen(from), wto = widen(to);
+    if (retry_while_held([&] { return MoveFileExW(wfrom.c_str(), wto.c_str(), 0); })) {
         return Move::Done;
     }
     const DWORD error = GetLastError();

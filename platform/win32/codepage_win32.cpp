@@ -73,12 +73,20 @@ namespace tf {
 std::string Utf8ToAnsi(const std::string &utf8, bool *lossless, char replacement) {
     bool valid = true;
     const std::wstring wide = win32::ToWide(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, &valid);
-    // No best fit: "ł" must not quietly become "l" in a path.
     BOOL used_default = FALSE;
-    const char def[2] = {replacement, 0};
-    std::string out = win32::FromWide(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, def, &used_default);
+    std::string out;
+    if (GetACP() == CP_UTF8) {
+        // The system option "Use Unicode UTF-8": the conversion takes neither
+        // flags nor a default character there, and every character has bytes.
+        out = win32::FromWide(CP_ACP, 0, wide, nullptr, nullptr);
+    } else {
+        // No best fit: "ł" must not quietly become "l" in a path.
+        const char def[2] = {replacement, 0};
+        out = win32::FromWide(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, def, &used_default);
+    }
+    // A conversion that failed gives nothing, and nothing is no name.
     if (lossless)
-        *lossless = valid && !used_default;
+        *lossless = valid && !used_default && out.empty() == utf8.empty();
     return out;
 }
 

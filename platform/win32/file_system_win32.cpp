@@ -14,6 +14,9 @@
 #include <cwctype>
 #include <vector>
 
+// After wide.h, which takes back the macros that would rename the members.
+#include "library/retry_held.h"
+
 namespace tf::win32 {
 namespace {
 
@@ -181,7 +184,7 @@ class Deleter {
             return false;
         const std::wstring w = Widen(path);
         ClearReadOnly(w, attributes);
-        if (!DeleteFileW(w.c_str()))
+        if (!retry_while_held([&] { return DeleteFileW(w.c_str()); }))
             Fail(what_, path);
         return true;
     }
@@ -311,19 +314,33 @@ UniqueHandle OpenForReadBack(const std::string &path, bool &unbuffered) {
     return h;
 }
 
-// Reads up to buffer.size bytes; fewer only at the end.
-DWORD ReadChunk(HANDLE h, AlignedBuffer &buffer, const std::string &path) {
+// Unbuffered reads must start, end and land on sector boundaries; 4096
+// covers 512-byte and 4Kn media alike.
+constexpr DWORD kSectorBytes = 4096;
+
+// Reads the next `wanted` bytes (at most buffer.size); fewer only when the
+// file ends early. An unbuffered handle is asked for whole sectors only: the
+// file's end cuts the last one short, and a short read off a sector boundary
+// is that end, never a place to read on from.
+DWORD ReadChunk(HANDLE h, bool unbuffered, AlignedBuffer &buffer, DWORD wanted,
+                const std::string &path) {
     DWORD total = 0;
-    while (total < buffer.size) {
+    while (total < wanted) {
+        DWORD ask = wanted - total;
+        if (unbuffered) {
+            if (total % kSectorBytes != 0)
+                break;
+            ask = (ask + kSectorBytes - 1) / kSectorBytes * kSectorBytes;
+        }
         DWORD got = 0;
-        if (!ReadFile(h, buffer.data + total, static_cast<DWORD>(buffer.size - total), &got,
-                      nullptr))
+        if (!ReadFile(h, buffer.data + total, ask, &got, nullptr))
             Fail("FilesEqual", path);
         if (got == 0)
             break;
         total += got;
     }
-    return total;
+    // A file grown since its size was taken shows more; what counts is the size.
+    return total < wanted ? total : wanted;
 }
 
 std::uint64_t SizeOf(HANDLE h, const std::string &path) {
@@ -517,7 +534,7 @@ class Win32FileSystem : public FileSystem {
             Fail("CopyFile", to);
         if (const DWORD err = CopyBytes(in.get(), out.get()); err != ERROR_SUCCESS) {
             out.reset();
-            DeleteFileW(wto.c_str());
+            retry_while_held([&] { return DeleteFileW(wto.c_str()); });
             Fail("CopyFile", source + "' -> '" + to, err);
         }
         // Like an ordinary copy: the target keeps the source's date and attributes.
@@ -531,24 +548,29 @@ class Win32FileSystem : public FileSystem {
         bool unbuffered_a = false, unbuffered_b = false;
         UniqueHandle ha = OpenForReadBack(a, unbuffered_a);
         UniqueHandle hb = OpenForReadBack(b, unbuffered_b);
-        if (SizeOf(ha.get(), a) != SizeOf(hb.get(), b))
+        std::uint64_t left = SizeOf(ha.get(), a);
+        if (left != SizeOf(hb.get(), b))
             return false;
         AlignedBuffer ba(1 << 20), bb(1 << 20);
-        for (;;) {
-            const DWORD na = ReadChunk(ha.get(), ba, a);
-            const DWORD nb = ReadChunk(hb.get(), bb, b);
-            if (na != nb || std::memcmp(ba.data, bb.data, na) != 0)
+        while (left > 0) {
+            const DWORD wanted = static_cast<DWORD>(left < ba.size ? left : ba.size);
+            const DWORD na = ReadChunk(ha.get(), unbuffered_a, ba, wanted, a);
+            const DWORD nb = ReadChunk(hb.get(), unbuffered_b, bb, wanted, b);
+            if (na != wanted || nb != wanted || std::memcmp(ba.data, bb.data, wanted) != 0)
                 return false;
-            if (na < ba.size)
-                return true;
+            left -= wanted;
         }
+        return true;
     }
 
     void MoveFile(const std::string &from, const std::string &to) override {
         RefuseReadOnly(to, "MoveFile");
         QuietMediaErrors quiet;
-        if (!MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+        const std::wstring wfrom = Widen(from), wto = Widen(to);
+        if (!retry_while_held([&] {
+                return MoveFileExW(wfrom.c_str(), wto.c_str(),
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+            }))
             Fail("MoveFile", from + "' -> '" + to);
     }
 

@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 
+#include "support/strict/unbuffered_io.h"
 #include "support/wine_drive.h"
 
 namespace tf::testing {
@@ -30,6 +31,8 @@ class Win32Harness {
     // r: a card, s: a fixed disk, t: a reader without a card (its folder is
     // missing), u: network, v: CD-ROM; w: must not exist.
     static void SetUpDrives() {
+        // The contract is Windows' too: unbuffered reads keep its alignment.
+        strict::EnforceUnbufferedAlignment();
         const std::string dir = Dir();
         if (dir.empty())
             return;
