@@ -2,8 +2,10 @@
 // shows it and runs the program until its window closes.
 #include "app/shell/projekt.h"
 #include "platform/audio_preparation.h"
+#include "platform/steps.h"
 #include "platform/trace_log.h"
 #include "platform/win32/services_win32.h"
+#include "platform/win32/single_instance.h"
 #include "platform/win32/trace_sink_win32.h"
 #include "platform/win32/ui/window_system_win32.h"
 #include "platform/win32/wide.h"
@@ -43,8 +45,26 @@ bool HasSwitch(const std::vector<std::string> &arguments, const std::string &nam
     return false;
 }
 
+// A second start hands over its files with full paths: its current folder is
+// not the running copy's.
+std::vector<std::string> Absolute(tf::FileSystem &fs, std::vector<std::string> arguments) {
+    for (std::string &a : arguments)
+        if (!a.empty() && a[0] != '/')
+            tf::steps::Skippable("hand over: GetAbsolutePathName",
+                                 [&] { a = fs.GetAbsolutePathName(a); });
+    return arguments;
+}
+
 int RunProgram() {
     auto fs = tf::win32::MakeFileSystem();
+    auto paths = tf::win32::MakeAppPaths();
+    const std::vector<std::string> arguments = Arguments();
+    // Two windows of one folder would share its settings and could write one
+    // card at once: the running copy takes the files instead. One that is
+    // still starting is waited for; one that never shows a window is not.
+    tf::win32::SingleInstance instance(paths->ProgramFolder());
+    if (!instance.first() && instance.HandOver(Absolute(*fs, arguments), 10000))
+        return 0;
     auto msg = tf::win32::MakeMessageBoxes();
     auto dialogs = tf::win32::MakeFileDialogs();
     auto clock = tf::win32::MakeClock();
@@ -52,7 +72,6 @@ int RunProgram() {
     auto mci = tf::win32::MakeMci();
     auto cursor = tf::win32::MakeCursorApi();
     auto library = tf::win32::MakeConversionLibrary();
-    auto paths = tf::win32::MakeAppPaths();
     auto locale = tf::win32::MakeLocale();
     auto shell = tf::win32::MakeShellApi();
     auto audio = tf::MakeAudioPreparation();
@@ -61,7 +80,7 @@ int RunProgram() {
     options.handler_error_text = [&language_from] {
         return language_from ? language_from->UnexpectedErrorText() : std::string();
     };
-    options.window_class = "TrackforgeForm";
+    options.window_class = tf::win32::kProgramWindowClass;
     options.error_title = tf::kTitleApp;
     tf::win32::Win32WindowSystem windows(std::move(options));
 
@@ -69,7 +88,7 @@ int RunProgram() {
                                             *library, *paths, *locale, windows, *shell, *audio});
     language_from = &projekt;
     windows.Show(projekt);
-    const std::vector<std::string> arguments = Arguments();
+    instance.Announce(windows.Handle(projekt));
     if (HasSwitch(arguments, "/info"))
         PostMessageW(reinterpret_cast<HWND>(windows.ControlHandle(projekt.Info_Button)), BM_CLICK,
                      0, 0);

@@ -11,12 +11,15 @@ namespace tf {
 enum class MsgButtons { Ok, YesNo, YesNoCancel };
 enum class MsgIcon { None, Exclamation };
 enum class MsgAnswer { Ok, Yes, No, Cancel };
+// The button Enter presses: a question whose Yes destroys data makes No the default.
+enum class MsgDefault { First, Second };
 
 class MessageBoxes {
   public:
     virtual ~MessageBoxes() = default;
     virtual MsgAnswer Show(const std::string &text, MsgButtons buttons, MsgIcon icon,
-                           const std::string &title) = 0;
+                           const std::string &title,
+                           MsgDefault default_button = MsgDefault::First) = 0;
 };
 
 // Seconds since midnight, with fractions (the clock the waits use).

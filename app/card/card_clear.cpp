@@ -49,7 +49,9 @@ void Projekt::Karte_löschen_Click() {
         return;
     }
     const std::string question = Text(Msg::ClearCardQuestion, Upper(card));
-    if (s_.msg.Show(question, MsgButtons::YesNo, MsgIcon::None, kTitleCard) != MsgAnswer::Yes)
+    // Yes destroys the card's contents: the warning sign, and Enter answers No.
+    if (s_.msg.Show(question, MsgButtons::YesNo, MsgIcon::Exclamation, kTitleCard,
+                    MsgDefault::Second) != MsgAnswer::Yes)
         return;
 
     // The type is asked again now: the drive may have changed since it was chosen.

@@ -51,9 +51,14 @@ const char *DriveTypeText(const Projekt &w, int code) {
 } // namespace
 
 void Projekt::ShowDriveType() {
+    // No drive chosen yet is the normal state at start, not a failing query:
+    // the timer asks every five seconds, and the trace is for real failures.
+    const std::string entry = Drive1.drive();
+    if (entry.empty())
+        return;
     int code = 0;
     try {
-        code = s_.fs.DriveType(DriveOfEntry(Drive1.drive()));
+        code = s_.fs.DriveType(DriveOfEntry(entry));
     } catch (const FsError &e) {
         trace::Swallowed("ShowDriveType", e.what());
         return; // the box keeps what it showed

@@ -4,6 +4,8 @@
 #include "app/card/common.h"
 #include "app/shell/projekt.h"
 #include "library/name_rule.h"
+#include "library/project_format.h"
+#include "library/project_writer.h"
 #include "platform/codepage.h"
 #include "platform/steps.h"
 
@@ -57,6 +59,29 @@ std::optional<std::string> PathForLibrary(FileSystem &fs, const std::string &pat
 enum class RunOutcome { Completed, Failed, LibraryMissing, PathNotRepresentable };
 
 } // namespace
+
+Msg Projekt::Conversion_Fehlergrund(std::int32_t result, const std::string &source,
+                                    const std::string &target) {
+    switch (static_cast<Result>(result)) {
+    case Result::SourceNotOpened:
+        return source.empty() ? Msg::NoWaveChosen : Msg::WaveGone;
+    case Result::TargetNotCreated:
+        return Msg::TargetNotCreated;
+    case Result::IoError: {
+        // The library removed what it had written, so the drive shows the room
+        // the run had: too little for the whole project file means it filled up.
+        bool full = false;
+        steps::UntilFailure("OK_Button_Click: room after a failure", [&] {
+            const std::int64_t needed_kb =
+                ShowFolderSize(source) + static_cast<std::int64_t>(kFixedBytes / 1024);
+            full = ShowSpaceInfoDrive(target) < needed_kb;
+        });
+        return full ? Msg::TargetDiskFull : Msg::ConversionBroken;
+    }
+    default:
+        return Msg::LibraryFailed;
+    }
+}
 
 std::string Projekt::Real_Spaces(const std::string &name) const {
     return prepare_name(name, NameEncoding::Utf8);
@@ -115,22 +140,31 @@ void Projekt::OK_Button_Click() {
 
     InitAniCursor();
     RunOutcome outcome = RunOutcome::Failed;
+    std::int32_t result = 0;
     const auto source_ansi = PathForLibrary(s_.fs, source);
     const auto target_ansi = PathForLibrary(s_.fs, target);
-    if (!source_ansi || !target_ansi)
+    if (!source_ansi || !target_ansi) {
         outcome = RunOutcome::PathNotRepresentable;
-    else if (s_.library.Load() != ConversionLibrary::LoadResult::Ok)
+    } else if (s_.library.Load() != ConversionLibrary::LoadResult::Ok) {
         outcome = RunOutcome::LibraryMissing;
-    else if (s_.library.Projektdatei_erstellen(*source_ansi, *target_ansi, name, kProjectCode) ==
-             -4)
-        outcome = RunOutcome::Completed;
+    } else {
+        result = s_.library.Projektdatei_erstellen(*source_ansi, *target_ansi, name, kProjectCode);
+        if (result == static_cast<std::int32_t>(Result::Done))
+            outcome = RunOutcome::Completed;
+    }
     ExitAniCursor();
 
     Status_txt.set_text(Text(outcome == RunOutcome::Completed ? Msg::Completed : Msg::Error));
-    if (outcome == RunOutcome::LibraryMissing || outcome == RunOutcome::PathNotRepresentable)
-        s_.msg.Show(Text(outcome == RunOutcome::LibraryMissing ? Msg::LibraryMissing
-                                                               : Msg::PathNotRepresentable),
-                    MsgButtons::Ok, MsgIcon::Exclamation, kTitleApp);
+    // "Fehler" alone leaves the user guessing; the message says why.
+    std::string why;
+    if (outcome == RunOutcome::LibraryMissing)
+        why = Text(Msg::LibraryMissing);
+    else if (outcome == RunOutcome::PathNotRepresentable)
+        why = Text(Msg::PathNotRepresentable);
+    else if (outcome == RunOutcome::Failed)
+        why = Text(Conversion_Fehlergrund(result, source, target), std::to_string(result));
+    if (!why.empty())
+        s_.msg.Show(why, MsgButtons::Ok, MsgIcon::Exclamation, kTitleApp);
     s_.events.DoEvents();
 }
 

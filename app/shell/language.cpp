@@ -10,7 +10,9 @@ namespace tf {
 
 namespace {
 
-enum class Kind { Caption, ToolTip, DefaultName };
+// Name: what a screen reader says for a control whose face is a glyph, or a
+// box that has no label of its own beside it.
+enum class Kind { Caption, ToolTip, DefaultName, Name };
 using K = Kind;
 
 struct WindowText {
@@ -59,6 +61,15 @@ constexpr WindowText kTexts[] = {
     {"Command3", K::ToolTip, Msg::CloseTip},
     {"Info_Button", K::ToolTip, Msg::InfoTip},
     {"Drive_txt", K::ToolTip, Msg::DriveTypeTip},
+    {"Play_Button", K::Name, Msg::PlayName},
+    {"Pause_Button", K::Name, Msg::PauseName},
+    {"Stop_Button", K::Name, Msg::StopName},
+    {"Quell_Wave_txt", K::Name, Msg::WavePathTip},
+    {"Ziel_Projekt_txt", K::Name, Msg::ProjectPathTip},
+    {"Ziel_Projekt_txt_2", K::Name, Msg::CardProjectPathTip},
+    {"Drive_txt", K::Name, Msg::DriveTypeTip},
+    {"Dir1", K::Name, Msg::CardFoldersName},
+    {"File1", K::Name, Msg::CardFilesName},
 };
 
 // The default name each language replaces: German turns the English
@@ -104,6 +115,9 @@ void ApplyWindowTexts(Projekt &window, Language language) {
             break;
         case K::DefaultName:
             ReplaceDefaultName(control, language);
+            break;
+        case K::Name:
+            control.set_accessible_name(text);
             break;
         }
     }

@@ -38,6 +38,11 @@ enum class Msg {
     CloseTip,
     InfoTip,
     DriveTypeTip,
+    PlayName,
+    PauseName,
+    StopName,
+    CardFoldersName,
+    CardFilesName,
     // The about window.
     AboutCaption,
     AboutFor,
@@ -65,6 +70,12 @@ enum class Msg {
     LibraryMissing,
     PathNotRepresentable,
     WaveGone,
+    // Why a conversion ended in "Fehler".
+    NoWaveChosen,
+    TargetNotCreated,
+    TargetDiskFull,
+    ConversionBroken,
+    LibraryFailed, // %1: the library's result code
     // Drive types.
     DriveUnknown,
     DriveRemovable,

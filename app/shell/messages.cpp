@@ -57,6 +57,11 @@ constexpr Row kRows[] = {
     {Msg::CloseTip, {"Beendet den Trackforge", "Close Trackforge"}},
     {Msg::InfoTip, {"Info über Trackforge", "Info about Trackforge"}},
     {Msg::DriveTypeTip, {"Datenträger Typ", "Type of storage medium"}},
+    {Msg::PlayName, {"Abspielen", "Play"}},
+    {Msg::PauseName, {"Pause", "Pause"}},
+    {Msg::StopName, {"Stopp", "Stop"}},
+    {Msg::CardFoldersName, {"Ordner auf der CF-Karte", "Folders on the CF card"}},
+    {Msg::CardFilesName, {"Dateien auf der CF-Karte", "Files on the CF card"}},
 
     {Msg::AboutCaption, {"Info über Trackforge", "Info about Trackforge"}},
     {Msg::AboutFor, {"für", "for"}},
@@ -120,6 +125,26 @@ constexpr Row kRows[] = {
       "processed. Please choose another folder or file name."}},
     {Msg::WaveGone, {"Die Wave-Datei wurde nicht gefunden. Bitte wählen Sie sie erneut aus.",
                      "The wave file was not found. Please select it again."}},
+    {Msg::NoWaveChosen, {"Bitte wählen Sie zuerst eine Wave-Datei aus.", "Please select a wave file first."}},
+    {Msg::TargetNotCreated,
+     {"Die Project-Datei konnte in diesem Ordner nicht angelegt werden. Bitte wählen Sie einen "
+      "Ordner, in den Sie schreiben dürfen.",
+      "The project file could not be created in this folder. Please choose a folder you may "
+      "write to."}},
+    {Msg::TargetDiskFull,
+     {"Der Datenträger der Project-Datei ist voll. Bitte schaffen Sie Platz oder wählen Sie "
+      "einen anderen Speicherort.",
+      "The drive of the project file is full. Please make room or choose another location."}},
+    {Msg::ConversionBroken,
+     {"Beim Lesen der Wave-Datei oder beim Schreiben der Project-Datei ist ein Fehler "
+      "aufgetreten. Die unvollständige Project-Datei wurde entfernt.",
+      "Reading the wave file or writing the project file failed. The incomplete project file "
+      "has been removed."}},
+    {Msg::LibraryFailed,
+     {"Die Programmbibliothek \"Sonwerk_Projekt.dll\" meldet den Fehler %1. Die Project-Datei "
+      "ist nicht verwendbar.",
+      "The program library \"Sonwerk_Projekt.dll\" reports the error %1. The project file "
+      "cannot be used."}},
 
     {Msg::DriveUnknown, {"Unbekannter Datenträger", "Unknown storage medium"}},
     {Msg::DriveRemovable, {"Wechseldatenträger", "Removable disk drive"}},

@@ -190,6 +190,10 @@ void Projekt::Layout() {
 
     Deutsch.picture = &pictures::GermanFlag();
     Englisch.picture = &pictures::BritishFlag();
+    // Each language is named in itself, so that a user who reads neither
+    // the window's language nor its flags still finds their own.
+    Deutsch.set_accessible_name("Deutsch");
+    Englisch.set_accessible_name("English");
     Image1.picture = &pictures::CompactFlashCard();
     Image2.picture = &pictures::Loudspeaker();
     Quell_Wave_Button.picture = &pictures::OpenWave();

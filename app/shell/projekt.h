@@ -146,6 +146,9 @@ class Projekt : public ui::Form {
     void Ziel_Projekt_Button_Click();
     void OK_Button_Click();
     std::string Real_Spaces(const std::string &name) const;
+    // Why the library's `result` (not success) ended the run, as the user is told.
+    Msg Conversion_Fehlergrund(std::int32_t result, const std::string &source,
+                               const std::string &target);
     // A wave file chosen in the dialog, dropped on the window or named on the
     // command line: checked, offered for preparation when refused, and shown.
     void Wave_übernehmen(const std::string &Pfad);
@@ -154,6 +157,10 @@ class Projekt : public ui::Form {
     // A project file is taken for the card, anything else as the wave file.
     void Form_OLEDragDrop(const std::vector<std::string> &Dateien) override;
     void Befehlszeile(const std::vector<std::string> &Argumente);
+    // A later start in this program folder handed its command line over.
+    void Form_CommandLine(const std::vector<std::string> &Argumente) override {
+        Befehlszeile(Argumente);
+    }
 
     // Card (app/card). The size queries throw FsError when the drive does not answer.
     void Drive1_Change();

@@ -59,6 +59,8 @@ Trackforge_Info::Trackforge_Info(Projekt &owner) : ui::Form("Trackforge_Info"), 
     Beenden_Button.set_caption("OK");
     Beenden_Button.set_tooltip("EXIT");
     Beenden_Button.on_click = [this] { Beenden_Button_Click(); };
+    // Enter and Escape both close it; it opens with the focus on OK.
+    default_button = cancel_button = &Beenden_Button;
 }
 
 void Trackforge_Info::Form_Load() {

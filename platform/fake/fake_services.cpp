@@ -6,8 +6,8 @@
 namespace tf::fake {
 
 MsgAnswer ScriptedMessageBoxes::Show(const std::string &text, MsgButtons buttons, MsgIcon icon,
-                                     const std::string &title) {
-    calls.push_back({text, buttons, icon, title});
+                                     const std::string &title, MsgDefault default_button) {
+    calls.push_back({text, buttons, icon, title, default_button});
     if (on_show)
         on_show(calls.back());
     if (!answers.empty()) {

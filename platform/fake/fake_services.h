@@ -33,6 +33,7 @@ class ScriptedMessageBoxes : public MessageBoxes {
         MsgButtons buttons;
         MsgIcon icon;
         std::string title;
+        MsgDefault default_button = MsgDefault::First;
     };
     std::vector<Call> calls;
     // Answers in order; when empty, OK boxes answer Ok and the others
@@ -43,7 +44,8 @@ class ScriptedMessageBoxes : public MessageBoxes {
     std::function<void(const Call &)> on_show;
 
     MsgAnswer Show(const std::string &text, MsgButtons buttons, MsgIcon icon,
-                   const std::string &title) override;
+                   const std::string &title,
+                   MsgDefault default_button = MsgDefault::First) override;
     std::vector<std::string> Texts() const;
 };
 

@@ -31,7 +31,8 @@ enum class Prop {
     Style,
     Items,
     Path,
-    Picture
+    Picture,
+    AccessibleName
 };
 
 enum class Align { Left, Right, Center };
@@ -79,6 +80,12 @@ class Control {
         font_ = std::move(f);
         Notify(Prop::Font);
     }
+    // What a screen reader says for a control whose face is a picture or a
+    // glyph, or a box without a label of its own; empty: what it shows.
+    const std::string &accessible_name() const { return accessible_name_; }
+    void set_accessible_name(const std::string &n) {
+        SetAndNotify(accessible_name_, n, Prop::AccessibleName);
+    }
 
     Peer *peer() const { return peer_; }
     void set_peer(Peer *p) { peer_ = p; }
@@ -102,6 +109,7 @@ class Control {
     std::string tooltip_;
     Rect rect_;
     Font font_;
+    std::string accessible_name_;
     Peer *peer_ = nullptr;
 };
 
@@ -113,7 +121,9 @@ class Label : public Control {
     void set_caption(const std::string &c) { SetAndNotify(caption_, c, Prop::Caption); }
     Align alignment = Align::Left;
     bool transparent = false;
-    unsigned color = 0x000000; // 0xRRGGBB
+    // 0xRRGGBB, or kNoColor: the system's text colour, which follows the
+    // user's scheme (a designed black vanishes on a dark one).
+    Color color = kNoColor;
 
   private:
     std::string caption_;

@@ -63,6 +63,10 @@ class Form {
     // Files dragged from the desktop or Explorer may be dropped on the window;
     // they arrive at Form_OLEDragDrop as full paths.
     bool accepts_dropped_files = false;
+    // Enter presses the default button and Escape the cancel button, wherever
+    // the focus is; the default button has the focus when the window opens.
+    Button *default_button = nullptr;
+    Button *cancel_button = nullptr;
 
     // Controls in creation order (the order the window draws and tabs them).
     const std::vector<Control *> &controls() const { return controls_; }
@@ -71,6 +75,8 @@ class Form {
     virtual void Form_Activate() {}
     virtual void Form_Unload() {}
     virtual void Form_OLEDragDrop(const std::vector<std::string> & /*files*/) {}
+    // The command line of a later start of the program, handed to this window.
+    virtual void Form_CommandLine(const std::vector<std::string> & /*arguments*/) {}
 
     // Set by the window system while the form has a real window.
     FormPeer *peer_ = nullptr;

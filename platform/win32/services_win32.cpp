@@ -25,12 +25,14 @@ namespace {
 class Win32MessageBoxes : public MessageBoxes {
   public:
     MsgAnswer Show(const std::string &text, MsgButtons buttons, MsgIcon icon,
-                   const std::string &title) override {
+                   const std::string &title, MsgDefault default_button) override {
         UINT type = buttons == MsgButtons::YesNo         ? MB_YESNO
                     : buttons == MsgButtons::YesNoCancel ? MB_YESNOCANCEL
                                                          : MB_OK;
         if (icon == MsgIcon::Exclamation)
             type |= MB_ICONEXCLAMATION;
+        if (default_button == MsgDefault::Second)
+            type |= MB_DEFBUTTON2;
         const HWND owner = reinterpret_cast<HWND>(DialogOwner());
         switch (MessageBoxW(owner, Widen(text).c_str(), Widen(title).c_str(), type)) {
         case IDYES:

@@ -53,6 +53,9 @@ TEST_F(CardClear, QuestionNamesTheDriveInUpperCaseAndNoKeepsEverything) {
               "Sind Sie sicher, daß Sie alle Daten auf Laufwerk 'E:' löschen wollen ?");
     EXPECT_EQ(msg.calls[0].buttons, MsgButtons::YesNo);
     EXPECT_EQ(msg.calls[0].title, "NOVALUX");
+    // Enter must keep the data: No is the default, under the warning sign.
+    EXPECT_EQ(msg.calls[0].default_button, MsgDefault::Second);
+    EXPECT_EQ(msg.calls[0].icon, MsgIcon::Exclamation);
     English();
     W().Karte_löschen_Click();
     EXPECT_EQ(LastMessage(), "Are you sure to delete all data on drive 'E:'?");
@@ -86,16 +89,32 @@ TEST_F(CardClear, CardWithOnlyFoldersOrNothingIsFine) {
     EXPECT_FALSE(W().CF_Größe_txt.text().empty());
 }
 
-TEST_F(CardClear, DriveNotRemovableNowIsWarnedAndUntouched) {
-    fs.WriteFile("c:\\Windows\\win.ini", "x");
-    W().CF_Laufwerk = "c:"; // e.g. restored from the settings file without a test
-    msg.answers = {MsgAnswer::Yes};
-    W().Karte_löschen_Click();
-    ASSERT_EQ(msg.calls.size(), 2u);
-    EXPECT_EQ(msg.calls[1].text, "Das Laufwerk ist kein Wechseldatenträger!");
-    EXPECT_EQ(msg.calls[1].icon, MsgIcon::Exclamation);
-    EXPECT_TRUE(fs.FileExists("c:\\Windows\\win.ini"));
-    EXPECT_EQ(W().CF_Größe_txt.text(), "52.428.800 kByte");
+// Only a removable drive is cleared: every other kind the system reports, and
+// a code it may add later, is warned about and left as it is.
+TEST_F(CardClear, EveryDriveThatIsNotRemovableNowIsWarnedAndUntouched) {
+    const struct {
+        int type;
+        const char *kind;
+    } kinds[] = {{kDriveFixed, "fixed disk"},     {kDriveNetwork, "network drive"},
+                 {kDriveCdRom, "CD-ROM drive"},   {kDriveRamDisk, "RAM disk"},
+                 {kDriveUnknown, "unknown kind"}, {9, "a code beyond the table"}};
+    for (const auto &k : kinds) {
+        msg.calls.clear();
+        fs.drive("e:").type = k.type;
+        fs.WriteFile("e:\\show.kpf", "x");
+        fs.WriteFile("e:\\Archiv\\old.kpf", "x");
+        W().CF_Laufwerk = "e:"; // e.g. restored from the settings file without a test
+        W().CF_Größe_txt.set_text("");
+        msg.answers = {MsgAnswer::Yes};
+        W().Karte_löschen_Click();
+        ASSERT_EQ(msg.calls.size(), 2u) << k.kind;
+        EXPECT_EQ(msg.calls[1].text, "Das Laufwerk ist kein Wechseldatenträger!") << k.kind;
+        EXPECT_EQ(msg.calls[1].icon, MsgIcon::Exclamation) << k.kind;
+        EXPECT_TRUE(fs.FileExists("e:\\show.kpf")) << k.kind;
+        EXPECT_TRUE(fs.FileExists("e:\\Archiv\\old.kpf")) << k.kind;
+        EXPECT_EQ(W().CF_Größe_txt.text(), "1.000 kByte") << k.kind;
+    }
+    EXPECT_EQ(fs.CallCount("DeleteFile") + fs.CallCount("DeleteFolder"), 0);
 }
 
 TEST_F(CardClear, OnlyAPlainDriveNameIsCleared) {

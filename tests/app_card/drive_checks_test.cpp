@@ -1,8 +1,11 @@
 // Choosing the card drive and the drive and file queries in kB.
 
+#include "platform/trace_log.h"
 #include "support/main_window_fixture.h"
 
 #include <limits>
+#include <string_view>
+#include <vector>
 
 namespace tf {
 namespace {
@@ -159,6 +162,30 @@ TEST_F(DriveChecks, DriveTypeTextFollowsLanguageAndIgnoresFailures) {
     fs.drive("d:").type = 9;
     W().ShowDriveType();
     EXPECT_EQ(W().Drive_txt.text(), "");
+}
+
+std::vector<std::string> g_trace;
+void RecordTrace(std::string_view line) noexcept {
+    g_trace.emplace_back(line);
+}
+
+// The timer asks for the drive type every five seconds; with no drive chosen
+// yet that is no failure and leaves no trace line, while a drive that stops
+// answering still does.
+TEST_F(DriveChecks, NoDriveChosenIsNoFailureForTheTrace) {
+    fs.AddDrive("c:", kDriveFixed);
+    g_trace.clear();
+    const trace::Sink previous = trace::SetSink(RecordTrace);
+    W().Timer1_Timer();
+    W().Timer1_Timer();
+    const std::vector<std::string> idle = g_trace;
+    PickDrive("c:");
+    fs.FailNext("DriveType");
+    W().Timer1_Timer();
+    trace::SetSink(previous);
+    EXPECT_TRUE(idle.empty()) << idle.front();
+    EXPECT_EQ(g_trace.size(), 1u);
+    EXPECT_EQ(W().Drive_txt.text(), "HDD");
 }
 
 TEST_F(DriveChecks, KbCountsRoundHalvesToEven) {

@@ -115,13 +115,56 @@ TEST_F(ConversionRun, SuccessfulRunCallsTheLibraryInsideTheBusyBracket) {
     EXPECT_TRUE(msg.calls.empty());
 }
 
-TEST_F(ConversionRun, EveryOtherResultIsAnErrorAndTheLanguageIsReadAtEachText) {
+// No result but -4 is ever shown as done, and each one says why.
+TEST_F(ConversionRun, EveryOtherResultIsAnErrorWithItsReason) {
+    const struct {
+        std::int32_t code;
+        std::uint64_t free_kb; // on the target's drive
+        const char *message;
+    } results[] = {
+        {-1, 2000, "Die Wave-Datei wurde nicht gefunden. Bitte wählen Sie sie erneut aus."},
+        {-2, 2000,
+         "Die Project-Datei konnte in diesem Ordner nicht angelegt werden. Bitte "
+         "wählen Sie einen Ordner, in den Sie schreiben dürfen."},
+        {-3, 2000,
+         "Die Programmbibliothek \"Sonwerk_Projekt.dll\" meldet den Fehler -3. Die "
+         "Project-Datei ist nicht verwendbar."},
+        // The wave's 1541 kB and the project file's fixed 1369 kB do not fit in 2000 kB.
+        {-5, 2000,
+         "Der Datenträger der Project-Datei ist voll. Bitte schaffen Sie Platz oder "
+         "wählen Sie einen anderen Speicherort."},
+        {-5, 2910,
+         "Beim Lesen der Wave-Datei oder beim Schreiben der Project-Datei ist ein "
+         "Fehler aufgetreten. Die unvollständige Project-Datei wurde entfernt."},
+        {0, 2000,
+         "Die Programmbibliothek \"Sonwerk_Projekt.dll\" meldet den Fehler 0. Die "
+         "Project-Datei ist nicht verwendbar."},
+        {5, 2000,
+         "Die Programmbibliothek \"Sonwerk_Projekt.dll\" meldet den Fehler 5. Die "
+         "Project-Datei ist nicht verwendbar."},
+    };
     Prepare();
-    for (std::int32_t code : {-1, -2, -3, 0, 5}) {
-        library.return_code = code;
+    for (const auto &r : results) {
+        msg.calls.clear();
+        fs.drive("c:").available_bytes = r.free_kb * KiB;
+        library.return_code = r.code;
         W().OK_Button_Click();
-        EXPECT_EQ(W().Status_txt.text(), "Fehler") << code;
+        EXPECT_EQ(W().Status_txt.text(), "Fehler") << r.code;
+        ASSERT_EQ(msg.calls.size(), 1u) << r.code;
+        EXPECT_EQ(msg.calls[0].text, r.message) << r.code;
+        EXPECT_EQ(msg.calls[0].title, "Trackforge") << r.code;
+        EXPECT_FALSE(cursor.captured) << r.code;
     }
+    English();
+    library.return_code = -2;
+    W().OK_Button_Click();
+    EXPECT_EQ(W().Status_txt.text(), "Error");
+    EXPECT_EQ(LastMessage(), "The project file could not be created in this folder. Please "
+                             "choose a folder you may write to.");
+}
+
+TEST_F(ConversionRun, TheLanguageIsReadAtEachText) {
+    Prepare();
     library.return_code = -4;
     std::string status_during_call;
     library.on_call = [&](const auto &) {
@@ -131,10 +174,7 @@ TEST_F(ConversionRun, EveryOtherResultIsAnErrorAndTheLanguageIsReadAtEachText) {
     W().OK_Button_Click();
     EXPECT_EQ(status_during_call, "Projektdatei erstellen");
     EXPECT_EQ(W().Status_txt.text(), "Completed");
-    library.on_call = nullptr;
-    library.return_code = -2;
-    W().OK_Button_Click();
-    EXPECT_EQ(W().Status_txt.text(), "Error");
+    EXPECT_TRUE(msg.calls.empty());
 }
 
 TEST_F(ConversionRun, EmptyTargetStopsWithTheProgramTitledMessage) {
@@ -186,6 +226,7 @@ TEST_F(ConversionRun, WithoutWaveTheLibraryGetsAnEmptyPath) {
     ASSERT_EQ(library.calls.size(), 1u);
     EXPECT_EQ(library.calls[0].source, "");
     EXPECT_EQ(W().Status_txt.text(), "Fehler");
+    EXPECT_EQ(LastMessage(), "Bitte wählen Sie zuerst eine Wave-Datei aus.");
 }
 
 TEST_F(ConversionRun, MissingLibraryIsToldAndEndsInError) {

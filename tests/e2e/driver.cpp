@@ -479,9 +479,11 @@ struct Process {
     }
 };
 
-void Start(const std::wstring &program, Process &p) {
+void Start(const std::wstring &program, Process &p, const std::wstring &argument = L"") {
     const std::wstring folder = program.substr(0, program.find_last_of(L'\\'));
     std::wstring command = L"\"" + program + L"\"";
+    if (!argument.empty())
+        command += L" \"" + argument + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
     if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
@@ -618,6 +620,31 @@ void Convert(const Options &o) {
     Log("conversion took " + std::to_string(Elapsed() - start) + " s");
     Check(FileBytes(o.target) > 0,
           "project file written: " + std::to_string(FileBytes(o.target)) + " bytes");
+}
+
+// "Open with" on the project file while the program runs: the second start
+// hands it to the running window and ends; no second window appears.
+void SecondStart(const std::wstring &program, const Options &o) {
+    const DWORD first = g_pid;
+    Process second;
+    Start(program, second, o.target);
+    g_pid = first;
+    DWORD ended = WAIT_TIMEOUT;
+    WaitFor(
+        [&] {
+            ended = WaitForSingleObject(second.info.hProcess, 0);
+            return ended == WAIT_OBJECT_0;
+        },
+        30);
+    Check(ended == WAIT_OBJECT_0, "the second start ended by itself");
+    if (ended != WAIT_OBJECT_0) { // a second window of its own: take it away
+        TerminateProcess(second.info.hProcess, 3);
+        return;
+    }
+    DWORD code = 1;
+    GetExitCodeProcess(second.info.hProcess, &code);
+    Check(code == 0, "the second start's exit code " + std::to_string(code));
+    CheckTextBecomes(L"Ziel_Projekt_txt_2", o.target, 15);
 }
 
 // Index of the drive list's entry for `letter` ("C:"), -1 when it is not listed.
@@ -800,6 +827,7 @@ int Day(const Options &o) {
     TypeName(o);
     ChooseTarget(o);
     Convert(o);
+    SecondStart(program, o);
     RefuseFixedDrive();
     ChooseCard(o);
     ClearCard(o);

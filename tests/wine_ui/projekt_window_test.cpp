@@ -19,10 +19,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -110,7 +112,6 @@ TEST_F(ProjektWindowTest, WindowsShowGermanAndFollowTheFlagClicks) {
     EXPECT_EQ(WindowText(Main()), "Korvant NOVALUX" + std::string(46, ' ') + "V" TF_VERSION);
     EXPECT_EQ(WindowText(H(projekt.Label1)),
               "  Trackforge             für           Tarvolin  Audio ");
-    EXPECT_EQ(WindowText(H(projekt.Play_Button)), "4");
 
     test::Click(H(projekt.Englisch));
     EXPECT_EQ(WindowText(H(projekt.Label1)),
@@ -269,6 +270,186 @@ TEST_F(ProjektWindowTest, EachCopyKeepsItsOwnSettingsInTheUsersFolder) {
     std::error_code ec;
     fs::remove(shared, ec);
     fs::remove_all(own.parent_path(), ec);
+}
+
+// A key as the keyboard gives it to the focused control, through the window
+// system's own loop (where the dialog keys are handled).
+void Key(win32::Win32WindowSystem &ws, std::uintptr_t focus, WPARAM key) {
+    PostMessageW(reinterpret_cast<HWND>(focus), WM_KEYDOWN, key, 1);
+    PostMessageW(reinterpret_cast<HWND>(focus), WM_KEYUP, key, 0xC0000001);
+    ws.PumpPending();
+}
+
+std::uintptr_t Focus() {
+    return reinterpret_cast<std::uintptr_t>(GetFocus());
+}
+
+// Enter on a focused picture button and on a flag acts as Space would; the
+// real message box after it gives the focus back to the button that had it.
+TEST_F(ProjektWindowTest, EnterPressesTheFocusedButtonAndTheFocusComesBackAfterAMessage) {
+    auto boxes = win32::MakeMessageBoxes();
+    Projekt copy{ProjektServices{*files, *boxes, dialogs, *clock, *events, mci, cursor, library,
+                                 paths, locale, ws, shell, *audio}};
+    ws.Show(copy);
+    ASSERT_NE(Focus(), 0u) << "the window opened without a focused control";
+
+    SetFocus(reinterpret_cast<HWND>(ws.ControlHandle(copy.Quell_Wave_Button)));
+    Key(ws, ws.ControlHandle(copy.Quell_Wave_Button), VK_RETURN); // the dialog is cancelled
+    EXPECT_EQ(dialogs.requests.size(), 1u) << "Enter did not press the picture button";
+
+    SetFocus(reinterpret_cast<HWND>(ws.ControlHandle(copy.Englisch)));
+    Key(ws, ws.ControlHandle(copy.Englisch), VK_RETURN);
+    EXPECT_TRUE(copy.Englisch.value()) << "Enter did not select the flag";
+
+    // No drive chosen: the clear button answers with a message box.
+    const std::uintptr_t clear = ws.ControlHandle(copy.Karte_löschen);
+    SetFocus(reinterpret_cast<HWND>(clear));
+    bool answered = false;
+    test::Later(300, [&] {
+        const std::uintptr_t box = test::FindTopLevel("NOVALUX");
+        if (!box)
+            return;
+        answered = true;
+        test::PostClick(test::ChildWithText(box, "OK"));
+    });
+    Key(ws, clear, VK_RETURN);
+    EXPECT_TRUE(answered) << "no message box came up";
+    ws.PumpPending();
+    EXPECT_EQ(Focus(), clear) << "the focus did not come back to the clear button";
+    ws.Unload(copy);
+}
+
+// The about window opens with the focus on OK, and Escape closes it.
+TEST_F(ProjektWindowTest, AboutWindowOpensOnOkAndEscapeClosesIt) {
+    ws.Show(projekt);
+    std::uintptr_t ok = 0, focus = 0;
+    // Outlives the test: the fallback below may fire after it has ended.
+    auto left_open = std::make_shared<bool>(false);
+    test::Later(300, [&] {
+        const std::uintptr_t about = test::FindTopLevel("Info über Trackforge");
+        if (!about)
+            return;
+        ok = test::ChildWithText(about, "OK");
+        focus = Focus();
+        PostMessageW(reinterpret_cast<HWND>(focus), WM_KEYDOWN, VK_ESCAPE, 1);
+        // Should Escape not close it, the close box does, so the test ends either way.
+        test::Later(5000, [left_open, about] {
+            *left_open = IsWindow(reinterpret_cast<HWND>(about));
+            if (*left_open)
+                test::PostClose(about);
+        });
+    });
+    SetFocus(reinterpret_cast<HWND>(H(projekt.Info_Button)));
+    test::Click(H(projekt.Info_Button));
+    EXPECT_NE(ok, 0u) << "the about window did not open";
+    EXPECT_EQ(focus, ok) << "the about window opened without the focus on OK";
+    EXPECT_FALSE(*left_open) << "Escape did not close the about window";
+    EXPECT_EQ(Focus(), H(projekt.Info_Button)) << "the focus did not come back to Info";
+}
+
+// While the drive list is open the arrow keys only move its highlight; the
+// drive is taken, and checked, when the list closes on it with Enter, and
+// Escape gives the old choice back.
+TEST_F(ProjektWindowTest, OpenDriveListTakesTheDriveOnlyWhenItClosesOnIt) {
+    ws.Show(projekt);
+    const std::uintptr_t list = H(projekt.Drive1);
+    const HWND combo = reinterpret_cast<HWND>(list);
+    ASSERT_GE(projekt.Drive1.items().size(), 2u) << "the prefix has too few drives";
+    SetFocus(combo);
+
+    SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+    Key(ws, list, VK_DOWN);
+    Key(ws, list, VK_DOWN);
+    EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 1) << "the highlight did not move";
+    EXPECT_TRUE(msg.calls.empty()) << "a drive passed was checked: " << msg.calls.front().text;
+    EXPECT_EQ(projekt.Drive1.list_index(), -1);
+    EXPECT_EQ(projekt.CF_Laufwerk, "");
+
+    Key(ws, list, VK_RETURN);
+    EXPECT_TRUE(test::PumpUntil([&] {
+        ws.PumpPending();
+        return projekt.Drive1.list_index() == 1;
+    })) << "closing the list on a drive did not take it";
+    const std::string taken = projekt.Drive1.items()[1].substr(0, 2);
+    EXPECT_TRUE(projekt.CF_Laufwerk == taken || projekt.CF_Laufwerk == kNoCardDrive)
+        << "'" << projekt.CF_Laufwerk << "'";
+    const std::size_t messages = msg.calls.size();
+
+    SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+    Key(ws, list, VK_UP);
+    Key(ws, list, VK_ESCAPE);
+    for (int i = 0; i < 5; ++i)
+        ws.PumpPending();
+    EXPECT_EQ(projekt.Drive1.list_index(), 1) << "Escape took the drive highlighted";
+    EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 1) << "the old drive was not shown again";
+    EXPECT_EQ(msg.calls.size(), messages);
+}
+
+// A dark scheme, as high contrast sets it: labels, frames, read-only boxes
+// and the drawn buttons take the scheme's colours, also when it changes while
+// the window is open.
+TEST_F(ProjektWindowTest, LabelsAndBoxesTakeTheSchemesColours) {
+    ws.Show(projekt);
+    const int elements[] = {COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_WINDOW, COLOR_WINDOWTEXT};
+    COLORREF saved[4];
+    for (int i = 0; i < 4; ++i)
+        saved[i] = GetSysColor(elements[i]);
+    const COLORREF dark[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 32), RGB(255, 255, 0)};
+    ASSERT_TRUE(SetSysColors(4, elements, dark));
+    ws.PumpPending();
+
+    HDC dc = CreateCompatibleDC(nullptr);
+    auto ask = [&](const ui::Control &c) {
+        SetTextColor(dc, RGB(1, 2, 3));
+        SetBkColor(dc, RGB(1, 2, 3));
+        auto brush = reinterpret_cast<HBRUSH>(
+            SendMessageW(reinterpret_cast<HWND>(Main()), WM_CTLCOLORSTATIC,
+                         reinterpret_cast<WPARAM>(dc), static_cast<LPARAM>(H(c))));
+        LOGBRUSH lb{};
+        GetObjectW(brush, sizeof lb, &lb);
+        return std::array<COLORREF, 3>{GetTextColor(dc), GetBkColor(dc), lb.lbColor};
+    };
+    const auto label = ask(projekt.Label5);
+    const auto frame = ask(projekt.Frame1);
+    const auto box = ask(projekt.Status_txt);
+    DeleteDC(dc);
+    SetSysColors(4, elements, saved);
+    ws.PumpPending();
+
+    EXPECT_EQ(label, (std::array<COLORREF, 3>{dark[1], dark[0], dark[0]}));
+    EXPECT_EQ(frame, (std::array<COLORREF, 3>{dark[1], dark[0], dark[0]}));
+    EXPECT_EQ(box, (std::array<COLORREF, 3>{dark[3], dark[2], dark[2]}));
+}
+
+// What a screen reader reads: the flags by their languages, the preview
+// buttons by what they do (not by their symbol font's letters), in the
+// window's language.
+TEST_F(ProjektWindowTest, GlyphAndPictureButtonsCarryTheirNames) {
+    ws.Show(projekt);
+    EXPECT_EQ(WindowText(H(projekt.Deutsch)), "Deutsch");
+    EXPECT_EQ(WindowText(H(projekt.Englisch)), "English");
+    EXPECT_EQ(WindowText(H(projekt.Play_Button)), "Abspielen");
+    EXPECT_EQ(WindowText(H(projekt.Stop_Button)), "Stopp");
+    test::Click(H(projekt.Englisch));
+    EXPECT_EQ(WindowText(H(projekt.Play_Button)), "Play");
+    EXPECT_EQ(WindowText(H(projekt.Pause_Button)), "Pause");
+    EXPECT_EQ(projekt.Play_Button.caption(), "4") << "the glyph stays what is drawn";
+}
+
+// The real message box: Enter on the clear question answers No.
+TEST(MessageBoxes, EnterTakesTheDefaultButton) {
+    auto boxes = win32::MakeMessageBoxes();
+    for (MsgDefault d : {MsgDefault::First, MsgDefault::Second}) {
+        bool seen = false;
+        test::Later(300, [&] {
+            seen = test::FindTopLevel("NOVALUX") != 0;
+            PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 1);
+        });
+        const MsgAnswer a =
+            boxes->Show("Löschen?", MsgButtons::YesNo, MsgIcon::Exclamation, "NOVALUX", d);
+        EXPECT_TRUE(seen);
+        EXPECT_EQ(a, d == MsgDefault::Second ? MsgAnswer::No : MsgAnswer::Yes);
+    }
 }
 
 // The real multimedia devices: Wine's wave device opens a file without sound

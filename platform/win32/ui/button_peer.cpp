@@ -10,9 +10,11 @@
 
 namespace tf::win32 {
 
-void DrawButtonFace(HWND button, const DRAWITEMSTRUCT &di, bool pushed, UINT dpi) {
+void DrawButtonFace(HWND button, const DRAWITEMSTRUCT &di, bool pushed, UINT dpi, bool classic) {
     RECT r = di.rcItem;
-    HTHEME theme = OpenThemeData(button, L"BUTTON");
+    // Under high contrast the classic face is drawn in the scheme's colours;
+    // a visual style may keep its own.
+    HTHEME theme = classic ? nullptr : OpenThemeData(button, L"BUTTON");
     if (theme) {
         int state = (di.itemState & ODS_DISABLED) ? PBS_DISABLED
                     : pushed                      ? PBS_PRESSED
@@ -54,35 +56,44 @@ void DrawSymbol(HDC dc, const std::string &caption, RECT r, COLORREF color) {
     }
 }
 
+// Pictures and symbols are drawn by hand, so the window's text is free to
+// carry what a screen reader says: the accessible name where there is one.
 class ButtonPeer : public ControlPeer {
   public:
     ButtonPeer(FormWindow &f, ui::Button &c, int id)
-        : ControlPeer(f, c, id), button_(c),
-          drawn_(c.picture || (c.symbol_font && !f.sys->webdings)) {}
+        : ControlPeer(f, c, id), button_(c), drawn_(c.picture || c.symbol_font) {}
 
     void Create() override {
-        CreateWindowFor(WC_BUTTONW, WS_TABSTOP | (drawn_ ? BS_OWNERDRAW : BS_PUSHBUTTON), 0,
-                        Widen(button_.caption()));
+        const DWORD kind = drawn_                                   ? BS_OWNERDRAW
+                           : form_.form->default_button == &button_ ? BS_DEFPUSHBUTTON
+                                                                    : BS_PUSHBUTTON;
+        CreateWindowFor(WC_BUTTONW, WS_TABSTOP | kind, 0, Text());
     }
     void Update(ui::Prop what) override {
         if (what == ui::Prop::Caption && hwnd_)
-            SetWindowTextW(hwnd_, Widen(button_.caption()).c_str());
+            SetWindowTextW(hwnd_, Text().c_str());
         ControlPeer::Update(what);
     }
-    void Place() override {
-        ControlPeer::Place();
-        // The symbol font draws the plain button's glyph.
-        if (hwnd_ && !drawn_ && button_.symbol_font)
-            SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font(true)), FALSE);
+    void NameChanged() override {
+        if (!drawn_)
+            return ControlPeer::NameChanged();
+        if (hwnd_)
+            SetWindowTextW(hwnd_, Text().c_str());
     }
     void Command(int code) override {
         if (code == BN_CLICKED)
             form_.sys->Guard([&] { button_.Click(); });
     }
+    bool Enter() override {
+        if (!hwnd_ || !IsWindowEnabled(hwnd_))
+            return false;
+        Command(BN_CLICKED);
+        return true;
+    }
     void Draw(const DRAWITEMSTRUCT &di) override {
         const bool pushed = di.itemState & ODS_SELECTED;
         SavedDc saved(di.hDC);
-        DrawButtonFace(hwnd_, di, pushed, form_.dpi);
+        DrawButtonFace(hwnd_, di, pushed, form_.dpi, form_.sys->high_contrast);
         const COLORREF color =
             GetSysColor((di.itemState & ODS_DISABLED) ? COLOR_GRAYTEXT : COLOR_BTNTEXT);
         if (button_.picture) {
@@ -92,10 +103,25 @@ class ButtonPeer : public ControlPeer {
         RECT r = di.rcItem;
         if (pushed)
             OffsetRect(&r, Scaled(1, form_.dpi), Scaled(1, form_.dpi));
-        DrawSymbol(di.hDC, button_.caption(), r, color);
+        if (form_.sys->webdings)
+            DrawGlyph(di.hDC, r, color);
+        else
+            DrawSymbol(di.hDC, button_.caption(), r, color);
     }
 
   private:
+    std::wstring Text() const {
+        const std::string &name = button_.accessible_name();
+        return Widen(drawn_ && !name.empty() ? name : button_.caption());
+    }
+    // The caption as the symbol font's glyph, centred.
+    void DrawGlyph(HDC dc, RECT r, COLORREF color) {
+        Selected sf(dc, Font(true));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, color);
+        const std::wstring glyph = Widen(button_.caption());
+        DrawTextW(dc, glyph.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    }
     // The picture above the caption, or beside it where the button is too flat.
     void DrawFace(HDC dc, const RECT &item, bool pushed, COLORREF color);
     ui::Button &button_;

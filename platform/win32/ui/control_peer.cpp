@@ -38,6 +38,9 @@ void ControlPeer::Update(ui::Prop what) {
     case ui::Prop::Font:
         Place();
         break;
+    case ui::Prop::AccessibleName:
+        NameChanged();
+        break;
     case ui::Prop::Caption:
     case ui::Prop::Value:
     case ui::Prop::Style:
@@ -50,8 +53,10 @@ void ControlPeer::Update(ui::Prop what) {
 }
 
 HBRUSH ControlPeer::Colors(HDC dc) {
+    // Both colours, or the text stays black on a dark scheme.
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-    return form_.sys->face_brush.get();
+    return form_.sys->face_brush();
 }
 
 HFONT ControlPeer::Font(bool symbol) const {
@@ -66,6 +71,11 @@ void ControlPeer::Place() {
     SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void ControlPeer::NameChanged() {
+    if (hwnd_)
+        AnnotateName(hwnd_, Widen(control_.accessible_name()));
 }
 
 void ControlPeer::Detach() {
@@ -90,6 +100,8 @@ void ControlPeer::CreateWindowFor(const wchar_t *cls, DWORD style, DWORD ex,
         SetPropW(hwnd_, kControlNameProp,
                  reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(name_atom_->get())));
     SyncTip();
+    if (!control_.accessible_name().empty())
+        NameChanged();
 }
 
 void ControlPeer::SyncTip() {

@@ -26,9 +26,11 @@ class LabelPeer : public ControlPeer {
             SetWindowTextW(hwnd_, Widen(label_.caption()).c_str());
         ControlPeer::Update(what);
     }
+    // Under high contrast the scheme's text colour replaces a designed one
+    // too, except over a picture, which stays the text's background.
     HBRUSH Colors(HDC dc) override {
         HBRUSH brush = ControlPeer::Colors(dc);
-        SetTextColor(dc, ColorRef(label_.color));
+        SetTextColor(dc, TextColor());
         return brush;
     }
     void Draw(const DRAWITEMSTRUCT &di) override {
@@ -39,7 +41,7 @@ class LabelPeer : public ControlPeer {
         SavedDc saved(dc);
         form_.DrawBackdrop(hwnd_, dc);
         SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, ColorRef(label_.color));
+        SetTextColor(dc, TextColor());
         Selected sf(dc, Font());
         std::wstring text = WindowText(hwnd_);
         DrawTextW(dc, text.c_str(), -1, &r,
@@ -47,6 +49,11 @@ class LabelPeer : public ControlPeer {
     }
 
   private:
+    COLORREF TextColor() const {
+        const bool scheme =
+            label_.color == ui::kNoColor || (form_.sys->high_contrast && !label_.transparent);
+        return scheme ? GetSysColor(COLOR_BTNTEXT) : ColorRef(label_.color);
+    }
     ui::Label &label_;
 };
 

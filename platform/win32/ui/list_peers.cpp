@@ -24,6 +24,7 @@ class ListPeer : public ControlPeer {
     void SyncItems();
 
   protected:
+    bool Dropped() const;
     virtual const std::vector<std::string> &Items() const = 0;
     virtual int Selected() const { return -1; }
     int Cursor() const {
@@ -53,7 +54,9 @@ bool ListPeer::Same(const std::vector<std::string> &items) const {
 }
 
 void ListPeer::SyncItems() {
-    if (!hwnd_)
+    // While the user moves through the open list, a refresh would move the
+    // highlight under the keys; the list settles when it closes.
+    if (!hwnd_ || Dropped())
         return;
     const std::vector<std::string> &items = Items();
     if (!Same(items)) {
@@ -67,6 +70,10 @@ void ListPeer::SyncItems() {
     }
     if (combo_ && Cursor() != Selected())
         SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(Selected()), 0);
+}
+
+bool ListPeer::Dropped() const {
+    return combo_ && hwnd_ && SendMessageW(hwnd_, CB_GETDROPPEDSTATE, 0, 0);
 }
 
 class DriveListPeer : public ListPeer {
@@ -92,18 +99,52 @@ class DriveListPeer : public ListPeer {
                      SWP_NOZORDER | SWP_NOACTIVATE);
         InvalidateRect(hwnd_, nullptr, TRUE);
     }
+    // As Windows' own drop-down lists do: while the list is open the arrow
+    // keys only move its highlight, and the drive is taken (and checked, with
+    // its messages) when the list closes on it; a list closed with Escape or
+    // a click elsewhere gives the old drive back. A closed list takes each
+    // change at once. The order of the close and change notifications is not
+    // fixed, so the closing is finished from the message loop.
     void Command(int code) override {
-        if (code != CBN_SELCHANGE)
-            return;
+        switch (code) {
+        case CBN_DROPDOWN:
+        case CBN_SELENDCANCEL:
+            accepted_ = false;
+            break;
+        case CBN_SELENDOK:
+            accepted_ = true;
+            break;
+        case CBN_CLOSEUP:
+            PostMessageW(form_.hwnd, kSettleControl, static_cast<WPARAM>(id_), 0);
+            break;
+        case CBN_SELCHANGE:
+            if (!Dropped())
+                Take();
+            break;
+        default:
+            break;
+        }
+    }
+    void Settle() override {
+        if (accepted_) {
+            accepted_ = false;
+            Take();
+        } else {
+            SyncItems();
+        }
+    }
+
+  private:
+    void Take() {
         const int i = Cursor();
         HWND h = hwnd_;
-        form_.sys->Guard([&] { list_.SelectFromUser(i); });
+        if (i != list_.list_index())
+            form_.sys->Guard([&] { list_.SelectFromUser(i); });
         // The handler may have refused the drive and put the old one back.
         if (auto *again = dynamic_cast<ListPeer *>(form_.sys->PeerOf(h)))
             again->SyncItems();
     }
-
-  private:
+    bool accepted_ = false;
     const std::vector<std::string> &Items() const override { return list_.items(); }
     int Selected() const override { return list_.list_index(); }
     ui::DriveListBox &list_;

@@ -9,9 +9,10 @@ class OptionPeer : public ControlPeer {
   public:
     OptionPeer(FormWindow &f, ui::OptionButton &c, int id) : ControlPeer(f, c, id), option_(c) {}
 
+    // A picture option's window text is free: it carries the accessible name.
     void Create() override {
         CreateWindowFor(WC_BUTTONW, WS_TABSTOP | (option_.picture ? BS_OWNERDRAW : BS_RADIOBUTTON),
-                        0, L"");
+                        0, option_.picture ? Widen(option_.accessible_name()) : L"");
         if (hwnd_ && !option_.picture)
             SendMessageW(hwnd_, BM_SETCHECK, option_.value(), 0);
     }
@@ -20,16 +21,29 @@ class OptionPeer : public ControlPeer {
             SendMessageW(hwnd_, BM_SETCHECK, option_.value(), 0);
         ControlPeer::Update(what);
     }
+    void NameChanged() override {
+        if (!option_.picture)
+            return ControlPeer::NameChanged();
+        if (hwnd_)
+            SetWindowTextW(hwnd_, Widen(option_.accessible_name()).c_str());
+    }
     void Command(int code) override {
         if (code == BN_CLICKED)
             form_.sys->Guard([&] { option_.Click(); });
+    }
+    // A flag is a picture button: Enter selects it, as Space does.
+    bool Enter() override {
+        if (!option_.picture || !hwnd_ || !IsWindowEnabled(hwnd_))
+            return false;
+        Command(BN_CLICKED);
+        return true;
     }
     void Draw(const DRAWITEMSTRUCT &di) override {
         HDC dc = di.hDC;
         RECT r = di.rcItem;
         SavedDc saved(dc);
         const bool on = option_.value() || (di.itemState & ODS_SELECTED);
-        FillRect(dc, &r, on ? form_.sys->window_brush.get() : form_.sys->face_brush.get());
+        FillRect(dc, &r, on ? form_.sys->window_brush() : form_.sys->face_brush());
         DrawEdge(dc, &r, on ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
         const UINT dpi = form_.dpi;
         RECT inner = r;

@@ -18,6 +18,6 @@ std::unique_ptr<ControlPeer> MakeDirListPeer(FormWindow &f, ui::DirListBox &c, i
 std::unique_ptr<ControlPeer> MakeFileListPeer(FormWindow &f, ui::FileListBox &c, int id);
 
 // Button faces for the owner-drawn kinds.
-void DrawButtonFace(HWND button, const DRAWITEMSTRUCT &di, bool pushed, UINT dpi);
+void DrawButtonFace(HWND button, const DRAWITEMSTRUCT &di, bool pushed, UINT dpi, bool classic);
 
 } // namespace tf::win32

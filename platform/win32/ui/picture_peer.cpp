@@ -59,7 +59,7 @@ void FormWindow::DrawBackdrop(HWND child, HDC dc) const {
     GetWindowRect(child, &me);
     MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT *>(&me), 2);
     RECT all{0, 0, me.right - me.left, me.bottom - me.top};
-    FillRect(dc, &all, sys->face_brush.get());
+    FillRect(dc, &all, sys->face_brush());
     for (const auto &p : peers) {
         const ui::Picture *picture = p->Backdrop();
         if (!picture)

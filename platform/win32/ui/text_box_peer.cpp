@@ -34,10 +34,11 @@ class TextBoxPeer : public ControlPeer {
         if (code == EN_CHANGE && form_.updating == 0 && !box_.locked)
             box_.TextFromUser(Narrow(WindowText(hwnd_)));
     }
-    // Read-only boxes stay white.
+    // Read-only boxes keep the face of a box the user types into.
     HBRUSH Colors(HDC dc) override {
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
         SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-        return form_.sys->window_brush.get();
+        return form_.sys->window_brush();
     }
 
   private:

@@ -37,6 +37,14 @@ std::wstring WithCrLf(const std::wstring &s);
 std::wstring WindowText(HWND h);
 COLORREF ColorRef(ui::Color c);
 bool FontExists(const std::wstring &face);
+bool HighContrastOn();
+// Sets (or, with an empty name, clears) the name a screen reader gives `h`.
+void AnnotateName(HWND h, const std::wstring &name);
+// Posted to a form to let a control finish what it started in a notification
+// (wParam: the control's id) once the control is back at rest.
+constexpr UINT kSettleControl = WM_APP + 0x20;
+// Posted to a form to run the command lines it was handed.
+constexpr UINT kRunHandedOver = WM_APP + 0x21;
 
 class FontCache {
   public:
@@ -80,6 +88,13 @@ class ControlPeer : public ui::Peer {
     // Windowless kinds are drawn by the form.
     virtual void Paint(HDC /*dc*/) {}
     virtual bool Timer(UINT_PTR /*id*/) { return false; }
+    // Enter pressed while this control has the focus; true when it acted on it.
+    virtual bool Enter() { return false; }
+    // The work a notification posted for later (kSettleControl).
+    virtual void Settle() {}
+    // The accessible name changed: by default it is annotated on the window,
+    // which a screen reader prefers to the label beside the control.
+    virtual void NameChanged();
     // WM_CTLCOLORSTATIC: colours of a static or read-only control.
     virtual HBRUSH Colors(HDC dc);
     virtual void Place();
@@ -119,6 +134,11 @@ struct FormWindow : ui::FormPeer {
     HWND hwnd = nullptr;
     HWND tooltip = nullptr;
     HWND modal_owner = nullptr;
+    // The control that had the focus when the window was last deactivated
+    // (by a message box, a dialog or another program); it gets it back.
+    HWND last_focus = nullptr;
+    // Command lines handed over by later starts, run from the message loop.
+    std::vector<std::vector<std::string>> handed_over;
     // The DPI the controls are laid out at: the monitor's, or less where the
     // window would not fit the monitor's work area at it.
     UINT dpi = 96;
@@ -150,8 +170,13 @@ struct Win32WindowSystem::Impl {
     int exit_code = 0;
     bool webdings = FontExists(L"Webdings");
     FontCache fonts;
-    GdiObject<HBRUSH> window_brush{CreateSolidBrush(GetSysColor(COLOR_WINDOW))};
-    GdiObject<HBRUSH> face_brush{CreateSolidBrush(GetSysColor(COLOR_BTNFACE))};
+    // The system's brushes follow a change of the colour scheme (high
+    // contrast among them) by themselves; they are never deleted.
+    HBRUSH window_brush() const { return GetSysColorBrush(COLOR_WINDOW); }
+    HBRUSH face_brush() const { return GetSysColorBrush(COLOR_BTNFACE); }
+    // High contrast on: the program's own colours and the visual style's
+    // faces give way to the scheme's colours. Asked again when settings change.
+    bool high_contrast = HighContrastOn();
 
     // Runs one of the program's handlers. A cancelled file dialog ends the
     // handler with nothing changed; any other escaping error is reported.
@@ -191,6 +216,9 @@ struct Win32WindowSystem::Impl {
     LRESULT Paint(FormWindow &fw);
     void DropFiles(FormWindow &fw, HDROP drop);
     LRESULT DpiChanged(FormWindow &fw, WPARAM wp, LPARAM lp);
+    void Activated(FormWindow &fw, WPARAM wp);
+    ControlPeer *PeerOfButton(FormWindow &fw, const ui::Button *button) const;
+    void ColorsChanged(FormWindow &fw);
 };
 
 } // namespace tf::win32

@@ -1,6 +1,8 @@
 // Small conversions and the font cache of the window layer.
 #include "platform/win32/ui/window_core.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -61,6 +63,43 @@ bool FontExists(const std::wstring &face) {
         reinterpret_cast<LPARAM>(&found), 0);
     ReleaseDC(nullptr, dc);
     return known[face] = found;
+}
+
+namespace {
+// Spelled out here: the header's definitions need initguid.h in exactly one place.
+const GUID kAccPropServicesClass = {
+    0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+const GUID kAccPropServicesInterface = {
+    0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
+const GUID kAccNameProperty = {
+    0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0xf5, 0x5e, 0x49, 0x26, 0x72, 0x91}};
+} // namespace
+
+void AnnotateName(HWND h, const std::wstring &name) {
+    // The annotation outlives the interface: it is kept with the window.
+    // Without COM or the accessibility runtime the control keeps the name
+    // the system finds for it; nothing else depends on this.
+    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IAccPropServices *services = nullptr;
+    if (SUCCEEDED(CoCreateInstance(kAccPropServicesClass, nullptr, CLSCTX_INPROC_SERVER,
+                                   kAccPropServicesInterface,
+                                   reinterpret_cast<void **>(&services))) &&
+        services) {
+        if (name.empty())
+            services->ClearHwndProps(h, OBJID_CLIENT, CHILDID_SELF, &kAccNameProperty, 1);
+        else
+            services->SetHwndPropStr(h, OBJID_CLIENT, CHILDID_SELF, kAccNameProperty, name.c_str());
+        services->Release();
+    }
+    if (SUCCEEDED(init))
+        CoUninitialize();
+}
+
+bool HighContrastOn() {
+    HIGHCONTRASTW hc{};
+    hc.cbSize = sizeof(hc);
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(hc), &hc, 0) &&
+           (hc.dwFlags & HCF_HIGHCONTRASTON);
 }
 
 namespace {

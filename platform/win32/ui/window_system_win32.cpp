@@ -5,6 +5,7 @@
 #include "platform/win32/ui/window_system_win32.h"
 
 #include "platform/trace_log.h"
+#include "platform/win32/single_instance.h"
 #include "platform/win32/ui/window_core.h"
 
 namespace tf::win32 {
@@ -97,9 +98,71 @@ LRESULT Win32WindowSystem::Impl::Handle(FormWindow &fw, UINT msg, WPARAM wp, LPA
             UnloadForm(*fw.form);
         return 0;
     case WM_COMMAND:
+        // Enter and Escape outside any button arrive as the dialog commands.
+        if (!lp && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) {
+            const ui::Button *b =
+                LOWORD(wp) == IDOK ? fw.form->default_button : fw.form->cancel_button;
+            if (ControlPeer *p = PeerOfButton(fw, b))
+                p->Command(BN_CLICKED);
+            return 0;
+        }
         if (ControlPeer *p = lp ? fw.PeerWithId(LOWORD(wp)) : nullptr; p && p->hwnd())
             p->Command(HIWORD(wp));
         return 0;
+    case DM_GETDEFID:
+        if (ControlPeer *p = PeerOfButton(fw, fw.form->default_button))
+            return MAKELRESULT(p->id(), DC_HASDEFID);
+        return 0;
+    case WM_COPYDATA: {
+        // The sender waits for the answer: the files are taken (and asked
+        // about) once it has it.
+        const auto *cd = reinterpret_cast<const COPYDATASTRUCT *>(lp);
+        if (!cd || cd->dwData != kArgumentsTag)
+            break;
+        fw.handed_over.push_back(DecodeArguments(cd->lpData, cd->cbData));
+        PostMessageW(h, kRunHandedOver, 0, 0);
+        return TRUE;
+    }
+    case kRunHandedOver:
+        while (!fw.handed_over.empty() && Alive(&fw)) {
+            const std::vector<std::string> arguments = std::move(fw.handed_over.front());
+            fw.handed_over.erase(fw.handed_over.begin());
+            ui::Form &form = *fw.form;
+            Guard([&] { form.Form_CommandLine(arguments); });
+        }
+        return 0;
+    case kSettleControl:
+        if (ControlPeer *p = fw.PeerWithId(static_cast<int>(wp)); p && p->hwnd())
+            p->Settle();
+        return 0;
+    case WM_CANCELMODE: {
+        // Sent as a modal box or dialog disables this window, which may take
+        // the focus away before the deactivation could note it.
+        const HWND focus = GetFocus();
+        if (focus && IsChild(h, focus))
+            fw.last_focus = focus;
+        break;
+    }
+    case WM_ACTIVATE:
+        Activated(fw, wp);
+        return 0;
+    case WM_SETFOCUS: // e.g. restored from the task bar: the control that had it
+        if (fw.last_focus && IsWindow(fw.last_focus) && IsChild(h, fw.last_focus)) {
+            SetFocus(fw.last_focus);
+            return 0;
+        }
+        break;
+    case WM_SYSCOLORCHANGE:
+        // Common controls learn of a new scheme only from their parent.
+        for (auto &p : fw.peers)
+            if (p->hwnd())
+                SendMessageW(p->hwnd(), WM_SYSCOLORCHANGE, wp, lp);
+        ColorsChanged(fw);
+        break;
+    case WM_SETTINGCHANGE:
+        if (wp == SPI_SETHIGHCONTRAST)
+            ColorsChanged(fw);
+        break;
     case WM_TIMER:
         for (auto &p : fw.peers)
             if (p->Timer(wp))
@@ -116,7 +179,7 @@ LRESULT Win32WindowSystem::Impl::Handle(FormWindow &fw, UINT msg, WPARAM wp, LPA
         if (ControlPeer *p = PeerOf(reinterpret_cast<HWND>(lp)))
             return reinterpret_cast<LRESULT>(p->Colors(dc));
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-        return reinterpret_cast<LRESULT>(face_brush.get());
+        return reinterpret_cast<LRESULT>(face_brush());
     }
     case WM_DROPFILES:
         DropFiles(fw, reinterpret_cast<HDROP>(wp));
@@ -133,6 +196,47 @@ LRESULT Win32WindowSystem::Impl::Handle(FormWindow &fw, UINT msg, WPARAM wp, LPA
         break;
     }
     return DefWindowProcW(h, msg, wp, lp);
+}
+
+ControlPeer *Win32WindowSystem::Impl::PeerOfButton(FormWindow &fw, const ui::Button *button) const {
+    if (!button)
+        return nullptr;
+    for (auto &p : fw.peers)
+        if (&p->control() == button && p->hwnd() && IsWindowEnabled(p->hwnd()))
+            return p.get();
+    return nullptr;
+}
+
+// A window of its own keeps no focus across a deactivation (only dialogs do):
+// without this, a message box or a file dialog would leave the keyboard user
+// nowhere. Where the control has gone, the default button or the first stop
+// of the Tab order takes it, as on opening.
+void Win32WindowSystem::Impl::Activated(FormWindow &fw, WPARAM wp) {
+    const HWND h = fw.hwnd;
+    if (LOWORD(wp) == WA_INACTIVE) {
+        const HWND focus = GetFocus();
+        if (focus && IsChild(h, focus))
+            fw.last_focus = focus;
+        return;
+    }
+    if (HIWORD(wp)) // minimized
+        return;
+    HWND target = fw.last_focus;
+    if (!target || !IsWindow(target) || !IsChild(h, target) || !IsWindowVisible(target) ||
+        !IsWindowEnabled(target)) {
+        target = nullptr;
+        if (ControlPeer *p = PeerOfButton(fw, fw.form->default_button))
+            target = p->hwnd();
+        if (!target)
+            target = GetNextDlgTabItem(h, nullptr, FALSE);
+    }
+    SetFocus(target ? target : h);
+}
+
+void Win32WindowSystem::Impl::ColorsChanged(FormWindow &fw) {
+    high_contrast = HighContrastOn();
+    RedrawWindow(fw.hwnd, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void Win32WindowSystem::Impl::DropFiles(FormWindow &fw, HDROP drop) {
@@ -187,9 +291,24 @@ bool Win32WindowSystem::Impl::PumpOne(bool wait) {
         return false;
     }
     HWND top = m.hwnd ? GetAncestor(m.hwnd, GA_ROOT) : nullptr;
-    bool ours = false;
+    FormWindow *ours = nullptr;
     for (auto &f : forms)
-        ours = ours || (f->hwnd == top && top);
+        if (f->hwnd == top && top)
+            ours = f.get();
+    // Enter on a focused button presses it, as Space does; the dialog manager
+    // alone would press the default button, and a window has none of its own.
+    if (ours && m.message == WM_KEYDOWN && m.wParam == VK_RETURN)
+        if (ControlPeer *p = PeerOf(m.hwnd); p && p->Enter())
+            return true;
+    // Escape presses the cancel button unless the control wants the key (an
+    // open drop-down list closes); Wine's dialog manager does not send it on.
+    if (ours && m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE && ours->form->cancel_button &&
+        !(SendMessageW(m.hwnd, WM_GETDLGCODE, m.wParam, reinterpret_cast<LPARAM>(&m)) &
+          DLGC_WANTMESSAGE))
+        if (ControlPeer *p = PeerOfButton(*ours, ours->form->cancel_button)) {
+            p->Command(BN_CLICKED);
+            return true;
+        }
     if (ours && IsDialogMessageW(top, &m))
         return true;
     TranslateMessage(&m);

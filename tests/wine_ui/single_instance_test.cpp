@@ -1,0 +1,70 @@
+// One running copy per program folder: a second start finds the first one's
+// window, hands it the command line and brings it up; another folder's copy
+// stays apart. Both copies live in this process here, which the claim and the
+// search treat as they would two processes.
+#include "platform/win32/single_instance.h"
+#include "platform/win32/ui/window_system_win32.h"
+#include "wine_ui/win32_probe.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tf {
+namespace {
+
+class Copy : public ui::Form {
+  public:
+    Copy() : ui::Form("Copy") {
+        client_width = 2880;
+        client_height = 1440;
+    }
+    void Form_CommandLine(const std::vector<std::string> &arguments) override {
+        handed.push_back(arguments);
+    }
+    std::vector<std::vector<std::string>> handed;
+};
+
+TEST(SingleInstance, ASecondStartInTheSameFolderHandsItsFilesToTheFirst) {
+    win32::WindowSystemOptions options;
+    options.exit_process = [](int) {};
+    options.window_class = win32::kProgramWindowClass;
+    win32::Win32WindowSystem ws(options);
+    Copy running;
+    win32::SingleInstance first("C:\\Programme\\NOVALUX Trackforge");
+    ASSERT_TRUE(first.first());
+    ws.Show(running);
+    first.Announce(ws.Handle(running));
+    ShowWindow(reinterpret_cast<HWND>(ws.Handle(running)), SW_MINIMIZE);
+
+    // The same folder in another spelling of its letters.
+    win32::SingleInstance second("c:\\programme\\novalux trackforge\\");
+    EXPECT_FALSE(second.first());
+    const std::string wave = "C:\\Musik\\Grüße \xF0\x9F\x8E\xB5.wav";
+    ASSERT_TRUE(second.HandOver({wave, "D:\\show.kpf"}, 2000));
+    EXPECT_TRUE(running.handed.empty()) << "taken while the second start still waited";
+    EXPECT_TRUE(test::PumpUntil([&] {
+        ws.PumpPending();
+        return !running.handed.empty();
+    }));
+    ASSERT_EQ(running.handed.size(), 1u);
+    EXPECT_EQ(running.handed[0], (std::vector<std::string>{wave, "D:\\show.kpf"}));
+    EXPECT_TRUE(test::PumpUntil([&] {
+        ws.PumpPending();
+        return !IsIconic(reinterpret_cast<HWND>(ws.Handle(running)));
+    })) << "the running copy was not brought up";
+
+    // A copy in another folder is a program of its own.
+    win32::SingleInstance elsewhere("D:\\Trackforge portable");
+    EXPECT_TRUE(elsewhere.first());
+    EXPECT_FALSE(elsewhere.HandOver({"x.wav"}, 0));
+    ws.PumpPending();
+    EXPECT_EQ(running.handed.size(), 1u);
+    ws.Unload(running);
+}
+
+} // namespace
+} // namespace tf
