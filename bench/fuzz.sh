@@ -10,7 +10,7 @@ seconds=${1:-60}
 build=$here/build/native
 cd "$here"
 cmake --preset native >/dev/null
-cmake --build --preset native --target fuzz_wave_header fuzz_info fuzz_prepare tf-wavegen \
+cmake --build --preset native --target tf_fuzz_wave_header tf_fuzz_info tf_fuzz_prepare tf-wavegen \
     trackforge-convert
 for target in "fuzz_wave_header wave 70000" "fuzz_info project 1500000" \
     "fuzz_prepare audio 20000"; do

@@ -28,8 +28,8 @@ inline const std::filesystem::path &Scratch() {
 // Writes the input under `name` in the scratch folder; its path.
 inline std::string Input(const std::string &name, const std::uint8_t *data, std::size_t size) {
     const std::filesystem::path path = Scratch() / name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(data),
-                                                static_cast<std::streamsize>(size));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char *>(data), static_cast<std::streamsize>(size));
     return path.string();
 }
 
