@@ -9,6 +9,7 @@
 #include "platform/win32/trace_sink_win32.h"
 #include "platform/win32/ui/window_system_win32.h"
 #include "platform/win32/wide.h"
+#include "tf_version.h"
 
 #include <windows.h>
 
@@ -110,6 +111,7 @@ void ShowStartFailure() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     tf::win32::InstallTraceSink("Trackforge");
+    tf::win32::TraceStart(TF_VERSION);
     try {
         return RunProgram();
     } catch (const std::exception &e) {

@@ -85,11 +85,9 @@ class FileSystem {
     virtual std::unique_ptr<TextReader> OpenTextForReading(const std::string &path) = 0;
     virtual std::unique_ptr<TextWriter> CreateTextFile(const std::string &path) = 0;
 
-    // Copy replacing the target; a target ending in "\" or "/" is a folder and
-    // the file keeps its name.
-    virtual void CopyFile(const std::string &source, const std::string &target) = 0;
     // Copy into a new file that is on the medium when it returns (flushed
-    // through the cache). Fails when anything, even a dangling link, already
+    // through the cache); a target ending in "\" or "/" is a folder and the
+    // file keeps its name. Fails when anything, even a dangling link, already
     // has the target's name: nothing is ever written through a link.
     virtual void CopyToNewFile(const std::string &source, const std::string &target) = 0;
     // True when both files hold the same bytes; read back from the medium.

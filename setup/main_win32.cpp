@@ -11,6 +11,7 @@
 #include "platform/win32/ui/window_system_win32.h"
 #include "platform/win32/wide.h"
 #include "setup/fenster.h"
+#include "tf_version.h"
 
 #include <windows.h>
 
@@ -154,6 +155,7 @@ int RunSetup() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     tf::win32::InstallTraceSink("Setup");
+    tf::win32::TraceStart(TF_VERSION);
     if (HasSwitch(L"/?", L"/h")) {
         Usage();
         return 0;

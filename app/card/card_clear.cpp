@@ -73,7 +73,8 @@ void Projekt::Karte_löschen_Click() {
         // A folder the clear took away gives way to the root in both lists.
         File1.Refresh();
         Dir1.Refresh();
-    } catch (const FsError &) {
+    } catch (const FsError &e) {
+        trace::Swallowed("Karte_löschen_Click: refresh", e.what());
         // The card went away after the deletion; the window carries on.
         s_.msg.Show(Text(Msg::NotReady), MsgButtons::Ok, MsgIcon::None, kTitleCard);
     }

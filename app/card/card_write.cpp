@@ -104,7 +104,8 @@ void Projekt::Karte_schreiben_Click() {
         }
         if (!Ist_Datenträger_Leer(card))
             return;
-    } catch (const FsError &) {
+    } catch (const FsError &e) {
+        trace::Swallowed("Karte_schreiben_Click: size and contents", e.what());
         return fail(Msg::NotReady);
     }
     if (!Laufwerk_bereit(card))
@@ -112,7 +113,8 @@ void Projekt::Karte_schreiben_Click() {
     try {
         if (!Speicherplatz(card, source))
             return;
-    } catch (const FsError &) {
+    } catch (const FsError &e) {
+        trace::Swallowed("Karte_schreiben_Click: Speicherplatz", e.what());
         return fail(Msg::NotReady);
     }
 

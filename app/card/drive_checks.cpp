@@ -129,7 +129,8 @@ void Projekt::Drive1_Change() {
         Dir1.set_path(CF_Laufwerk);
         Dir1.set_visible(true);
         Dir1.Refresh();
-    } catch (const FsError &) {
+    } catch (const FsError &e) {
+        trace::Swallowed("Drive1_Change", e.what());
         s_.msg.Show(Text(Msg::NotReady), MsgButtons::Ok, MsgIcon::None, kTitleCard);
         CF_Größe_txt.set_text("");
     }

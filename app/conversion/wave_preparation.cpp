@@ -103,17 +103,21 @@ std::string Projekt::Kopie_erstellen(const std::string &Pfad) {
     std::string folder = parts.folder;
     std::string target = CopyName(folder, parts.stem, 1);
     AudioPreparation::Outcome outcome;
+    // Once only: a documents folder that refuses too (or is the wave's own
+    // folder) must end the attempts, not start them over under the busy cursor.
+    bool documents_tried = false;
     InitAniCursor();
     for (int number = 1; number <= kMostCopies; ++number) {
         target = CopyName(folder, parts.stem, number);
         if (ExistsQuietly(s_.fs, target))
             continue;
         outcome = s_.audio.Prepare(Pfad, target);
-        if (outcome.result == AudioPreparation::Result::TargetNotCreated &&
-            folder == parts.folder) {
-            folder = s_.shell.SpecialFolderPath(kCsidlPersonal);
-            if (folder.empty())
+        if (outcome.result == AudioPreparation::Result::TargetNotCreated && !documents_tried) {
+            documents_tried = true;
+            const std::string documents = s_.shell.SpecialFolderPath(kCsidlPersonal);
+            if (documents.empty() || documents == parts.folder)
                 break;
+            folder = documents;
             number = 0; // the documents folder has its own earlier copies
             continue;
         }

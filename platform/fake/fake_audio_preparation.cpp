@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <stdexcept>
 
 namespace tf::fake {
 
@@ -90,6 +91,8 @@ AudioPreparation::Verdict FakeAudioPreparation::Probe(const std::string &source)
 
 AudioPreparation::Outcome FakeAudioPreparation::Prepare(const std::string &source,
                                                         const std::string &target) {
+    if (prepared.size() >= most_prepares)
+        throw std::logic_error("Prepare called " + std::to_string(prepared.size()) + " times");
     const Result result = Write(source, target);
     prepared.push_back({source, target, result});
     return {result, result == Result::Done ? clipped : 0};

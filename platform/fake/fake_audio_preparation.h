@@ -35,6 +35,9 @@ class FakeAudioPreparation : public AudioPreparation {
     std::vector<Call> prepared;
     std::uint64_t clipped = 0;
     std::optional<Result> fail_next; // used once, after the target checks
+    // A caller that retries without end fails here (std::logic_error) instead
+    // of hanging the test.
+    std::size_t most_prepares = 200;
 
     Verdict Probe(const std::string &source) override;
     Outcome Prepare(const std::string &source, const std::string &target) override;

@@ -504,17 +504,12 @@ std::unique_ptr<TextWriter> FakeFileSystem::CreateTextFile(const std::string &pa
 
 // --- Copy, move, delete -----------------------------------------------------
 
-void FakeFileSystem::CopyFile(const std::string &source, const std::string &target) {
-    Enter("CopyFile", source + " -> " + target);
-    CopyImpl(source, target, false);
-}
-
 void FakeFileSystem::CopyToNewFile(const std::string &source, const std::string &target) {
     Enter("CopyToNewFile", source + " -> " + target);
-    CopyImpl(source, target, true);
+    CopyImpl(source, target);
 }
 
-void FakeFileSystem::CopyImpl(const std::string &source, const std::string &target, bool to_new) {
+void FakeFileSystem::CopyImpl(const std::string &source, const std::string &target) {
     stdfs::path src = ReadyHost(source);
     if (HasWildcard(source) || !stdfs::is_regular_file(src))
         throw FsError("file not found: " + source);
@@ -532,19 +527,16 @@ void FakeFileSystem::CopyImpl(const std::string &source, const std::string &targ
     }
     if (stdfs::is_directory(tgt) || !stdfs::is_directory(tgt.parent_path()))
         throw FsError("cannot write " + target);
-    if (to_new && stdfs::exists(stdfs::symlink_status(tgt)))
+    if (stdfs::exists(stdfs::symlink_status(tgt)))
         throw FsError("file exists: " + target);
-    if (stdfs::exists(tgt) && stdfs::equivalent(src, tgt))
-        throw FsError("permission denied: copy onto itself");
     CheckWritable(tgt);
 
     FakeDrive &d = DriveOf(tr.letter);
-    std::uint64_t size = stdfs::file_size(src);
-    std::uint64_t old = stdfs::is_regular_file(tgt) ? stdfs::file_size(tgt) : 0;
-    if (size > old && size - old > d.available_bytes)
+    const std::uint64_t size = stdfs::file_size(src);
+    if (size > d.available_bytes)
         throw FsError("disk full");
-    d.available_bytes = d.available_bytes + old - size;
-    stdfs::copy_file(src, tgt, stdfs::copy_options::overwrite_existing);
+    d.available_bytes -= size;
+    stdfs::copy_file(src, tgt);
     // Like Windows: the copy keeps the source's date and read-only attribute.
     stdfs::last_write_time(tgt, stdfs::last_write_time(src));
     if (read_only_.count(Key(src)))

@@ -106,7 +106,6 @@ class FakeFileSystem : public FileSystem {
                                        const std::string &pattern = "*.*") override;
     std::unique_ptr<TextReader> OpenTextForReading(const std::string &path) override;
     std::unique_ptr<TextWriter> CreateTextFile(const std::string &path) override;
-    void CopyFile(const std::string &source, const std::string &target) override;
     void CopyToNewFile(const std::string &source, const std::string &target) override;
     bool FilesEqual(const std::string &a, const std::string &b) override;
     void MoveFile(const std::string &from, const std::string &to) override;
@@ -130,7 +129,7 @@ class FakeFileSystem : public FileSystem {
     std::filesystem::path Host(const Resolved &r) const;
     std::filesystem::path ReadyHost(const std::string &path, Resolved *out = nullptr);
     void Enter(const std::string &member, const std::string &argument);
-    void CopyImpl(const std::string &source, const std::string &target, bool to_new);
+    void CopyImpl(const std::string &source, const std::string &target);
     void DeleteMatching(const std::string &pattern, bool folders);
     bool DeleteEntry(const std::filesystem::path &entry, const std::filesystem::path &expected,
                      FakeDrive &d);

@@ -6,6 +6,7 @@
 #include "platform/trace_log.h"
 #include "platform/wildcard.h"
 #include "platform/win32/services_win32.h"
+#include "platform/win32/trace_sink_win32.h"
 #include "platform/win32/wide.h"
 
 #include <algorithm>
@@ -128,11 +129,13 @@ void SortNames(std::vector<std::string> &names) {
     });
 }
 
-// Read-only items go too; the attribute is cleared first.
-bool ClearReadOnly(const std::wstring &path, DWORD attributes) {
+// Read-only items go too; the attribute is cleared first. When it stays, the
+// deletion that follows fails and says so; the trace keeps the first cause.
+void ClearReadOnly(const std::wstring &path, DWORD attributes) {
     if (!(attributes & FILE_ATTRIBUTE_READONLY))
-        return true;
-    return SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY) != 0;
+        return;
+    if (!SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY))
+        SwallowedError("ClearReadOnly", Narrow(path), GetLastError());
 }
 
 // Where an entry really lives: the final path of a handle opened on it. A host
@@ -503,14 +506,6 @@ class Win32FileSystem : public FileSystem {
         return std::make_unique<Win32TextWriter>(std::move(h), path);
     }
 
-    void CopyFile(const std::string &source, const std::string &target) override {
-        const std::string to = CopyTarget(source, target);
-        RefuseReadOnly(to, "CopyFile");
-        QuietMediaErrors quiet;
-        if (!CopyFileW(Widen(source).c_str(), Widen(to).c_str(), FALSE))
-            Fail("CopyFile", source + "' -> '" + to);
-    }
-
     // Written through the cache and flushed, so the bytes are on the medium
     // when this returns; a copy that fails half way leaves no partial target.
     // The target is made new: whatever holds its name (a dangling link too)
@@ -534,13 +529,17 @@ class Win32FileSystem : public FileSystem {
             Fail("CopyFile", to);
         if (const DWORD err = CopyBytes(in.get(), out.get()); err != ERROR_SUCCESS) {
             out.reset();
-            retry_while_held([&] { return DeleteFileW(wto.c_str()); });
+            if (!retry_while_held([&] { return DeleteFileW(wto.c_str()); }))
+                SwallowedError("CopyFile", "partial copy left: '" + to + "'", GetLastError());
             Fail("CopyFile", source + "' -> '" + to, err);
         }
-        // Like an ordinary copy: the target keeps the source's date and attributes.
-        SetFileTime(out.get(), nullptr, nullptr, &info.ftLastWriteTime);
+        // Like an ordinary copy: the target keeps the source's date and
+        // attributes. The copy is whole without them, so it goes on.
+        if (!SetFileTime(out.get(), nullptr, nullptr, &info.ftLastWriteTime))
+            SwallowedError("CopyFile", "date of '" + to + "' not set", GetLastError());
         out.reset();
-        SetFileAttributesW(wto.c_str(), info.dwFileAttributes);
+        if (!SetFileAttributesW(wto.c_str(), info.dwFileAttributes))
+            SwallowedError("CopyFile", "attributes of '" + to + "' not set", GetLastError());
     }
 
     bool FilesEqual(const std::string &a, const std::string &b) override {

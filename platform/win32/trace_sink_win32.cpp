@@ -84,7 +84,88 @@ void Sink(std::string_view text) noexcept {
     SetLastError(saved);
 }
 
+// "10.0 build 19045" (with a service pack where there is one), from ntdll,
+// looked up at run time as it is in no import library of the SDK's user mode.
+std::string WindowsVersion() {
+    using GetVersionFn = LONG(WINAPI *)(OSVERSIONINFOW *);
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    const auto get = ntdll ? reinterpret_cast<GetVersionFn>(reinterpret_cast<void (*)()>(
+                                 GetProcAddress(ntdll, "RtlGetVersion")))
+                           : nullptr;
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!get || get(&info) != 0)
+        return "unknown";
+    std::string text = std::to_string(info.dwMajorVersion) + "." +
+                       std::to_string(info.dwMinorVersion) + " build " +
+                       std::to_string(info.dwBuildNumber);
+    if (info.szCSDVersion[0])
+        text.append(" ").append(Narrow(info.szCSDVersion));
+    // Wine answers as the Windows it plays; which Wine it is matters as much.
+    using WineVersionFn = const char *(CDECL *)();
+    if (const auto wine = ntdll ? reinterpret_cast<WineVersionFn>(reinterpret_cast<void (*)()>(
+                                      GetProcAddress(ntdll, "wine_get_version")))
+                                : nullptr)
+        text.append(" (Wine ").append(wine()).append(")");
+    return text;
+}
+
+// The system DPI, the one every monitor shares at start.
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    if (!screen)
+        return 0;
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+const char *DriveTypeName(UINT type) {
+    switch (type) {
+    case DRIVE_REMOVABLE:
+        return "removable";
+    case DRIVE_FIXED:
+        return "fixed";
+    case DRIVE_REMOTE:
+        return "network";
+    case DRIVE_CDROM:
+        return "CD-ROM";
+    case DRIVE_RAMDISK:
+        return "RAM disk";
+    case DRIVE_NO_ROOT_DIR:
+        return "no root";
+    default:
+        return "unknown";
+    }
+}
+
+// "C: fixed, D: CD-ROM"; the type alone touches no medium.
+std::string Drives() {
+    const DWORD mask = GetLogicalDrives();
+    std::string text;
+    for (int i = 0; i < 26; ++i) {
+        if (!(mask & (1u << i)))
+            continue;
+        const wchar_t root[] = {static_cast<wchar_t>(L'A' + i), L':', L'\\', L'\0'};
+        if (!text.empty())
+            text += ", ";
+        text +=
+            std::string(1, static_cast<char>('A' + i)) + ": " + DriveTypeName(GetDriveTypeW(root));
+    }
+    return text.empty() ? "none" : text;
+}
+
 } // namespace
+
+void TraceStart(std::string_view version) noexcept {
+    try {
+        trace::Swallowed("start", g_program + " " + std::string(version) + ", Windows " +
+                                      WindowsVersion() + ", ANSI code page " +
+                                      std::to_string(GetACP()) + ", " +
+                                      std::to_string(ScreenDpi()) + " DPI, drives " + Drives());
+    } catch (...) {
+    }
+}
 
 void InstallTraceSink(std::string_view program) noexcept {
     try {

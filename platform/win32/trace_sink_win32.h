@@ -21,6 +21,13 @@ void InstallTraceSink(std::string_view program) noexcept;
 // or when the per-user folder is unknown.
 std::wstring TraceLogPath();
 
+// The first line of each start: the program and `version`, the Windows
+// version and build as the system itself has them (GetVersionEx answers 6.2
+// to a program without a compatibility manifest), the ANSI code page, the
+// DPI and every drive with its type, so that a user's log is enough to start
+// from. Call it right after InstallTraceSink.
+void TraceStart(std::string_view version) noexcept;
+
 // A failure swallowed at the Win32 edge, traced with the system's text for
 // its error code.
 void SwallowedError(std::string_view where, std::string_view detail, unsigned long code) noexcept;

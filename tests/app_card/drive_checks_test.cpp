@@ -3,6 +3,9 @@
 #include "platform/trace_log.h"
 #include "support/main_window_fixture.h"
 
+#include "platform/trace_log.h"
+
+#include <algorithm>
 #include <limits>
 #include <string_view>
 #include <vector>
@@ -255,6 +258,53 @@ TEST_F(DriveChecks, FailingFolderListEndsWithNotReady) {
     PickDrive("e:");
     EXPECT_EQ(LastMessage(), "Laufwerk ist nicht bereit zum Datenaustausch.");
     EXPECT_EQ(W().CF_Größe_txt.text(), "");
+}
+
+std::vector<std::string> g_trace;
+void Record(std::string_view line) noexcept {
+    g_trace.emplace_back(line);
+}
+
+class NotReadyTrace : public testing::CardTest<> {
+  protected:
+    void SetUp() override {
+        previous_ = trace::SetSink(Record);
+        fs.WriteFile(kProject, std::string(3000, 'x'));
+    }
+    void TearDown() override {
+        trace::SetSink(previous_);
+        g_trace.clear();
+    }
+    // The step told the user "not ready", and the trace says why.
+    void ExpectNotReadyTracedAs(const std::string &where, const std::string &cause) {
+        EXPECT_EQ(LastMessage(), "Laufwerk ist nicht bereit zum Datenaustausch.");
+        const bool found = std::any_of(g_trace.begin(), g_trace.end(), [&](const std::string &l) {
+            return l.rfind(where + ": ", 0) == 0 && l.find(cause) != std::string::npos;
+        });
+        EXPECT_TRUE(found) << where << " / " << cause << " not in the trace";
+        msg.calls.clear();
+    }
+    static constexpr const char *kProject = "c:\\work\\show.kpf";
+    trace::Sink previous_ = nullptr;
+};
+
+TEST_F(NotReadyTrace, EachFailureTurnedIntoNotReadyLeavesItsCause) {
+    fs.FailNext("TotalSize");
+    PickDrive("e:");
+    ExpectNotReadyTracedAs("Drive1_Change", "TotalSize failed");
+
+    W().Ziel_Projekt_txt_2.set_text(kProject);
+    fs.FailNext("TotalSize");
+    W().Karte_schreiben_Click();
+    ExpectNotReadyTracedAs("Karte_schreiben_Click: size and contents", "TotalSize failed");
+    fs.FailNext("FileSize");
+    W().Karte_schreiben_Click();
+    ExpectNotReadyTracedAs("Karte_schreiben_Click: Speicherplatz", "FileSize failed");
+
+    msg.answers = {MsgAnswer::Yes};
+    fs.FailNext("AvailableSpace");
+    W().Karte_löschen_Click();
+    ExpectNotReadyTracedAs("Karte_löschen_Click: refresh", "AvailableSpace failed");
 }
 
 } // namespace

@@ -158,6 +158,35 @@ TEST_F(WavePreparation, AFolderThatCannotBeWrittenSendsTheCopyToTheDocuments) {
     EXPECT_EQ(W().Quell_Wave_txt.text(), "");
 }
 
+// Both folders refuse, the wave's own being the documents folder too: one try
+// each, then the failure is told with the normal pointer back.
+TEST_F(WavePreparation, ADocumentsFolderThatRefusesTooEndsTheAttempts) {
+    fs.AddDrive("d:", kDriveCdRom);
+    fs.WriteFile("d:\\Show.wav", Wave(22050, 1, 16, 22050));
+    const std::string in_documents = std::string(kDocuments) + "\\Show.wav";
+    fs.WriteFile(in_documents, Wave(22050, 1, 16, 22050));
+    fs.SetReadOnly(kDocuments);
+    const std::string documents_copy = std::string(kDocuments) + "\\Show (Tarvolin Audio).wav";
+    for (const std::string &wave : {std::string("d:\\Show.wav"), in_documents}) {
+        SCOPED_TRACE(wave);
+        audio.prepared.clear();
+        msg.calls.clear();
+        Choose(wave);
+        std::vector<std::string> tried;
+        for (const auto &call : audio.prepared)
+            tried.push_back(call.target);
+        std::vector<std::string> expected{documents_copy};
+        if (wave != in_documents)
+            expected.insert(expected.begin(), "d:\\Show (Tarvolin Audio).wav");
+        EXPECT_EQ(tried, expected);
+        ASSERT_EQ(msg.calls.size(), 3u);
+        EXPECT_EQ(msg.calls[2].text.rfind("Die Kopie \"" + documents_copy + "\" konnte nicht", 0),
+                  0u);
+        EXPECT_FALSE(cursor.captured);
+        EXPECT_EQ(W().Quell_Wave_txt.text(), "");
+    }
+}
+
 TEST_F(WavePreparation, AFailedPreparationIsToldAndLeavesNothing) {
     fs.drive("c:").available_bytes = 100000; // less than the 176 kB copy
     English();

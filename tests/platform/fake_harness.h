@@ -29,6 +29,10 @@ class FakeHarness {
     std::string Unavailable() const { return ""; }
     bool ExactSizes() const { return true; }
     void SetReadOnly(const std::string &path) { fake_.SetReadOnly(path); }
+    // The card keeps only `bytes` free (the double needs no filler file).
+    void LeaveFree(const std::string &, std::uint64_t bytes) {
+        fake_.drive("r:").available_bytes = bytes;
+    }
     // Keeps `path` from being deleted while the result lives.
     std::shared_ptr<void> Lock(const std::string &path) {
         fake_.SetLocked(path);

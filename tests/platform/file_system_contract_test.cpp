@@ -100,7 +100,7 @@ TYPED_TEST(FileSystemContract, CopiesAndDeletesMoveTheFreeSpaceExactly) {
     EXPECT_EQ(fs.TotalSize("R:\\"), TypeParam::kCardBytes);
     this->Write("s:\\work\\big.bin", std::string(1 << 20, 'x'));
     const std::uint64_t before = fs.AvailableSpace("r:");
-    fs.CopyFile("s:\\work\\big.bin", "r:\\work\\");
+    fs.CopyToNewFile("s:\\work\\big.bin", "r:\\work\\");
     EXPECT_EQ(before - fs.AvailableSpace("r:"), 1u << 20);
     fs.DeleteFile("r:\\work\\big.bin");
     EXPECT_EQ(fs.AvailableSpace("r:"), before);
@@ -125,25 +125,39 @@ TYPED_TEST(FileSystemContract, PathsTakeBothSeparatorsAndIgnoreCase) {
     EXPECT_FALSE(fs.FileExists("s:\\work\\sub\\*.txt"));
 }
 
-TYPED_TEST(FileSystemContract, CopyReplacesKeepsNameAndDateAndRefusesBadTargets) {
+TYPED_TEST(FileSystemContract, ACopyKeepsNameAndDateAndRefusesBadTargets) {
     FileSystem &fs = this->fs;
     this->Write("s:\\work\\a.kpf", "first");
-    fs.CopyFile("s:\\work\\a.kpf", "r:\\work\\");
+    fs.CopyToNewFile("s:\\work\\a.kpf", "r:\\work\\");
     EXPECT_EQ(this->Read("r:\\work\\a.kpf"), "first");
-    this->Write("s:\\work\\a.kpf", "second!");
-    fs.CopyFile("s:/work/a.kpf", "r:/work/a.kpf");
-    EXPECT_EQ(this->Read("r:\\work\\a.kpf"), "second!");
+    fs.CopyToNewFile("s:/work/a.kpf", "r:/work/b.kpf");
+    EXPECT_EQ(this->Read("r:\\work\\b.kpf"), "first");
     const DateTime from = fs.LastModified("s:\\work\\a.kpf"),
                    to = fs.LastModified("r:\\work\\a.kpf");
     EXPECT_EQ(
         (std::vector<int>{from.year, from.month, from.day, from.hour, from.minute, from.second}),
         (std::vector<int>{to.year, to.month, to.day, to.hour, to.minute, to.second}));
 
-    EXPECT_THROW(fs.CopyFile("s:\\work\\missing.kpf", "r:\\work\\"), FsError);
-    EXPECT_THROW(fs.CopyFile("s:\\work\\a.kpf", "r:\\work\\nofolder\\"), FsError);
-    EXPECT_THROW(fs.CopyFile("s:\\work\\a.kpf", "t:\\"), FsError);
-    this->h.SetReadOnly("r:\\work\\a.kpf");
-    EXPECT_THROW(fs.CopyFile("s:\\work\\a.kpf", "r:\\work\\a.kpf"), FsError);
+    EXPECT_THROW(fs.CopyToNewFile("s:\\work\\missing.kpf", "r:\\work\\"), FsError);
+    EXPECT_THROW(fs.CopyToNewFile("s:\\work\\a.kpf", "r:\\work\\nofolder\\"), FsError);
+    EXPECT_THROW(fs.CopyToNewFile("s:\\work\\a.kpf", "t:\\"), FsError);
+}
+
+// The card fills up while the copy is written: nothing of the copy stays,
+// neither its name nor its room, and the file beside it is untouched.
+TYPED_TEST(FileSystemContract, ACopyThatFillsTheCardLeavesNothingBehind) {
+    FileSystem &fs = this->fs;
+    if (!this->h.ExactSizes())
+        GTEST_SKIP() << "no tmpfs card";
+    this->Write("r:\\work\\show.kpf", "old project");
+    this->Write("s:\\work\\show.kpf", std::string(3 << 20, 'n'));
+    this->h.LeaveFree("r:\\work\\filler.bin", 1 << 20);
+    const std::uint64_t before = fs.AvailableSpace("r:");
+    ASSERT_LT(before, 3u << 20);
+    EXPECT_THROW(fs.CopyToNewFile("s:\\work\\show.kpf", "r:\\work\\copy.tmp"), FsError);
+    EXPECT_FALSE(this->h.HostEntryExists("r:\\work\\copy.tmp"));
+    EXPECT_EQ(fs.AvailableSpace("r:"), before);
+    EXPECT_EQ(this->Read("r:\\work\\show.kpf"), "old project");
 }
 
 TYPED_TEST(FileSystemContract, ACopyToANewFileIsCompleteAndNeverGoesThroughALink) {

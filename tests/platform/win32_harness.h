@@ -11,6 +11,7 @@
 #undef DeleteFile
 #undef MoveFile
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
@@ -64,6 +65,20 @@ class Win32Harness {
     void SetReadOnly(const std::string &path) {
         SetFileAttributesW(std::wstring(path.begin(), path.end()).c_str(), FILE_ATTRIBUTE_READONLY);
     }
+    // Writes a filler file at `path` on the card so that `bytes` stay free
+    // (a sparse file would take no room on the tmpfs).
+    void LeaveFree(const std::string &path, std::uint64_t bytes) {
+        std::uint64_t left = fs_->AvailableSpace("r:") - bytes;
+        const std::string chunk(1 << 20, 'f');
+        auto w = fs_->CreateTextFile(path);
+        while (left > 0) {
+            const std::size_t n =
+                static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk.size()));
+            w->Write(chunk.substr(0, n));
+            left -= n;
+        }
+        w->Close();
+    }
     // Open without leave to delete: the system refuses to delete it meanwhile.
     std::shared_ptr<void> Lock(const std::string &path) {
         HANDLE h = CreateFileW(std::wstring(path.begin(), path.end()).c_str(), GENERIC_READ,
@@ -75,10 +90,14 @@ class Win32Harness {
         RunHost("ln -s '" + Host(target) + "' '" + Host(link) + "'");
     }
     bool HostEntryExists(const std::string &path) {
-        const std::string p = "'" + Host(path) + "'";
+        // Appended, not "'" + Host(): g++ 12 misreads that rvalue form at -O3 (-Wrestrict).
+        std::string p = "'";
+        p.append(Host(path)).append("'");
         return RunHost("if [ -L " + p + " ] || [ -e " + p + " ]; then echo yes; fi") == "yes\n";
     }
-    void RemoveOnHost(const std::string &path) { RunHost("rm -rf '" + Host(path) + "'"); }
+    void RemoveOnHost(const std::string &path) {
+        RunHost(std::string("rm -rf '").append(Host(path)).append("'"));
+    }
 
   private:
     static std::string Dir() {

@@ -78,4 +78,30 @@ TEST_F(TraceSink, ALogThatCannotBeWrittenChangesNothing) {
     EXPECT_EQ(ReadAll(base_ / "Trackforge"), "a file, not a folder");
 }
 
+// The build as the registry has it, apart from any version call.
+std::string RegistryBuild() {
+    wchar_t build[32] = {};
+    DWORD size = sizeof build;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+                     L"CurrentBuildNumber", RRF_RT_REG_SZ, nullptr, build, &size) != ERROR_SUCCESS)
+        return "";
+    return std::string(build, build + wcslen(build));
+}
+
+TEST_F(TraceSink, EachStartBeginsWithWhatTheMachineIs) {
+    InstallAt(base_);
+    tf::win32::TraceStart("9.8.7");
+    const std::string line = ReadAll(base_ / "Trackforge" / "Trackforge.log");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(
+        line, m,
+        std::regex(R"(\S+ \S+ Test\[\d+\] start: Test 9\.8\.7, Windows \d+\.\d+ build (\d+)[^,]*, )"
+                   R"(ANSI code page (\d+), ([1-9]\d*) DPI, drives (.+)\r\n)")))
+        << line;
+    // Without a manifest GetVersionEx would say 6.2 build 9200 here.
+    EXPECT_EQ(m[1].str(), RegistryBuild());
+    EXPECT_EQ(m[2].str(), std::to_string(GetACP()));
+    EXPECT_NE(m[4].str().find("C: fixed"), std::string::npos) << m[4].str();
+}
+
 } // namespace

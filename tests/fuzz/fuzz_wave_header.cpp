@@ -1,6 +1,6 @@
 // libFuzzer target: any bytes as a wave file go through the header check, the
 // audio search and the streaming writer, and the result must equal the plain
-// reference model byte for byte. Built and run by bench/fuzz.sh.
+// reference model byte for byte.
 #include "library/project_format.h"
 #include "library/project_writer.h"
 #include "library/wave_header.h"
