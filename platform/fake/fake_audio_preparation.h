@@ -37,10 +37,12 @@ class FakeAudioPreparation : public AudioPreparation {
     std::optional<Result> fail_next; // used once, after the target checks
 
     Verdict Probe(const std::string &source) override;
-    Outcome Prepare(const std::string &source, const std::string &target) override;
+    Outcome Prepare(const std::string &source, const std::string &target,
+                    const Progress &progress = {}) override;
+    static constexpr std::uint64_t kProgressBytes = 1 << 18;
 
   private:
-    Result Write(const std::string &source, const std::string &target);
+    Result Write(const std::string &source, const std::string &target, const Progress &progress);
     FakeFileSystem &fs_;
 };
 
