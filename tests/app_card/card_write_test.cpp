@@ -236,7 +236,10 @@ TEST_P(BrokenCopy, KeepsTheOldFileSaysErrorAndWhy) {
     ChooseProject();
     fs.fault = GetParam().fault;
     int busy_rounds = 0;
-    events.on_do_events = [&] { busy_rounds += cursor.captured ? 1 : 0; };
+    events.on_do_events = [&] {
+        busy_rounds +=
+            cursor.captured && W().Status2_txt.text() == "Project-Datei wird geschrieben";
+    };
 
     W().Karte_schreiben_Click();
     card_->ready = true; // a pulled card put back
