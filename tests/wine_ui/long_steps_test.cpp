@@ -91,6 +91,14 @@ class Probe {
         std::lock_guard<std::mutex> g(lock_);
         return texts_;
     }
+    // When exactly `text` was first seen after `after`, on Seconds(); 0 when never.
+    double SeenAfter(double after, const std::string &text) {
+        std::lock_guard<std::mutex> g(lock_);
+        for (std::size_t i = 0; i < texts_.size(); ++i)
+            if (times_[i] > after && texts_[i] == text)
+                return times_[i];
+        return 0;
+    }
     // When a text starting with `prefix` was first seen, on Seconds(); 0 when never.
     double FirstSeen(const std::string &prefix) {
         std::lock_guard<std::mutex> g(lock_);
@@ -289,18 +297,7 @@ TEST_F(LongSteps, TheWindowAnswersWhileTheSlowCardIsWrittenAndVerified) {
     // The copy ends where the read-back's text first shows, the read-back
     // where the wait's plain text does (both within a probe's 100 ms).
     const double verify_start = probe.FirstSeen("Project-Datei wird geprüft");
-    double wait_start = 0;
-    {
-        const auto all = probe.texts();
-        bool after_verify = false;
-        for (const std::string &t : all) {
-            after_verify |= t.rfind("Project-Datei wird geprüft", 0) == 0;
-            if (after_verify && t == "Project-Datei wird geschrieben") {
-                wait_start = probe.FirstSeen("Project-Datei wird geprüft \u2026 100 %");
-                break;
-            }
-        }
-    }
+    const double wait_start = probe.SeenAfter(verify_start, "Project-Datei wird geschrieben");
     std::printf("card write of %zu bytes: copy %.1f s, read-back %.1f s, all with the 20 s wait "
                 "%.1f s; floor %.1f s + %.1f s; longest unanswered %.0f ms over %d probes\n",
                 bytes, verify_start - t0, (wait_start ? wait_start : verify_start) - verify_start,
