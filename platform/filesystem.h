@@ -4,6 +4,7 @@
 // Paths are UTF-8 and may use "\" or "/" as separators.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -11,9 +12,23 @@
 
 namespace tf {
 
-struct FsError : std::runtime_error {
-    using std::runtime_error::runtime_error;
+// What a caller can tell the user about a failure beyond "it failed".
+enum class FsFault {
+    Other,
+    Gone, // the medium or its drive went away (a card pulled, a reader unplugged)
+    Full, // no room left on the volume
 };
+
+struct FsError : std::runtime_error {
+    explicit FsError(const std::string &what, FsFault why = FsFault::Other)
+        : std::runtime_error(what), fault(why) {}
+    FsFault fault;
+};
+
+// Told after each block (about 1 MB) of a long copy or read-back: the bytes
+// done and the bytes in all. It may let the window take its messages; an
+// exception it throws ends the copy or the read-back as a failure would.
+using BlockProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
 
 // Drive type codes as the programs show them (not GetDriveType's numbering).
 enum DriveTypeCode : int {
@@ -89,9 +104,12 @@ class FileSystem {
     // through the cache); a target ending in "\" or "/" is a folder and the
     // file keeps its name. Fails when anything, even a dangling link, already
     // has the target's name: nothing is ever written through a link.
-    virtual void CopyToNewFile(const std::string &source, const std::string &target) = 0;
+    virtual void CopyToNewFile(const std::string &source, const std::string &target,
+                               const BlockProgress &progress = {}) = 0;
     // True when both files hold the same bytes; read back from the medium.
-    virtual bool FilesEqual(const std::string &a, const std::string &b) = 0;
+    // The progress counts the bytes of `a` compared.
+    virtual bool FilesEqual(const std::string &a, const std::string &b,
+                            const BlockProgress &progress = {}) = 0;
     // Rename, replacing an existing target.
     virtual void MoveFile(const std::string &from, const std::string &to) = 0;
     // Delete by wildcard pattern in the last path element, read-only items
@@ -103,6 +121,12 @@ class FileSystem {
     virtual void DeleteFolder(const std::string &pattern) = 0;
     // One new folder level; throws when the parent is missing or it cannot be made.
     virtual void CreateFolder(const std::string &path) = 0;
+
+    // Ends the use of a removable medium so it can be taken out: the volume is
+    // flushed, locked, dismounted and its medium ejected. InUse: something
+    // still holds a file or folder on it, and it stays mounted as it was.
+    enum class EjectResult { Ejected, InUse, Failed };
+    virtual EjectResult EjectMedium(const std::string &drive) = 0;
 };
 
 } // namespace tf

@@ -3,6 +3,7 @@
 // Each has one Win32 implementation and scripted doubles for the tests.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace tf {
@@ -101,10 +102,14 @@ class ConversionLibrary {
     enum class LoadResult { Ok, NotFound, NoEntryPoint };
     virtual LoadResult Load() = 0; // idempotent
     // Strings are UTF-8 paths / 30 name bytes already in the ANSI code page / 4 code bytes.
+    // With `meanwhile` the library's one call runs on a worker thread, and
+    // `meanwhile` runs on the calling thread about every 50 ms until the call
+    // has returned (so the window can take its messages); without, the call
+    // runs on the calling thread.
     virtual std::int32_t Projektdatei_erstellen(const std::string &source_ansi,
                                                 const std::string &target_ansi,
-                                                std::string &name_ansi,
-                                                const std::string &code) = 0;
+                                                std::string &name_ansi, const std::string &code,
+                                                const std::function<void()> &meanwhile = {}) = 0;
 };
 
 // Turns an audio file the device cannot play (another rate, mono, 24 bit,
@@ -127,8 +132,13 @@ class AudioPreparation {
     };
     // Whether Prepare could read the file at all; cheap, reads only its start.
     virtual Verdict Probe(const std::string &source) = 0;
+    // Bytes of the device-ready wave made so far and the size it will have
+    // (0 when the source does not tell its length); told after each block on
+    // the calling thread.
+    using Progress = std::function<void(std::uint64_t done, std::uint64_t expected)>;
     // Writes the device-ready wave at `target`, which appears complete or not at all.
-    virtual Outcome Prepare(const std::string &source, const std::string &target) = 0;
+    virtual Outcome Prepare(const std::string &source, const std::string &target,
+                            const Progress &progress = {}) = 0;
 };
 
 } // namespace tf

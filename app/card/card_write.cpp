@@ -1,9 +1,11 @@
 // Choosing the project file for the card and copying it into the card's root.
 
 #include "app/card/common.h"
+#include "app/shell/progress.h"
 #include "app/shell/projekt.h"
 #include "platform/steps.h"
 
+#include <functional>
 #include <string>
 
 namespace tf {
@@ -38,26 +40,84 @@ void RemoveLeftoverCopy(FileSystem &fs, const std::string &card) {
     DeleteQuietly(fs, card + "\\" + kCopyTempName);
 }
 
+// Why a copy onto the card did not end as the project file in place.
+enum class CopyFault { None, Other, Gone, Full, ReadBackFailed, ReadBackDifferent };
+
+struct CopyOutcome {
+    CopyFault fault = CopyFault::None;
+    bool leftover = false; // a part of the copy may still be on the card
+};
+
+bool StillThere(FileSystem &fs, const std::string &card) {
+    bool ready = false;
+    steps::Skippable("Karte_schreiben: IsReady", [&] { ready = fs.IsReady(card); });
+    return ready;
+}
+
+// A card that no longer answers was pulled, whatever error the call gave.
+CopyFault FaultOf(FileSystem &fs, const std::string &card, const FsError &e, CopyFault otherwise) {
+    if (e.fault == FsFault::Gone || !StillThere(fs, card))
+        return CopyFault::Gone;
+    return e.fault == FsFault::Full ? CopyFault::Full : otherwise;
+}
+
+// The temporary copy is removed; only a card that answers can say it is gone.
+CopyOutcome Failed(FileSystem &fs, const std::string &card, const std::string &temp,
+                   CopyFault fault) {
+    DeleteQuietly(fs, temp);
+    bool removed = false;
+    steps::Skippable("Karte_schreiben: leftover",
+                     [&] { removed = fs.IsReady(card) && !fs.FileExists(temp); });
+    return {fault, !removed};
+}
+
 // The copy goes to the temporary name first and takes the final name only
 // once it reads back equal, so the device never meets a half-written project
 // file and an older file of that name is replaced only by a good one. The
 // temporary file is made new: whatever already holds its name fails the copy.
-bool CopyOntoCard(FileSystem &fs, const std::string &source, const std::string &card) {
+// Both the copy and the read-back run in blocks, and between blocks the
+// window shows how far they are and takes its messages.
+CopyOutcome CopyOntoCard(Projekt &window, const std::string &source, const std::string &card) {
+    FileSystem &fs = window.services().fs;
     const std::string root = card + "\\";
     const std::string temp = root + kCopyTempName;
-    // Nothing of ours is there to remove when the new file cannot be made.
-    if (!steps::Skippable("Karte_schreiben: copy", [&] { fs.CopyToNewFile(source, temp); }))
-        return false;
-    bool placed = false;
-    steps::Skippable("Karte_schreiben: place", [&] {
-        if (fs.FilesEqual(source, temp)) {
-            fs.MoveFile(temp, root + FileNameOf(source));
-            placed = true;
-        }
-    });
-    if (!placed)
-        DeleteQuietly(fs, temp);
-    return placed;
+    try {
+        StepProgress writing(window, window.Status2_txt, Msg::WritingProjectFile);
+        fs.CopyToNewFile(source, temp, std::ref(writing));
+    } catch (const FsError &e) {
+        trace::Swallowed("Karte_schreiben: copy", e.what());
+        return Failed(fs, card, temp, FaultOf(fs, card, e, CopyFault::Other));
+    }
+    bool equal = false;
+    try {
+        StepProgress verifying(window, window.Status2_txt, Msg::VerifyingProjectFile);
+        equal = fs.FilesEqual(source, temp, std::ref(verifying));
+    } catch (const FsError &e) {
+        trace::Swallowed("Karte_schreiben: read-back", e.what());
+        return Failed(fs, card, temp, FaultOf(fs, card, e, CopyFault::ReadBackFailed));
+    }
+    if (!equal)
+        return Failed(fs, card, temp, CopyFault::ReadBackDifferent);
+    try {
+        fs.MoveFile(temp, root + FileNameOf(source));
+    } catch (const FsError &e) {
+        trace::Swallowed("Karte_schreiben: place", e.what());
+        return Failed(fs, card, temp, FaultOf(fs, card, e, CopyFault::Other));
+    }
+    return {};
+}
+
+Msg CauseText(CopyFault fault) {
+    switch (fault) {
+    case CopyFault::Gone:
+        return Msg::CardGone;
+    case CopyFault::Full:
+        return Msg::CardFull;
+    case CopyFault::ReadBackFailed:
+        return Msg::CardReadBackFailed;
+    default:
+        return Msg::CardReadBackDifferent;
+    }
 }
 
 } // namespace
@@ -121,20 +181,50 @@ void Projekt::Karte_schreiben_Click() {
     Status2_txt.set_text(Text(Msg::WritingProjectFile));
     s_.events.DoEvents();
     InitAniCursor();
-    const bool copied = CopyOntoCard(s_.fs, source, card);
-    if (copied)
+    const CopyOutcome outcome = CopyOntoCard(*this, source, card);
+    if (outcome.fault == CopyFault::None) {
+        // The wait shows the writing text as it always has; the figures were
+        // the copy's and the read-back's.
+        Status2_txt.set_text(Text(Msg::WritingProjectFile));
         WaitProcessingEvents(20);
+    }
     ExitAniCursor();
-    if (copied)
+    // The card's free space changed with the write (or with what a failed one left).
+    steps::Skippable("Karte_schreiben_Click: free space",
+                     [&] { CF_Größe_txt.set_text(KbText(ShowSpaceInfoDrive(card))); });
+    if (outcome.fault == CopyFault::None) {
         Status2_txt.set_text(Text(Msg::Completed));
-    else
-        fail(Msg::CopyFailed);
+    } else {
+        std::string text = Text(Msg::CopyFailed);
+        if (outcome.fault != CopyFault::Other)
+            text += std::string("\r\n") + Text(CauseText(outcome.fault));
+        if (outcome.leftover)
+            text += std::string("\r\n") + Text(Msg::PartialCopyLeft, kCopyTempName);
+        Status2_txt.set_text(Text(Msg::Error));
+        s_.msg.Show(text, MsgButtons::Ok, MsgIcon::None, kTitleCard);
+    }
 
     steps::Skippable("Karte_schreiben_Click: Refresh", [this] {
         File1.Refresh();
         Dir1.Refresh();
     });
     s_.events.DoEvents();
+    if (outcome.fault == CopyFault::None && !close_asked_)
+        Karte_auswerfen(card);
+    CloseIfAsked();
+}
+
+void Projekt::Karte_auswerfen(const std::string &card) {
+    if (s_.msg.Show(Text(Msg::EjectQuestion), MsgButtons::YesNo, MsgIcon::None, kTitleCard) !=
+        MsgAnswer::Yes)
+        return;
+    FileSystem::EjectResult result = FileSystem::EjectResult::Failed;
+    steps::Skippable("Karte_auswerfen", [&] { result = s_.fs.EjectMedium(card); });
+    const Msg told = result == FileSystem::EjectResult::Ejected ? Msg::Ejected
+                     : result == FileSystem::EjectResult::InUse ? Msg::EjectRefused
+                                                                : Msg::EjectFailed;
+    s_.msg.Show(Text(told), MsgButtons::Ok,
+                told == Msg::Ejected ? MsgIcon::None : MsgIcon::Exclamation, kTitleCard);
 }
 
 } // namespace tf

@@ -2,6 +2,7 @@
 // preparing the name, and running the conversion library.
 
 #include "app/card/common.h"
+#include "app/shell/progress.h"
 #include "app/shell/projekt.h"
 #include "library/name_rule.h"
 #include "library/project_format.h"
@@ -9,6 +10,7 @@
 #include "platform/codepage.h"
 #include "platform/steps.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -57,6 +59,23 @@ std::optional<std::string> PathForLibrary(FileSystem &fs, const std::string &pat
 }
 
 enum class RunOutcome { Completed, Failed, LibraryMissing, PathNotRepresentable };
+
+// The size the project file will have: the wave's audio between the fixed
+// header, lead-in and tail.
+std::uint64_t ExpectedProjectSize(FileSystem &fs, const std::string &wave) {
+    std::uint64_t size = 0;
+    steps::Skippable("OK_Button_Click: wave size", [&] { size = fs.FileSize(wave); });
+    return kFixedBytes + (size > kSourceHeaderSize ? size - kSourceHeaderSize : 0);
+}
+
+// How far the library is, from the target's growing size; never the whole
+// before the call has returned.
+std::uint64_t WrittenSoFar(FileSystem &fs, const std::string &target, std::uint64_t expected) {
+    std::uint64_t size = 0;
+    if (fs.FileExists(target))
+        steps::Skippable("OK_Button_Click: target size", [&] { size = fs.FileSize(target); });
+    return std::min(size, expected - 1);
+}
 
 } // namespace
 
@@ -148,7 +167,13 @@ void Projekt::OK_Button_Click() {
     } else if (s_.library.Load() != ConversionLibrary::LoadResult::Ok) {
         outcome = RunOutcome::LibraryMissing;
     } else {
-        result = s_.library.Projektdatei_erstellen(*source_ansi, *target_ansi, name, kProjectCode);
+        // The library's one call runs on a worker thread; meanwhile the
+        // window shows the target's growth and takes its messages.
+        const std::uint64_t expected = ExpectedProjectSize(s_.fs, source);
+        StepProgress progress(*this, Status_txt, Msg::Converting);
+        const auto meanwhile = [&] { progress(WrittenSoFar(s_.fs, target, expected), expected); };
+        result = s_.library.Projektdatei_erstellen(*source_ansi, *target_ansi, name, kProjectCode,
+                                                   meanwhile);
         if (result == static_cast<std::int32_t>(Result::Done))
             outcome = RunOutcome::Completed;
     }
@@ -166,6 +191,7 @@ void Projekt::OK_Button_Click() {
     if (!why.empty())
         s_.msg.Show(why, MsgButtons::Ok, MsgIcon::Exclamation, kTitleApp);
     s_.events.DoEvents();
+    CloseIfAsked();
 }
 
 } // namespace tf

@@ -2,9 +2,11 @@
 // drop on the window or the command line. A file the header check refuses is
 // offered for a copy in the device's format, which is then taken instead.
 
+#include "app/shell/progress.h"
 #include "app/shell/projekt.h"
 #include "platform/steps.h"
 
+#include <functional>
 #include <string>
 
 namespace tf {
@@ -64,6 +66,7 @@ void Projekt::Wave_übernehmen(const std::string &Pfad) {
     const std::string copy = Kopie_erstellen(Pfad);
     if (!copy.empty())
         Wave_prüfen(copy);
+    CloseIfAsked();
 }
 
 // What the dialog has always done with the file chosen: shown, checked, and
@@ -106,12 +109,16 @@ std::string Projekt::Kopie_erstellen(const std::string &Pfad) {
     // Once only: a documents folder that refuses too (or is the wave's own
     // folder) must end the attempts, not start them over under the busy cursor.
     bool documents_tried = false;
+    // The conversion's status box tells how far the copy is, and has its own
+    // text back afterwards.
+    const std::string status_before = Status_txt.text();
+    StepProgress progress(*this, Status_txt, Msg::PreparingCopy);
     InitAniCursor();
     for (int number = 1; number <= kMostCopies; ++number) {
         target = CopyName(folder, parts.stem, number);
         if (ExistsQuietly(s_.fs, target))
             continue;
-        outcome = s_.audio.Prepare(Pfad, target);
+        outcome = s_.audio.Prepare(Pfad, target, std::ref(progress));
         if (outcome.result == AudioPreparation::Result::TargetNotCreated && !documents_tried) {
             documents_tried = true;
             const std::string documents = s_.shell.SpecialFolderPath(kCsidlPersonal);
@@ -125,6 +132,7 @@ std::string Projekt::Kopie_erstellen(const std::string &Pfad) {
             break;
     }
     ExitAniCursor();
+    Status_txt.set_text(status_before);
 
     switch (outcome.result) {
     case AudioPreparation::Result::Done:

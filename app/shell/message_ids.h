@@ -97,6 +97,22 @@ enum class Msg {
     CopyFailed,
     CardSizeUnsuitableOnWrite,
     WritingProjectFile,
+    // What a long step adds to its status text while it runs.
+    VerifyingProjectFile,
+    PreparingCopy,
+    ProgressOf,
+    ProgressLeft, // %1: whole seconds
+    // Why a copy onto the card failed, after CopyFailed.
+    CardGone,
+    CardFull,
+    CardReadBackFailed,
+    CardReadBackDifferent,
+    PartialCopyLeft, // %1: the leftover's name on the card
+    // Ejecting the card after a verified write.
+    EjectQuestion,
+    Ejected,
+    EjectRefused,
+    EjectFailed,
     ClearCardQuestion, // %1: the drive in upper case
     ClearNotRemovable,
     UnexpectedError, // a failure no handler expected; the detail goes to the trace

@@ -187,6 +187,38 @@ constexpr Row kRows[] = {
       "The CF-card is not suitable for an operation with the Tarvolin Audio!\r\nPlease use CF "
       "cards with %1 MB."}},
     {Msg::WritingProjectFile, {"Project-Datei wird geschrieben", "Writing Project-file"}},
+    {Msg::VerifyingProjectFile, {"Project-Datei wird geprüft", "Verifying Project-file"}},
+    {Msg::PreparingCopy, {"Kopie wird erstellt", "Making the copy"}},
+    {Msg::ProgressOf, {"von", "of"}},
+    {Msg::ProgressLeft, {"noch %1 s", "%1 s left"}},
+    {Msg::CardGone, {"Die Karte wurde während des Schreibens entfernt.",
+                     "The card was removed while it was being written."}},
+    {Msg::CardFull, {"Auf der Karte ist kein Platz mehr frei.", "There is no space left on the card."}},
+    {Msg::CardReadBackFailed, {"Die Karte konnte nicht zurückgelesen werden.",
+                               "The card could not be read back."}},
+    {Msg::CardReadBackDifferent,
+     {"Beim Zurücklesen gab die Karte andere Daten zurück, als geschrieben wurden. Die Karte "
+      "ist vielleicht beschädigt.",
+      "Reading back, the card gave other data than was written. The card may be damaged."}},
+    {Msg::PartialCopyLeft,
+     {"Eine unvollständige Kopie (%1) kann auf der Karte geblieben sein. Trackforge entfernt sie "
+      "beim nächsten Schreiben.",
+      "An incomplete copy (%1) may have stayed on the card. Trackforge removes it at the next "
+      "write."}},
+    {Msg::EjectQuestion, {"Die Karte kann jetzt sicher entfernt werden. Soll Trackforge sie auswerfen?",
+                          "The card can now be removed safely. Shall Trackforge eject it?"}},
+    {Msg::Ejected, {"Die Karte wurde ausgeworfen und kann jetzt entnommen werden.",
+                    "The card has been ejected and can be taken out now."}},
+    {Msg::EjectRefused,
+     {"Die Karte konnte nicht ausgeworfen werden: Ein anderes Programm oder Fenster benutzt sie "
+      "noch. Sie bleibt eingebunden; bitte schließen Sie es und versuchen Sie es noch einmal.",
+      "The card could not be ejected: another program or window is still using it. It stays "
+      "mounted; please close that and try again."}},
+    {Msg::EjectFailed,
+     {"Die Karte konnte nicht ausgeworfen werden. Bitte werfen Sie sie über \"Hardware sicher "
+      "entfernen\" aus, bevor Sie sie entnehmen.",
+      "The card could not be ejected. Please eject it with \"Safely Remove Hardware\" before "
+      "taking it out."}},
     {Msg::ClearCardQuestion, {"Sind Sie sicher, daß Sie alle Daten auf Laufwerk '%1' löschen wollen ?",
                               "Are you sure to delete all data on drive '%1'?"}},
     {Msg::ClearNotRemovable, {"Das Laufwerk ist kein Wechseldatenträger!",

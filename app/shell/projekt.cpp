@@ -262,6 +262,20 @@ void Projekt::Form_Unload() {
     // EndProgram from inside the unload would cut that short.
 }
 
+bool Projekt::Form_QueryUnload() {
+    if (!busy_)
+        return true;
+    close_asked_ = true;
+    return false;
+}
+
+void Projekt::CloseIfAsked() {
+    if (!close_asked_ || busy_)
+        return;
+    close_asked_ = false;
+    s_.windows.Unload(*this);
+}
+
 void Projekt::Info_Button_Click() {
     Trackforge_Info info(*this);
     s_.windows.ShowModal(info, *this);
@@ -282,6 +296,7 @@ void Projekt::Stop_Button_Click() {
 }
 
 void Projekt::InitAniCursor() {
+    busy_ = true;
     // Every step that fails is skipped; the busy period runs regardless.
     bool first = false;
     bool second = false;
@@ -314,6 +329,7 @@ void Projekt::ExitAniCursor() {
     s_.cursor.ReleaseCapture();
     s_.cursor.SetCursor(PreviousCursorHandle);
     AniCursorHandle = 0;
+    busy_ = false;
 }
 
 std::string Projekt::UnexpectedErrorText() const {
@@ -330,7 +346,7 @@ void Projekt::WaitProcessingEvents(double seconds) {
         double now = s_.clock.SecondsSinceMidnight();
         if (now < start)
             now += kSecondsPerDay;
-        if (now - start >= seconds)
+        if (now - start >= seconds || close_asked_)
             return;
         s_.events.DoEvents();
     }

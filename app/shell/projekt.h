@@ -115,6 +115,9 @@ class Projekt : public ui::Form {
     void Form_Load() override;
     void Form_Activate() override;
     void Form_Unload() override;
+    // A close asked for during a long step waits for its end: a file half
+    // written must neither be left nor be reported complete.
+    bool Form_QueryUnload() override;
     void Timer1_Timer();
     void Command3_Click();
     void Einstellungen_öffnen();
@@ -184,8 +187,11 @@ class Projekt : public ui::Form {
     std::string UnexpectedErrorText() const;
     // A kB count as the boxes show it: grouped digits and " kByte".
     std::string KbText(std::int32_t kb) const;
-    // Waits `seconds` on the clock while window events keep running; survives midnight.
+    // Waits `seconds` on the clock while window events keep running; survives
+    // midnight. A close asked for meanwhile ends the wait early.
     void WaitProcessingEvents(double seconds);
+    // Runs the close the user asked for during a long step, once it has ended.
+    void CloseIfAsked();
 
     ProjektServices &services() { return s_; }
 
@@ -195,8 +201,12 @@ class Projekt : public ui::Form {
     void Dateien_übernehmen(const std::vector<std::string> &Dateien);
     void Layout();     // geometry, fonts and fixed texts (app/shell)
     void WireEvents(); // control events to handlers (app/shell)
+    // After a verified write: offers to eject the card and tells how that went.
+    void Karte_auswerfen(const std::string &card);
     ProjektServices s_;
     std::vector<ui::OptionButton *> language_group_;
+    bool busy_ = false;        // inside the busy bracket
+    bool close_asked_ = false; // a close waits for the long step's end
 };
 
 // Sets the main window's captions and tooltips of one language, in their order.

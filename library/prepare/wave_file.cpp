@@ -251,7 +251,14 @@ WaveOpen WaveOut::open(const std::string &target) {
         return WaveOpen::TargetExists;
     }
     target_ = target;
-    // A name of its own per run, so a leftover from a crash or a second run
+    // What a run cut short (a crash, the program ended, a stick pulled) left
+    // under the name this run wants can only be a preparation's own: it goes,
+    // rather than every later run moving on to the next name. A file that a
+    // second run beside this one holds open is refused by Windows and stays.
+    if (const std::string leftover = target + ".partial"; is_regular_file(leftover)) {
+        remove_file(leftover);
+    }
+    // A name of its own per run, so a leftover that cannot go or a second run
     // beside this one never gets in the way.
     for (int n = 0; n < 100 && !file_; ++n) {
         temporary_ = target + ".partial" + (n ? std::to_string(n) : "");

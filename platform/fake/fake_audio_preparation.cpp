@@ -1,5 +1,6 @@
 #include "platform/fake/fake_audio_preparation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <stdexcept>
@@ -90,16 +91,18 @@ AudioPreparation::Verdict FakeAudioPreparation::Probe(const std::string &source)
 }
 
 AudioPreparation::Outcome FakeAudioPreparation::Prepare(const std::string &source,
-                                                        const std::string &target) {
+                                                        const std::string &target,
+                                                        const Progress &progress) {
     if (prepared.size() >= most_prepares)
         throw std::logic_error("Prepare called " + std::to_string(prepared.size()) + " times");
-    const Result result = Write(source, target);
+    const Result result = Write(source, target, progress);
     prepared.push_back({source, target, result});
     return {result, result == Result::Done ? clipped : 0};
 }
 
 AudioPreparation::Result FakeAudioPreparation::Write(const std::string &source,
-                                                     const std::string &target) {
+                                                     const std::string &target,
+                                                     const Progress &progress) {
     if (!fs_.FileExists(source))
         return Result::NotDecodable;
     const WaveFacts w = ReadWave(fs_.ReadFile(source));
@@ -127,6 +130,11 @@ AudioPreparation::Result FakeAudioPreparation::Write(const std::string &source,
                                   ? w.data.substr(0, frames * 4)
                                   : std::string(static_cast<std::size_t>(frames * 4), '\0');
     const std::string bytes = CanonicalHeader(static_cast<std::uint32_t>(audio.size())) + audio;
+    // Told a block at a time, as the real preparation does.
+    for (std::uint64_t done = 0; progress && done < audio.size();) {
+        done = std::min<std::uint64_t>(done + kProgressBytes, audio.size());
+        progress(done, audio.size());
+    }
     if (bytes.size() > drive.available_bytes)
         return Result::Failed; // the disk filled up midway; the partial file is gone
     drive.available_bytes -= bytes.size();

@@ -40,10 +40,12 @@ class FakeAudioPreparation : public AudioPreparation {
     std::size_t most_prepares = 200;
 
     Verdict Probe(const std::string &source) override;
-    Outcome Prepare(const std::string &source, const std::string &target) override;
+    Outcome Prepare(const std::string &source, const std::string &target,
+                    const Progress &progress = {}) override;
+    static constexpr std::uint64_t kProgressBytes = 1 << 18;
 
   private:
-    Result Write(const std::string &source, const std::string &target);
+    Result Write(const std::string &source, const std::string &target, const Progress &progress);
     FakeFileSystem &fs_;
 };
 

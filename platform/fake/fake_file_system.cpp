@@ -242,7 +242,7 @@ const FakeDrive &FakeFileSystem::DriveOf(char letter) const {
 FakeDrive &FakeFileSystem::ReadyDrive(char letter) {
     FakeDrive &d = DriveOf(letter);
     if (!d.ready)
-        throw FsError(std::string("device not ready: ") + letter + ":");
+        throw FsError(std::string("device not ready: ") + letter + ":", FsFault::Gone);
     return d;
 }
 
@@ -504,12 +504,14 @@ std::unique_ptr<TextWriter> FakeFileSystem::CreateTextFile(const std::string &pa
 
 // --- Copy, move, delete -----------------------------------------------------
 
-void FakeFileSystem::CopyToNewFile(const std::string &source, const std::string &target) {
+void FakeFileSystem::CopyToNewFile(const std::string &source, const std::string &target,
+                                   const BlockProgress &progress) {
     Enter("CopyToNewFile", source + " -> " + target);
-    CopyImpl(source, target);
+    CopyImpl(source, target, progress);
 }
 
-void FakeFileSystem::CopyImpl(const std::string &source, const std::string &target) {
+void FakeFileSystem::CopyImpl(const std::string &source, const std::string &target,
+                              const BlockProgress &progress) {
     stdfs::path src = ReadyHost(source);
     if (HasWildcard(source) || !stdfs::is_regular_file(src))
         throw FsError("file not found: " + source);
@@ -532,23 +534,70 @@ void FakeFileSystem::CopyImpl(const std::string &source, const std::string &targ
     CheckWritable(tgt);
 
     FakeDrive &d = DriveOf(tr.letter);
-    const std::uint64_t size = stdfs::file_size(src);
-    if (size > d.available_bytes)
-        throw FsError("disk full");
-    d.available_bytes -= size;
-    stdfs::copy_file(src, tgt);
+    std::uint64_t size = stdfs::file_size(src);
+    std::uint64_t old = stdfs::is_regular_file(tgt) ? stdfs::file_size(tgt) : 0;
+    if (size > old && size - old > d.available_bytes)
+        throw FsError("disk full", FsFault::Full);
+    d.available_bytes = d.available_bytes + old - size;
+    if (progress)
+        CopyInBlocks(src, tgt, d, progress);
+    else
+        stdfs::copy_file(src, tgt, stdfs::copy_options::overwrite_existing);
     // Like Windows: the copy keeps the source's date and read-only attribute.
     stdfs::last_write_time(tgt, stdfs::last_write_time(src));
     if (read_only_.count(Key(src)))
         read_only_.insert(Key(tgt));
 }
 
-bool FakeFileSystem::FilesEqual(const std::string &a, const std::string &b) {
+// Block by block like the real copy: a drive made not ready from inside the
+// progress (a card pulled mid-copy) fails the next block and leaves the part
+// written, as a real card would keep it; a progress that throws takes the
+// part away first, as the real copy does.
+void FakeFileSystem::CopyInBlocks(const stdfs::path &src, const stdfs::path &tgt, FakeDrive &d,
+                                  const BlockProgress &progress) {
+    const std::string bytes = ReadAll(src);
+    std::ofstream out(tgt, std::ios::binary | std::ios::trunc);
+    std::uint64_t done = 0;
+    do {
+        if (!d.ready)
+            throw FsError("device removed", FsFault::Gone);
+        const std::size_t n = std::min<std::size_t>(kBlockBytes, bytes.size() - done);
+        out.write(bytes.data() + done, static_cast<std::streamsize>(n));
+        out.flush();
+        done += n;
+        try {
+            progress(done, bytes.size());
+        } catch (...) {
+            out.close();
+            std::error_code ignored;
+            stdfs::remove(tgt, ignored);
+            d.available_bytes += bytes.size();
+            throw;
+        }
+    } while (done < bytes.size());
+}
+
+bool FakeFileSystem::FilesEqual(const std::string &a, const std::string &b,
+                                const BlockProgress &progress) {
     Enter("FilesEqual", a + " , " + b);
-    stdfs::path ha = ReadyHost(a), hb = ReadyHost(b);
+    Resolved ra, rb;
+    stdfs::path ha = ReadyHost(a, &ra), hb = ReadyHost(b, &rb);
     if (!stdfs::is_regular_file(ha) || !stdfs::is_regular_file(hb))
         throw FsError("file not found");
-    return ReadAll(ha) == ReadAll(hb);
+    const std::string ba = ReadAll(ha), bb = ReadAll(hb);
+    if (ba.size() != bb.size())
+        return false;
+    for (std::uint64_t done = 0; done < ba.size();) {
+        if (!DriveOf(ra.letter).ready || !DriveOf(rb.letter).ready)
+            throw FsError("device removed", FsFault::Gone);
+        const std::size_t n = std::min<std::size_t>(kBlockBytes, ba.size() - done);
+        if (ba.compare(done, n, bb, done, n) != 0)
+            return false;
+        done += n;
+        if (progress)
+            progress(done, ba.size());
+    }
+    return true;
 }
 
 void FakeFileSystem::MoveFile(const std::string &from, const std::string &to) {
@@ -646,6 +695,18 @@ void FakeFileSystem::CreateFolder(const std::string &path) {
     if (!stdfs::is_directory(host.parent_path()))
         throw FsError("path not found: " + path);
     stdfs::create_directory(host);
+}
+
+} // namespace tf::fake
+
+namespace tf::fake {
+
+FileSystem::EjectResult FakeFileSystem::EjectMedium(const std::string &drive) {
+    Enter("EjectMedium", drive);
+    FakeDrive &d = ReadyDrive(Resolve(drive).letter);
+    if (d.eject_result == EjectResult::Ejected)
+        d.ready = false;
+    return d.eject_result;
 }
 
 } // namespace tf::fake

@@ -40,6 +40,8 @@ struct FakeDrive {
     // Copies onto the drive fail once they would exceed it; copies and
     // deletes change it, as on a real drive.
     std::uint64_t available_bytes = 0;
+    // What ejecting the medium gives; an ejected drive is no longer ready.
+    FileSystem::EjectResult eject_result = FileSystem::EjectResult::Ejected;
     std::filesystem::path root;              // the backing folder
     std::vector<std::string> current_folder; // components below the root
 };
@@ -106,12 +108,17 @@ class FakeFileSystem : public FileSystem {
                                        const std::string &pattern = "*.*") override;
     std::unique_ptr<TextReader> OpenTextForReading(const std::string &path) override;
     std::unique_ptr<TextWriter> CreateTextFile(const std::string &path) override;
-    void CopyToNewFile(const std::string &source, const std::string &target) override;
-    bool FilesEqual(const std::string &a, const std::string &b) override;
+    void CopyToNewFile(const std::string &source, const std::string &target,
+                       const BlockProgress &progress = {}) override;
+    bool FilesEqual(const std::string &a, const std::string &b,
+                    const BlockProgress &progress = {}) override;
+    // The block the copy and the read-back report progress by, as the real ones do.
+    static constexpr std::size_t kBlockBytes = 1 << 20;
     void MoveFile(const std::string &from, const std::string &to) override;
     void DeleteFile(const std::string &pattern) override;
     void DeleteFolder(const std::string &pattern) override;
     void CreateFolder(const std::string &path) override;
+    EjectResult EjectMedium(const std::string &drive) override;
 
     // Windows wildcard match ("*", "?", and "*.*" for every name), ignoring case.
     static bool WildcardMatch(const std::string &pattern, const std::string &name);
@@ -129,7 +136,10 @@ class FakeFileSystem : public FileSystem {
     std::filesystem::path Host(const Resolved &r) const;
     std::filesystem::path ReadyHost(const std::string &path, Resolved *out = nullptr);
     void Enter(const std::string &member, const std::string &argument);
-    void CopyImpl(const std::string &source, const std::string &target);
+    void CopyImpl(const std::string &source, const std::string &target,
+                  const BlockProgress &progress);
+    void CopyInBlocks(const std::filesystem::path &src, const std::filesystem::path &tgt,
+                      FakeDrive &d, const BlockProgress &progress);
     void DeleteMatching(const std::string &pattern, bool folders);
     bool DeleteEntry(const std::filesystem::path &entry, const std::filesystem::path &expected,
                      FakeDrive &d);

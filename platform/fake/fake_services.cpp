@@ -156,8 +156,14 @@ ConversionLibrary::LoadResult FakeConversionLibrary::Load() {
 std::int32_t FakeConversionLibrary::Projektdatei_erstellen(const std::string &source_ansi,
                                                            const std::string &target_ansi,
                                                            std::string &name_ansi,
-                                                           const std::string &code) {
+                                                           const std::string &code,
+                                                           const std::function<void()> &meanwhile) {
     calls.push_back({source_ansi, target_ansi, name_ansi, code});
+    for (int i = 0; meanwhile && i < meanwhile_rounds; ++i) {
+        if (on_meanwhile)
+            on_meanwhile(i);
+        meanwhile();
+    }
     if (on_call)
         on_call(calls.back());
     if (rewrite_name)

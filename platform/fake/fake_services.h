@@ -167,10 +167,18 @@ class FakeConversionLibrary : public ConversionLibrary {
     // What the name buffer holds after the call; unset leaves it as passed.
     std::function<std::string(const std::string &name)> rewrite_name;
 
+    // How often the call's `meanwhile` runs before it returns, as a worker
+    // that takes that many 50 ms rounds would (none: a call quicker than the
+    // first round); `on_meanwhile` runs before each round (e.g. to let the
+    // target grow).
+    int meanwhile_rounds = 0;
+    std::function<void(int round)> on_meanwhile;
+
     LoadResult Load() override;
     std::int32_t Projektdatei_erstellen(const std::string &source_ansi,
                                         const std::string &target_ansi, std::string &name_ansi,
-                                        const std::string &code) override;
+                                        const std::string &code,
+                                        const std::function<void()> &meanwhile = {}) override;
 };
 
 } // namespace tf::fake

@@ -63,6 +63,14 @@ void FakeWindowSystem::Unload(ui::Form &form) {
     handles_.erase(&form);
 }
 
+void FakeWindowSystem::CloseBox(ui::Form &form) {
+    events.push_back("CloseBox " + form.name());
+    bool agreed = true;
+    Guard([&] { agreed = form.Form_QueryUnload(); });
+    if (agreed)
+        Unload(form);
+}
+
 void FakeWindowSystem::EndProgram(int code) {
     events.push_back("EndProgram " + std::to_string(code));
     ended = true;

@@ -37,6 +37,8 @@ class FakeWindowSystem : public ui::WindowSystem {
     void Show(ui::Form &form) override;
     void ShowModal(ui::Form &form, ui::Form &owner) override;
     void Unload(ui::Form &form) override;
+    // What the user's close box does: asks the form, then unloads it.
+    void CloseBox(ui::Form &form);
     void EndProgram(int exit_code) override;
     std::uintptr_t Handle(ui::Form &form) override; // non-zero while loaded
     void DropPendingInput() override { events.push_back("DropPendingInput"); }

@@ -44,9 +44,21 @@ class LibraryPreparation : public AudioPreparation {
         return channels > 2 ? Verdict::TooManyChannels : Verdict::Decodable;
     }
 
-    Outcome Prepare(const std::string &source, const std::string &target) override {
+    Outcome Prepare(const std::string &source, const std::string &target,
+                    const Progress &progress) override {
         audio::PrepareReport report;
-        const PrepareResult r = audio::prepare_wave(source, target, {}, &report);
+        // The core counts source frames; the window counts the wave's bytes.
+        audio::PrepareProgress frames;
+        if (progress)
+            frames = [&](std::uint64_t done, std::uint64_t expected) {
+                const auto bytes = [&](std::uint64_t n) -> std::uint64_t {
+                    const std::uint32_t rate = report.source.rate ? report.source.rate : 44100;
+                    return static_cast<std::uint64_t>(static_cast<long double>(n) * 44100 / rate) *
+                           4;
+                };
+                progress(bytes(done), expected ? bytes(expected) : 0);
+            };
+        const PrepareResult r = audio::prepare_wave(source, target, frames, &report);
         if (r != PrepareResult::Done)
             trace::Swallowed("AudioPreparation::Prepare",
                              "result " + std::to_string(static_cast<int>(r)) + " for " + target);

@@ -74,6 +74,9 @@ class Form {
     virtual void Form_Load() {}
     virtual void Form_Activate() {}
     virtual void Form_Unload() {}
+    // Asked before the user's close (the close box, Alt+F4, the taskbar) unloads
+    // the window; false keeps it open. A program's own Unload does not ask.
+    virtual bool Form_QueryUnload() { return true; }
     virtual void Form_OLEDragDrop(const std::vector<std::string> & /*files*/) {}
     // The command line of a later start of the program, handed to this window.
     virtual void Form_CommandLine(const std::vector<std::string> & /*arguments*/) {}

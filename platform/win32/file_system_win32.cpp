@@ -9,6 +9,8 @@
 #include "platform/win32/trace_sink_win32.h"
 #include "platform/win32/wide.h"
 
+#include <winioctl.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -21,9 +23,29 @@
 namespace tf::win32 {
 namespace {
 
+// The codes a pulled card or an unplugged reader gives, depending on where
+// in the stack the loss is noticed.
+FsFault FaultOf(DWORD code) {
+    switch (code) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return FsFault::Full;
+    case ERROR_NOT_READY:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_NO_MEDIA_IN_DRIVE:
+    case ERROR_MEDIA_CHANGED:
+    case ERROR_DEVICE_REMOVED:
+    case ERROR_FILE_INVALID:
+        return FsFault::Gone;
+    default:
+        return FsFault::Other;
+    }
+}
+
 [[noreturn]] void Fail(const std::string &what, const std::string &path,
                        DWORD code = GetLastError()) {
-    throw FsError(what + " '" + path + "': " + ErrorText(code));
+    throw FsError(what + " '" + path + "': " + ErrorText(code), FaultOf(code));
 }
 
 bool IsSeparator(char c) {
@@ -510,7 +532,8 @@ class Win32FileSystem : public FileSystem {
     // when this returns; a copy that fails half way leaves no partial target.
     // The target is made new: whatever holds its name (a dangling link too)
     // makes this fail, so the copy can never be written through a link.
-    void CopyToNewFile(const std::string &source, const std::string &target) override {
+    void CopyToNewFile(const std::string &source, const std::string &target,
+                       const BlockProgress &progress) override {
         const std::string to = CopyTarget(source, target);
         QuietMediaErrors quiet;
         UniqueHandle in =
@@ -527,7 +550,17 @@ class Win32FileSystem : public FileSystem {
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
         if (!out)
             Fail("CopyFile", to);
-        if (const DWORD err = CopyBytes(in.get(), out.get()); err != ERROR_SUCCESS) {
+        const std::uint64_t total =
+            (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+        DWORD err = ERROR_SUCCESS;
+        try {
+            err = CopyBytes(in.get(), out.get(), total, progress);
+        } catch (...) { // the caller's progress gave up: nothing half-written stays
+            out.reset();
+            DeleteFileW(wto.c_str());
+            throw;
+        }
+        if (err != ERROR_SUCCESS) {
             out.reset();
             if (!retry_while_held([&] { return DeleteFileW(wto.c_str()); }))
                 SwallowedError("CopyFile", "partial copy left: '" + to + "'", GetLastError());
@@ -542,14 +575,16 @@ class Win32FileSystem : public FileSystem {
             SwallowedError("CopyFile", "attributes of '" + to + "' not set", GetLastError());
     }
 
-    bool FilesEqual(const std::string &a, const std::string &b) override {
+    bool FilesEqual(const std::string &a, const std::string &b,
+                    const BlockProgress &progress) override {
         QuietMediaErrors quiet;
         bool unbuffered_a = false, unbuffered_b = false;
         UniqueHandle ha = OpenForReadBack(a, unbuffered_a);
         UniqueHandle hb = OpenForReadBack(b, unbuffered_b);
-        std::uint64_t left = SizeOf(ha.get(), a);
-        if (left != SizeOf(hb.get(), b))
+        const std::uint64_t size = SizeOf(ha.get(), a);
+        if (size != SizeOf(hb.get(), b))
             return false;
+        std::uint64_t left = size;
         AlignedBuffer ba(1 << 20), bb(1 << 20);
         while (left > 0) {
             const DWORD wanted = static_cast<DWORD>(left < ba.size ? left : ba.size);
@@ -558,6 +593,8 @@ class Win32FileSystem : public FileSystem {
             if (na != wanted || nb != wanted || std::memcmp(ba.data, bb.data, wanted) != 0)
                 return false;
             left -= wanted;
+            if (progress)
+                progress(size - left, size);
         }
         return true;
     }
@@ -610,7 +647,52 @@ class Win32FileSystem : public FileSystem {
             Fail("CreateFolder", path);
     }
 
+    // The order the system's own "eject" follows: flush, then a lock that
+    // only succeeds when no file is open (the lock is what tells "in use"),
+    // dismount, allow removal, eject. The handle's close releases the lock.
+    EjectResult EjectMedium(const std::string &drive) override {
+        const std::wstring volume = L"\\\\.\\" + DriveRoot(drive).substr(0, 2);
+        QuietMediaErrors quiet;
+        UniqueHandle h = Own(CreateFileW(volume.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         0, nullptr));
+        if (!h)
+            return Refused("open", drive, GetLastError());
+        auto control = [&](DWORD code, void *in, DWORD in_size) {
+            DWORD returned = 0;
+            return DeviceIoControl(h.get(), code, in, in_size, nullptr, 0, &returned, nullptr) != 0;
+        };
+        if (!FlushFileBuffers(h.get()))
+            return Refused("FlushFileBuffers", drive, GetLastError());
+        // An Explorer window or a scanner may let go of the card a moment later.
+        bool locked = false;
+        for (int attempt = 0; attempt < 5 && !locked; ++attempt) {
+            if (attempt > 0)
+                Sleep(100);
+            locked = control(FSCTL_LOCK_VOLUME, nullptr, 0);
+        }
+        if (!locked) {
+            const DWORD err = GetLastError();
+            Refused("FSCTL_LOCK_VOLUME", drive, err);
+            return err == ERROR_ACCESS_DENIED || err == ERROR_SHARING_VIOLATION
+                       ? EjectResult::InUse
+                       : EjectResult::Failed;
+        }
+        if (!control(FSCTL_DISMOUNT_VOLUME, nullptr, 0))
+            return Refused("FSCTL_DISMOUNT_VOLUME", drive, GetLastError());
+        PREVENT_MEDIA_REMOVAL allow = {FALSE};
+        control(IOCTL_STORAGE_MEDIA_REMOVAL, &allow, sizeof allow);
+        if (!control(IOCTL_STORAGE_EJECT_MEDIA, nullptr, 0))
+            return Refused("IOCTL_STORAGE_EJECT_MEDIA", drive, GetLastError());
+        return EjectResult::Ejected;
+    }
+
   private:
+    static EjectResult Refused(const char *step, const std::string &drive, DWORD code) {
+        trace::Swallowed("EjectMedium", std::string(step) + " '" + drive + "': " + ErrorText(code));
+        return EjectResult::Failed;
+    }
+
     std::uint64_t Space(const std::string &drive, bool available) {
         const std::wstring root = ExistingDrive(drive);
         ULARGE_INTEGER free_to_caller, total, total_free;
@@ -644,9 +726,10 @@ class Win32FileSystem : public FileSystem {
         return target + SplitLast(source).second;
     }
 
-    static DWORD CopyBytes(HANDLE in, HANDLE out) {
+    static DWORD CopyBytes(HANDLE in, HANDLE out, std::uint64_t total,
+                           const BlockProgress &progress) {
         std::vector<char> buffer(1 << 20);
-        for (;;) {
+        for (std::uint64_t done = 0;;) {
             DWORD got = 0;
             if (!ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr))
                 return GetLastError();
@@ -657,6 +740,9 @@ class Win32FileSystem : public FileSystem {
                 return GetLastError();
             if (written != got)
                 return ERROR_DISK_FULL;
+            done += got;
+            if (progress)
+                progress(done, total);
         }
         return FlushFileBuffers(out) ? ERROR_SUCCESS : GetLastError();
     }

@@ -15,6 +15,8 @@
 #include <mmsystem.h>
 
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <vector>
 
 namespace tf::win32 {
@@ -385,7 +387,8 @@ class Win32ConversionLibrary : public ConversionLibrary {
     // that rewrite is handed back.
     std::int32_t Projektdatei_erstellen(const std::string &source_ansi,
                                         const std::string &target_ansi, std::string &name_ansi,
-                                        const std::string &code) override {
+                                        const std::string &code,
+                                        const std::function<void()> &meanwhile) override {
         if (!fn_ && Load() != LoadResult::Ok)
             throw std::runtime_error("Sonwerk_Projekt.dll is not loaded");
         std::vector<char> source(source_ansi.begin(), source_ansi.end());
@@ -398,7 +401,19 @@ class Win32ConversionLibrary : public ConversionLibrary {
         const std::size_t name_size = std::max<std::size_t>(name.size(), 30);
         name.resize(name_size + 1, '\0');
         code_buf.resize(std::max<std::size_t>(code_buf.size(), 4) + 1, '\0');
-        const std::int32_t result = fn_(source.data(), target.data(), name.data(), code_buf.data());
+        const ConvertFn fn = fn_;
+        auto call = [&] { return fn(source.data(), target.data(), name.data(), code_buf.data()); };
+        std::int32_t result = 0;
+        if (!meanwhile) {
+            result = call();
+        } else {
+            // The buffers outlive the worker: the future's end waits for the
+            // call, also when `meanwhile` throws.
+            std::future<std::int32_t> running = std::async(std::launch::async, call);
+            while (running.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
+                meanwhile();
+            result = running.get();
+        }
         name_ansi.assign(name.data(), name_size);
         return result;
     }

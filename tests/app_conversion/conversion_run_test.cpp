@@ -115,6 +115,26 @@ TEST_F(ConversionRun, SuccessfulRunCallsTheLibraryInsideTheBusyBracket) {
     EXPECT_TRUE(msg.calls.empty());
 }
 
+// The library's one call runs while the window takes its messages; the
+// status box tells how far the project file has grown, never all of it before
+// the call has returned.
+TEST_F(ConversionRun, TheGrowingTargetShowsInTheStatusWhileTheLibraryWorks) {
+    Prepare();
+    const std::uint64_t expected = 1402188 + 1541 * KiB - 44;
+    library.meanwhile_rounds = 3;
+    library.on_meanwhile = [&](int round) {
+        fs.WriteFile(kTarget, std::string(round == 2 ? expected : expected / 2 * round, 'k'));
+    };
+    std::vector<std::string> seen;
+    events.on_do_events = [&] { seen.push_back(W().Status_txt.text()); };
+    W().OK_Button_Click();
+    ASSERT_GE(seen.size(), 3u);
+    EXPECT_EQ(seen[1], "Projektdatei erstellen \u2026 0 % (0 von 3 MB)");
+    EXPECT_EQ(seen[2], "Projektdatei erstellen \u2026 50 % (1 von 3 MB, 1,5 MB/s, noch 1 s)");
+    EXPECT_EQ(seen[3].rfind("Projektdatei erstellen \u2026 99 % (3 von 3 MB", 0), 0u) << seen[3];
+    EXPECT_EQ(W().Status_txt.text(), "Fertig");
+}
+
 // No result but -4 is ever shown as done, and each one says why.
 TEST_F(ConversionRun, EveryOtherResultIsAnErrorWithItsReason) {
     const struct {

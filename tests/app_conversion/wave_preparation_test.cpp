@@ -237,5 +237,25 @@ TEST_F(WavePreparation, DroppedOrNamedFilesAreTakenAsIfChosen) {
     EXPECT_TRUE(dialogs.requests.empty());
 }
 
+// The copy takes seconds for a long show: the conversion's status box tells
+// how far it is, between blocks the window takes its messages, and afterwards
+// the box has its own text back.
+TEST_F(WavePreparation, TheStatusBoxShowsHowFarTheCopyIsAndThenItsOwnTextAgain) {
+    fs.WriteFile(kShow, Wave(48000, 2, 24, 48000 * 10));
+    W().Status_txt.set_text("Fertig");
+    std::vector<std::string> seen;
+    events.on_do_events = [&] {
+        if (cursor.captured)
+            seen.push_back(W().Status_txt.text());
+    };
+    Choose(kShow);
+    ExpectTaken(kCopy);
+    ASSERT_GE(seen.size(), 3u);
+    EXPECT_EQ(seen.front().rfind("Kopie wird erstellt \u2026 14 % (0 von 2 MB)", 0), 0u)
+        << seen.front();
+    EXPECT_EQ(seen.back(), "Kopie wird erstellt \u2026 100 % (2 von 2 MB, 0,3 MB/s, noch 0 s)");
+    EXPECT_EQ(W().Status_txt.text(), "Fertig");
+}
+
 } // namespace
 } // namespace tf

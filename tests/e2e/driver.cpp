@@ -758,7 +758,11 @@ void WriteCard(const Options &o) {
     WaitFor([] { return KbShown(Text(L"Projekt_Größe_txt")) >= 0; }, 10);
     CheckKb(L"Projekt_Größe_txt", Kb(FileBytes(o.target)));
 
+    // After the verified write the card is offered for eject; the day goes on with it.
+    Expect({kNovalux,
+            L"Die Karte kann jetzt sicher entfernt werden. Soll Trackforge sie auswerfen?", IDNO});
     PostClick(Control(L"Karte_schreiben"));
+    // The copy and the read-back show their figures; the 20-second wait the plain text.
     const bool writing = WaitForText(L"Status2_txt", L"Project-Datei wird geschrieben", 15);
     const double writing_seen = Elapsed();
     Check(writing, "Status2_txt while writing: \"" + Utf8(Text(L"Status2_txt")) + "\"");
@@ -772,6 +776,7 @@ void WriteCard(const Options &o) {
     WaitFor([&] { return Contains(ListItems(Control(L"File1")), file_name); }, 10);
     Check(Contains(ListItems(Control(L"File1")), file_name),
           "File1 shows the written file: " + Joined(ListItems(Control(L"File1"))));
+    CheckExpectedBoxesShown("the offer to eject the card");
 }
 
 void SwitchToEnglish(const Options &o) {

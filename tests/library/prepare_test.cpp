@@ -218,6 +218,19 @@ TEST_F(Prepare, DeviceReadyAudioIsCopiedByteForByte) {
     EXPECT_EQ(read_bytes(out), make_wave(Bytes(audio.begin(), audio.end() - 3)));
 }
 
+// A run cut short leaves its temporary file under the name the next run of
+// the same target wants; that run takes the name back instead of moving on.
+TEST_F(Prepare, ALeftoverOfARunCutShortGoesFirst) {
+    const std::string in = dir.file("show.wav");
+    write_bytes(in, audio_wave(Encoding::Pcm24, 2, 48000, sine(48000, 1000, 1)));
+    write_bytes(out + ".partial", pattern(1000, 9));
+    const auto before = names_in(dir.path());
+    ASSERT_EQ(prepare(in, out).result, PrepareResult::Done);
+    auto after = names_in(dir.path());
+    EXPECT_EQ(after.size(), before.size()) << "the leftover stayed beside the new wave";
+    EXPECT_FALSE(fs::exists(out + ".partial"));
+}
+
 TEST_F(Prepare, RefusalsLeaveNoFileBehind) {
     const std::string three = dir.file("three.wav"), text = dir.file("text.wav");
     const std::string keep = dir.file("keep.wav"), link = dir.file("link.wav");

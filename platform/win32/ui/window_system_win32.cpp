@@ -90,9 +90,13 @@ void Win32WindowSystem::Impl::UnloadForm(ui::Form &form) {
 LRESULT Win32WindowSystem::Impl::Handle(FormWindow &fw, UINT msg, WPARAM wp, LPARAM lp) {
     const HWND h = fw.hwnd;
     switch (msg) {
-    case WM_CLOSE: // the close box does what Unload does
-        UnloadForm(*fw.form);
+    case WM_CLOSE: { // the close box does what Unload does, once the form agrees
+        bool agreed = true;
+        Guard([&] { agreed = fw.form->Form_QueryUnload(); });
+        if (agreed)
+            UnloadForm(*fw.form);
         return 0;
+    }
     case WM_ENDSESSION: // log-off or shutdown: unload as at a close, so the settings are kept
         if (wp)
             UnloadForm(*fw.form);

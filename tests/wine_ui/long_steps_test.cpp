@@ -1,0 +1,370 @@
+// Long steps through the real window under Wine: a card as slow as a real one
+// (the strict layer's slow-card rule), a probe on another thread that asks the
+// window for an answer every 100 ms, and what the window shows meanwhile.
+#include "app/shell/projekt.h"
+#include "library/library_test_support.h"
+#include "platform/audio_preparation.h"
+#include "platform/fake/fake_services.h"
+#include "platform/win32/services_win32.h"
+#include "platform/win32/ui/window_system_win32.h"
+#include "platform/win32/wide.h"
+#include "support/strict/slow_card.h"
+#include "support/wine_drive.h"
+#include "wine_ui/win32_probe.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tf {
+namespace {
+
+namespace fs = std::filesystem;
+constexpr wchar_t kCard = L'k';
+
+double Seconds() {
+    LARGE_INTEGER f, c;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+// A window on a thread that does nothing but answer: how long an answer takes
+// on this machine right now, so a stall of the whole machine (two cores
+// shared by many builds) is not blamed on the window under test.
+class Control {
+  public:
+    Control() {
+        thread_ = std::thread([this] {
+            hwnd_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                    nullptr, nullptr);
+            id_ = GetCurrentThreadId();
+            ready_ = true;
+            MSG m;
+            while (GetMessageW(&m, nullptr, 0, 0) > 0)
+                DispatchMessageW(&m);
+            DestroyWindow(hwnd_);
+        });
+        while (!ready_)
+            Sleep(1);
+    }
+    ~Control() {
+        PostThreadMessageW(id_, WM_QUIT, 0, 0);
+        thread_.join();
+    }
+    HWND hwnd() const { return hwnd_; }
+
+  private:
+    std::thread thread_;
+    std::atomic<bool> ready_{false};
+    HWND hwnd_ = nullptr;
+    DWORD id_ = 0;
+};
+
+// Asks the window for an answer every 100 ms from its own thread and reads
+// the status box the same way (WM_GETTEXT is answered by the window's thread
+// too). The wait counted is the window's beyond the control window's.
+class Probe {
+  public:
+    Probe(HWND window, HWND status) : window_(window), status_(status) {
+        thread_ = std::thread([this] { Run(); });
+    }
+    ~Probe() { Stop(); }
+    void Stop() {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+    }
+    double longest() const { return longest_; }
+    int probes() const { return probes_; }
+    std::vector<std::string> texts() {
+        std::lock_guard<std::mutex> g(lock_);
+        return texts_;
+    }
+    // When exactly `text` was first seen after `after`, on Seconds(); 0 when never.
+    double SeenAfter(double after, const std::string &text) {
+        std::lock_guard<std::mutex> g(lock_);
+        for (std::size_t i = 0; i < texts_.size(); ++i)
+            if (times_[i] > after && texts_[i] == text)
+                return times_[i];
+        return 0;
+    }
+    // When a text starting with `prefix` was first seen, on Seconds(); 0 when never.
+    double FirstSeen(const std::string &prefix) {
+        std::lock_guard<std::mutex> g(lock_);
+        for (std::size_t i = 0; i < texts_.size(); ++i)
+            if (texts_[i].rfind(prefix, 0) == 0)
+                return times_[i];
+        return 0;
+    }
+
+  private:
+    static double Ask(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+        DWORD_PTR result = 0;
+        const double t0 = Seconds();
+        SendMessageTimeoutW(h, msg, wp, lp, SMTO_ABORTIFHUNG, 5000, &result);
+        return Seconds() - t0;
+    }
+    void Run() {
+        Control control;
+        while (!stop_) {
+            const double base = Ask(control.hwnd(), WM_NULL, 0, 0);
+            const double wait = Ask(window_, WM_NULL, 0, 0);
+            longest_ = std::max(longest_.load(), wait - base);
+            ++probes_;
+            wchar_t buffer[512] = {};
+            Ask(status_, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buffer));
+            {
+                std::lock_guard<std::mutex> g(lock_);
+                const std::string text = win32::Narrow(buffer);
+                if (texts_.empty() || texts_.back() != text) {
+                    texts_.push_back(text);
+                    times_.push_back(Seconds());
+                }
+            }
+            Sleep(100);
+        }
+    }
+    HWND window_, status_;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::atomic<double> longest_{0};
+    std::atomic<int> probes_{0};
+    std::mutex lock_;
+    std::vector<std::string> texts_;
+    std::vector<double> times_;
+};
+
+// The percentages of the texts that start with `caption`, in order.
+std::vector<int> Percentages(const std::vector<std::string> &texts, const std::string &caption) {
+    std::vector<int> out;
+    for (const std::string &t : texts) {
+        if (t.rfind(caption + " \u2026 ", 0) != 0)
+            continue;
+        out.push_back(std::atoi(t.c_str() + caption.size() + std::string(" \u2026 ").size()));
+    }
+    return out;
+}
+
+// Block by block: a one-hour show is 636 MB.
+bool SameBytes(const fs::path &a, const fs::path &b) {
+    std::ifstream ia(a, std::ios::binary), ib(b, std::ios::binary);
+    std::vector<char> ba(1 << 20), bb(1 << 20);
+    while (ia && ib) {
+        ia.read(ba.data(), static_cast<std::streamsize>(ba.size()));
+        ib.read(bb.data(), static_cast<std::streamsize>(bb.size()));
+        if (ia.gcount() != ib.gcount() ||
+            !std::equal(ba.begin(), ba.begin() + ia.gcount(), bb.begin()))
+            return false;
+    }
+    return ia.eof() && ib.eof();
+}
+
+class LongSteps : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const char *drives = std::getenv("TF_WINE_DRIVES");
+        std::ifstream status(std::string("Z:") + (drives ? drives : "") + "/status");
+        std::string line;
+        std::getline(status, line);
+        if (!drives || line.rfind("tmpfs=yes", 0) != 0)
+            GTEST_SKIP() << "no tmpfs card (run through CTest as root): " << line;
+        ASSERT_TRUE(
+            testing::DefineWineDrive(kCard, std::string(drives) + "/card", DRIVE_REMOVABLE));
+        ASSERT_TRUE(testing::strict::InstallSlowCard(kCard));
+        ClearCard();
+        folder = fs::temp_directory_path() /
+                 ("tf_long_" +
+                  std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        paths.program_folder = paths.user_data_folder = folder.string();
+        cursor.loaded_cursor = 0;
+        ws.Show(projekt);
+    }
+    void TearDown() override {
+        testing::strict::InsertSlowCard();
+        ws.Unload(projekt);
+        std::error_code ec;
+        fs::remove_all(folder, ec);
+        ClearCard();
+        testing::DefineWineDrive(kCard, "", DRIVE_NO_ROOT_DIR);
+    }
+    HWND H(const ui::Control &c) { return reinterpret_cast<HWND>(ws.ControlHandle(c)); }
+    HWND Main() { return reinterpret_cast<HWND>(ws.Handle(projekt)); }
+
+    // A project file of `bytes` (its content does not matter to the card).
+    std::string Project(std::size_t bytes) {
+        const std::string path = (folder / "show.kpf").string();
+        std::ofstream out(path, std::ios::binary);
+        const test::Bytes block = test::pattern(1 << 20, 7);
+        for (std::size_t done = 0; done < bytes;) {
+            const std::size_t n = std::min(block.size(), bytes - done);
+            out.write(reinterpret_cast<const char *>(block.data()),
+                      static_cast<std::streamsize>(n));
+            done += n;
+        }
+        out.close();
+        projekt.CF_Laufwerk = "K:";
+        projekt.Projektdatei_übernehmen(path);
+        return path;
+    }
+    // The card's root through Win32 (libstdc++'s directory iterator does not
+    // open a drive's root under Wine); the tests leave no folders there.
+    std::vector<std::string> CardFiles() {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAW d;
+        HANDLE h = FindFirstFileW(L"K:\\*", &d);
+        if (h == INVALID_HANDLE_VALUE)
+            return names;
+        do {
+            const std::string name = win32::Narrow(d.cFileName);
+            if (name != "." && name != "..")
+                names.push_back(name);
+        } while (FindNextFileW(h, &d));
+        FindClose(h);
+        return names;
+    }
+    void ClearCard() {
+        for (const std::string &name : CardFiles())
+            DeleteFileW(win32::Widen("K:\\" + name).c_str());
+    }
+
+    fs::path folder;
+    std::unique_ptr<FileSystem> files = win32::MakeFileSystem();
+    std::unique_ptr<Clock> clock = win32::MakeClock();
+    std::unique_ptr<EventPump> events = win32::MakeEventPump();
+    fake::ScriptedMessageBoxes msg;
+    fake::ScriptedFileDialogs dialogs;
+    fake::RecordingMci mci;
+    fake::FakeCursorApi cursor;
+    fake::FakeConversionLibrary library;
+    fake::FakeAppPaths paths;
+    fake::FakeLocale locale;
+    fake::FakeShellApi shell;
+    std::unique_ptr<AudioPreparation> audio = MakeAudioPreparation();
+    std::vector<int> exit_codes;
+    win32::Win32WindowSystem ws{win32::WindowSystemOptions{
+        [this](int code) { exit_codes.push_back(code); },
+        [](const std::string &e) { ADD_FAILURE() << "handler error: " << e; },
+        [] { return std::string("a handler failed"); }, "TfForm", ""}};
+    Projekt projekt{ProjektServices{*files, msg, dialogs, *clock, *events, mci, cursor, library,
+                                    paths, locale, ws, shell, *audio}};
+};
+
+// The bench (bench/card_write.sh) runs this with TF_CARD_BYTES set to a
+// one-hour show on a card big enough for it.
+TEST_F(LongSteps, TheWindowAnswersWhileTheSlowCardIsWrittenAndVerified) {
+    const char *bytes_env = std::getenv("TF_CARD_BYTES");
+    const std::size_t bytes = bytes_env ? std::strtoull(bytes_env, nullptr, 10) : 50'000'000;
+    const std::string source = Project(bytes);
+    msg.answers = {MsgAnswer::No}; // the offer to eject
+    const std::uint64_t written_before = testing::strict::SlowCardBytesWritten();
+    const double t0 = Seconds();
+    Probe probe(Main(), H(projekt.Status2_txt));
+    test::Click(reinterpret_cast<std::uintptr_t>(H(projekt.Karte_schreiben)));
+    probe.Stop();
+    const double seconds = Seconds() - t0;
+
+    EXPECT_EQ(projekt.Status2_txt.text(), "Fertig");
+    ASSERT_EQ(msg.calls.size(), 1u) << msg.calls.front().text;
+    EXPECT_EQ(msg.calls[0].text,
+              "Die Karte kann jetzt sicher entfernt werden. Soll Trackforge sie auswerfen?");
+    EXPECT_EQ(CardFiles(), std::vector<std::string>{"show.kpf"});
+    EXPECT_TRUE(SameBytes("K:\\show.kpf", source)) << "the card holds other bytes";
+    EXPECT_GE(testing::strict::SlowCardBytesWritten() - written_before, bytes)
+        << "the copy went around the slow card";
+
+    const auto texts = probe.texts();
+    const auto writing = Percentages(texts, "Project-Datei wird geschrieben");
+    const auto verifying = Percentages(texts, "Project-Datei wird geprüft");
+    // 5 s of writing and 2.5 s of reading seen every 100 ms or so.
+    EXPECT_GE(writing.size(), 10u);
+    EXPECT_GE(verifying.size(), 5u);
+    EXPECT_TRUE(std::is_sorted(writing.begin(), writing.end()));
+    EXPECT_TRUE(std::is_sorted(verifying.begin(), verifying.end()));
+    EXPECT_LT(probe.longest(), 0.25) << probe.probes() << " probes";
+    // The copy ends where the read-back's text first shows, the read-back
+    // where the wait's plain text does (both within a probe's 100 ms).
+    const double verify_start = probe.FirstSeen("Project-Datei wird geprüft");
+    const double wait_start = probe.SeenAfter(verify_start, "Project-Datei wird geschrieben");
+    std::printf("card write of %zu bytes: copy %.1f s, read-back %.1f s, all with the 20 s wait "
+                "%.1f s; floor %.1f s + %.1f s; longest unanswered %.0f ms over %d probes\n",
+                bytes, verify_start - t0, (wait_start ? wait_start : verify_start) - verify_start,
+                seconds, bytes / 10e6, bytes / 20e6, probe.longest() * 1000, probe.probes());
+}
+
+TEST_F(LongSteps, ACardPulledMidCopyEndsInTheFailurePathAndTheWindowStaysUsable) {
+    Project(30 * 1000 * 1000);
+    std::thread puller([] {
+        Sleep(1000);
+        testing::strict::PullSlowCard();
+    });
+    Probe probe(Main(), H(projekt.Status2_txt));
+    test::Click(reinterpret_cast<std::uintptr_t>(H(projekt.Karte_schreiben)));
+    probe.Stop();
+    puller.join();
+
+    EXPECT_EQ(projekt.Status2_txt.text(), "Fehler");
+    ASSERT_EQ(msg.calls.size(), 1u);
+    EXPECT_EQ(msg.calls[0].text.rfind("Die Project-Datei konnte nicht auf die Compact-Flash "
+                                      "Karte geschrieben werden.\r\nDie Karte wurde während des "
+                                      "Schreibens entfernt.",
+                                      0),
+              0u)
+        << msg.calls[0].text;
+    EXPECT_LT(probe.longest(), 0.25);
+    // Usable: the language still switches, and a card put back takes the file.
+    test::Click(reinterpret_cast<std::uintptr_t>(H(projekt.Englisch)));
+    EXPECT_EQ(test::WindowText(reinterpret_cast<std::uintptr_t>(H(projekt.Frame1))),
+              "Save Project-file to CF card");
+    testing::strict::InsertSlowCard();
+    msg.calls.clear();
+    msg.answers = {MsgAnswer::No};
+    test::Click(reinterpret_cast<std::uintptr_t>(H(projekt.Karte_schreiben)));
+    EXPECT_EQ(projekt.Status2_txt.text(), "Completed");
+    EXPECT_EQ(CardFiles(), std::vector<std::string>{"show.kpf"}) << "the leftover went first";
+}
+
+TEST_F(LongSteps, TheWindowAnswersWhileALong48kHzFileIsPrepared) {
+    // Three minutes of 48 kHz 24-bit stereo noise: seconds of resampling.
+    const std::uint32_t frames = 48000 * 180;
+    test::Bytes wave;
+    test::put_id(wave, "RIFF");
+    test::put32(wave, 36 + frames * 6);
+    test::put_id(wave, "WAVE");
+    test::put_chunk(wave, "fmt ", test::fmt_body(1, 2, 48000, 24));
+    test::put_id(wave, "data");
+    test::put32(wave, frames * 6);
+    const test::Bytes noise = test::pattern(frames * 6, 3);
+    wave.insert(wave.end(), noise.begin(), noise.end());
+    const std::string path = (folder / "show48.wav").string();
+    test::write_bytes(path, wave);
+    msg.default_answer = MsgAnswer::Yes; // the refusal, then: make the copy
+
+    Probe probe(Main(), H(projekt.Status_txt));
+    std::vector<std::string> files{path};
+    projekt.Form_OLEDragDrop(files);
+    probe.Stop();
+
+    EXPECT_TRUE(fs::exists(folder / "show48 (Tarvolin Audio).wav"));
+    EXPECT_EQ(projekt.Quell_Wave_txt.text(), (folder / "show48 (Tarvolin Audio).wav").string());
+    const auto preparing = Percentages(probe.texts(), "Kopie wird erstellt");
+    EXPECT_GE(preparing.size(), 3u);
+    EXPECT_TRUE(std::is_sorted(preparing.begin(), preparing.end()));
+    EXPECT_EQ(projekt.Status_txt.text(), "") << "the status box has its own text back";
+    EXPECT_LT(probe.longest(), 0.25) << probe.probes() << " probes";
+}
+
+} // namespace
+} // namespace tf
