@@ -14,7 +14,8 @@ namespace tf::testing::strict {
 void *PatchImport(const char *dll, const char *function, void *replacement);
 
 // Typed form: `original` receives the previous target.
-template <typename F> bool Patch(const char *dll, const char *function, F replacement, F &original) {
+template <typename F>
+bool Patch(const char *dll, const char *function, F replacement, F &original) {
     void *previous = PatchImport(dll, function, reinterpret_cast<void *>(replacement));
     if (!previous)
         return false;
