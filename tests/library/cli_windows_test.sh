@@ -76,7 +76,8 @@ sox -n -r 48000 -b 16 -c 2 "$work/c48 $uni.wav" synth 0.1 sine 1000 || fail "sox
     fail "convert --prepare of a non-ANSI name"
 ls "$work/out" | grep -q "prepare" && fail "convert --prepare left its wave behind: $(ls "$work/out")"
 if command -v script > /dev/null; then
-    script -qec "\"$run\" \"$conv\" info \"$work/out/$uni.kpf\"" /dev/null > "$work/console.txt" 2>&1
+    # A short name, since the console wraps long lines at the terminal's width.
+    (cd "$work/out" && script -qec "\"$run\" \"$conv\" info \"$uni.kpf\"" /dev/null) > "$work/console.txt" 2>&1
     grep -q "$uni.kpf" "$work/console.txt" || fail "the name on a console: $(cat "$work/console.txt")"
 fi
 
