@@ -62,6 +62,6 @@ case "${1:-}" in
   test) setup; build; run_tests ;;
   dist) setup; build; tools/dist.sh ;;
   screenshots) setup; build; tools/screenshots.sh ;;
-  bench) setup; cmake --preset native >/dev/null; cmake --build --preset native; bench/run.sh; bench/prepare.sh ;;
+  bench) setup; cmake --preset native >/dev/null; cmake --build --preset native; bench/run.sh; bench/prepare.sh; bench/quality.sh ;;
   *) sed -n '2,6p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
 esac

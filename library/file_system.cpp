@@ -19,6 +19,37 @@ namespace tf {
 
 namespace {
 
+UINT path_code_page = CP_ACP;
+
+// Empty (which opens nothing) when the bytes are not in the paths' encoding,
+// so that no other file is reached by a replaced character.
+std::wstring wide_path(const char *path) {
+    const DWORD strict = path_code_page == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
+    const int n = MultiByteToWideChar(path_code_page, strict, path, -1, nullptr, 0);
+    if (n <= 1) {
+        return {};
+    }
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(path_code_page, strict, path, -1, out.data(), n);
+    out.pop_back();
+    return out;
+}
+
+// Empty when the name has a character the paths' encoding lacks.
+std::string narrow_path(const std::wstring &path) {
+    BOOL lossy = FALSE;
+    BOOL *lossy_at = path_code_page == CP_UTF8 ? nullptr : &lossy;
+    const int n =
+        WideCharToMultiByte(path_code_page, 0, path.c_str(), -1, nullptr, 0, nullptr, lossy_at);
+    if (n <= 1 || lossy) {
+        return {};
+    }
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(path_code_page, 0, path.c_str(), -1, out.data(), n, nullptr, nullptr);
+    out.pop_back();
+    return out;
+}
+
 struct FileIdentity {
     DWORD volume = 0;
     DWORD index_high = 0;
@@ -28,7 +59,8 @@ struct FileIdentity {
 // Backup semantics lets this open folders too; no access rights are asked for,
 // so an open source or a locked target does not get in the way.
 HANDLE open_for_query(const char *path) {
-    return CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    return CreateFileW(wide_path(path).c_str(), 0,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
@@ -64,12 +96,27 @@ bool is_pipe_name(const char *path) {
 
 } // namespace
 
+void use_utf8_paths() {
+    path_code_page = CP_UTF8;
+}
+
+std::FILE *open_path(const char *path, const char *mode) {
+    const std::wstring name = wide_path(path);
+    std::wstring wide_mode(mode, mode + std::char_traits<char>::length(mode));
+    return name.empty() ? nullptr : _wfopen(name.c_str(), wide_mode.c_str());
+}
+
+bool remove_path(const char *path) {
+    const std::wstring name = wide_path(path);
+    return !name.empty() && _wremove(name.c_str()) == 0;
+}
+
 PathKind path_kind(const char *path) {
     // Opening a pipe by name would connect to it; its name alone tells.
     if (is_pipe_name(path)) {
         return PathKind::Pipe;
     }
-    const DWORD attributes = GetFileAttributesA(path);
+    const DWORD attributes = GetFileAttributesW(wide_path(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return PathKind::Folder;
     }
@@ -91,8 +138,9 @@ std::FILE *open_regular_for_reading(const char *path) {
         return nullptr;
     }
     // The sharing a C library's fopen grants, so other readers are not shut out.
-    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileW(wide_path(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         return nullptr;
     }
@@ -128,7 +176,7 @@ bool same_file_as(const char *path, std::FILE *stream) {
 }
 
 std::string resolve_links(const char *path) {
-    const DWORD attributes = GetFileAttributesA(path);
+    const DWORD attributes = GetFileAttributesW(wide_path(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         return path;
     }
@@ -136,14 +184,15 @@ std::string resolve_links(const char *path) {
     if (h == INVALID_HANDLE_VALUE) {
         return path;
     }
-    std::vector<char> buffer(MAX_PATH * 4);
-    const DWORD n = GetFinalPathNameByHandleA(h, buffer.data(), static_cast<DWORD>(buffer.size()),
+    std::vector<wchar_t> buffer(MAX_PATH * 4);
+    const DWORD n = GetFinalPathNameByHandleW(h, buffer.data(), static_cast<DWORD>(buffer.size()),
                                               FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     CloseHandle(h);
-    if (n == 0 || n >= buffer.size()) {
+    const std::string final_path =
+        n == 0 || n >= buffer.size() ? std::string() : narrow_path(std::wstring(buffer.data(), n));
+    if (final_path.empty()) {
         return path;
     }
-    std::string final_path(buffer.data(), n);
     if (final_path.rfind("\\\\?\\UNC\\", 0) == 0) {
         return "\\\\" + final_path.substr(8);
     }
@@ -183,6 +232,16 @@ PathKind kind_of_mode(mode_t mode) {
 }
 
 } // namespace
+
+void use_utf8_paths() {}
+
+std::FILE *open_path(const char *path, const char *mode) {
+    return std::fopen(path, mode);
+}
+
+bool remove_path(const char *path) {
+    return std::remove(path) == 0;
+}
 
 PathKind path_kind(const char *path) {
     struct stat st {};

@@ -12,6 +12,17 @@ namespace tf {
 
 enum class PathKind { Missing, Regular, Folder, Pipe, Socket, Device };
 
+// On Windows the paths below are in the ANSI code page, which is what callers
+// of the DLL hand over. A program that has its names from the wide command
+// line says once, before anything else, that its paths are UTF-8 instead, so
+// that a name outside the code page reaches the file. Elsewhere paths are the
+// bytes the system takes, and this changes nothing.
+void use_utf8_paths();
+
+// fopen and remove for the paths of this interface.
+std::FILE *open_path(const char *path, const char *mode);
+bool remove_path(const char *path);
+
 // What is at `path` now (following links). Never opens a pipe or device.
 PathKind path_kind(const char *path);
 

@@ -243,7 +243,7 @@ Result finish_files(std::FILE *src, std::FILE *dst, Result written, const char *
     const bool source_closed = std::fclose(src) == 0;
     const bool target_closed = std::fclose(dst) == 0;
     if (written != Result::Done || !target_closed) {
-        const bool gone = may_remove && std::remove(target) == 0;
+        const bool gone = may_remove && remove_path(target);
         if (removed) {
             *removed = gone;
         }
@@ -275,7 +275,7 @@ Result convert_files(const char *source, const char *target, char *name, const c
     // Writing through a link writes the file it leads to; that file, never the
     // link, is what a failure must remove.
     report.written_path = resolve_links(target);
-    FilePtr dst{std::fopen(report.written_path.c_str(), "wb")};
+    FilePtr dst{open_path(report.written_path.c_str(), "wb")};
     if (!dst) {
         return Result::TargetNotCreated;
     }

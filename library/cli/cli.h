@@ -4,6 +4,7 @@
 #include "library/cli/messages.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,9 +78,20 @@ int run_prepare(const std::string &input, const std::string &output);
 // failure and returns its status, kOk when the wave is written.
 int prepare_for_convert(const std::string &input, const std::string &wave);
 
-// A path from the command line as UTF-8 (on Windows the arguments arrive in
-// the ANSI code page).
-std::string utf8_argument(const std::string &argument);
+// The command line, program name first, as UTF-8 on every platform; none
+// when an argument is not valid Unicode.
+std::optional<std::vector<std::string>> utf8_command_line(int argc, char **argv);
+
+// While it lives, what std::cout and std::cerr are given (UTF-8) reaches a
+// Windows console as the characters it stands for; output into a file or pipe
+// stays UTF-8. Nothing changes elsewhere.
+class ConsoleText {
+  public:
+    ConsoleText();
+    ~ConsoleText();
+    ConsoleText(const ConsoleText &) = delete;
+    ConsoleText &operator=(const ConsoleText &) = delete;
+};
 
 bool stderr_is_terminal();
 bool is_folder(const std::string &path);

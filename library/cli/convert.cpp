@@ -18,11 +18,8 @@ namespace tf::cli {
 
 namespace {
 
-#ifdef _WIN32
-constexpr NameEncoding kArgumentEncoding = NameEncoding::SingleByte; // the ANSI code page
-#else
+// The command line is UTF-8 on every platform (on Windows taken wide).
 constexpr NameEncoding kArgumentEncoding = NameEncoding::Utf8;
-#endif
 
 Refusal refusal_for(WaveCheck check) {
     switch (check) {
@@ -173,7 +170,7 @@ class TemporaryWave {
     }
     ~TemporaryWave() {
         if (free_) {
-            std::remove(path_.c_str());
+            remove_path(path_.c_str());
         }
     }
     TemporaryWave(const TemporaryWave &) = delete;

@@ -125,7 +125,20 @@ int prepare_command(int argc, char **argv) {
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int raw_argc, char **raw_argv) {
+    const tf::cli::ConsoleText console;
+    tf::use_utf8_paths();
+    const auto arguments = tf::cli::utf8_command_line(raw_argc, raw_argv);
+    if (!arguments) {
+        return usage(say(Msg::ArgumentNotUnicode));
+    }
+    std::vector<char *> pointers;
+    for (const std::string &argument : *arguments) {
+        pointers.push_back(const_cast<char *>(argument.c_str()));
+    }
+    pointers.push_back(nullptr);
+    const int argc = static_cast<int>(arguments->size());
+    char **argv = pointers.data();
     const std::string_view command = argc > 1 ? argv[1] : "";
     if (command == "--help" || command == "-h" || command == "help") {
         std::cout << say(Msg::Help);

@@ -75,6 +75,8 @@ With several wave files the status is that of the first one that failed.
     {Msg::TryHelp, "trackforge-convert: {1}\nTry: trackforge-convert --help\n"},
     {Msg::NoCommand, "no command given"},
     {Msg::UnknownCommand, "unknown command {1}"},
+    {Msg::ArgumentNotUnicode,
+     "an argument is not valid Unicode (a file name of that kind cannot be given)"},
     {Msg::UnknownOption, "unknown option {1}"},
     {Msg::NeedsValue, "{1} needs a value"},
     {Msg::ConvertNeedsPaths, "convert needs a wave file and a project file (or folder)"},
@@ -206,11 +208,7 @@ std::string shown(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
-#ifdef _WIN32
-        const Utf8Piece piece{1, true}; // ANSI bytes: only the controls are a danger
-#else
         const Utf8Piece piece = utf8_piece(text, i);
-#endif
         // C1 controls arrive as C2 80..C2 9F; some terminals obey them too.
         const bool c1 =
             piece.length == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0;

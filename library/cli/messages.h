@@ -13,6 +13,7 @@ enum class Msg {
     TryHelp,
     NoCommand,
     UnknownCommand,
+    ArgumentNotUnicode,
     UnknownOption,
     NeedsValue,
     ConvertNeedsPaths,

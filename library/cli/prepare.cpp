@@ -5,10 +5,6 @@
 
 #include <iostream>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace tf::cli {
 
 namespace {
@@ -95,26 +91,10 @@ PrepareResult prepare_with_bar(const std::string &input, const std::string &outp
             bar.update(done, total, {rate * 180, rate, "s"});
         };
     }
-    return audio::prepare_wave(utf8_argument(input), utf8_argument(output), progress, &report);
+    return audio::prepare_wave(input, output, progress, &report);
 }
 
 } // namespace
-
-std::string utf8_argument(const std::string &argument) {
-#ifdef _WIN32
-    const int n = MultiByteToWideChar(CP_ACP, 0, argument.data(), static_cast<int>(argument.size()),
-                                      nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, argument.data(), static_cast<int>(argument.size()), wide.data(),
-                        n);
-    const int m = WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(m > 0 ? m : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, utf8.data(), m, nullptr, nullptr);
-    return utf8;
-#else
-    return argument;
-#endif
-}
 
 int run_prepare(const std::string &input, const std::string &output) {
     if (const std::string why = not_a_file(input, "audio file"); !why.empty()) {

@@ -1,8 +1,9 @@
-// The Linux audio stack behind the preparation: libsndfile decodes (WAV in
-// all its forms, FLAC, Ogg, MP3 as Debian builds it), libsoxr resamples.
+// The audio stack behind the preparation on every platform: libsndfile
+// decodes (WAV in all its forms, AIFF, FLAC, Ogg Vorbis, Opus, MP3 as Debian
+// builds it), libsoxr resamples. Windows links the same versions, cross-built.
 #include "library/prepare/audio_backend.h"
-
-#include "library/file_system.h"
+#include "library/prepare/decoders.h"
+#include "library/prepare/wave_file.h"
 
 #include <cstdio>
 #include <sndfile.h>
@@ -124,9 +125,10 @@ class SoxrResampler final : public Resampler {
 
 } // namespace
 
-Opened open_decoder(const std::string &path) {
+Opened open_sndfile_decoder(const std::string &path) {
     Opened opened;
-    std::FILE *file = open_regular_for_reading(path.c_str());
+    // UTF-8 on every platform, whatever the paths of the project writer are.
+    std::FILE *file = open_for_reading(path).release();
     if (!file) {
         opened.failure = OpenFailure::NotOpened;
         return opened;

@@ -44,8 +44,7 @@ status=$?
 grep -q "b.wav is a wave file" "$work/wave.txt" || fail "wave target message"
 cmp -s "$work/b.wav" "$work/keep.wav" || fail "the wave file target was changed"
 
-# prepare names its files in UTF-8 while the arguments arrive in the ANSI code
-# page: a device-ready wave under such a name is copied with its audio as it
+# A device-ready wave under a name with umlauts is copied with its audio as it
 # is, and an existing target is never replaced.
 cp "$work/a.wav" "$work/Grüße.wav"
 "$run" "$conv" prepare "$work/Grüße.wav" "$work/für Ü.wav" || fail "prepare: exit status $?"
@@ -58,6 +57,29 @@ status=$?
 [ $status -eq 22 ] || fail "prepare over an existing file: exit status $status"
 cmp -s "$work/prepared.wav" "$work/für Ü.wav" || fail "prepare replaced an existing file"
 ls "$work" | grep -qa partial && fail "prepare left a partial file"
+
+# A name that no ANSI code page holds reaches the converter whole (it reads the
+# wide command line), is written and removed under its own name, and comes
+# back in the messages as UTF-8; on a console as the characters themselves.
+uni="♪ Ωμέγα 音楽"
+export LC_ALL=C.UTF-8
+cp "$work/a.wav" "$work/$uni.wav"
+"$run" "$conv" convert "$work/$uni.wav" "$work/out/$uni.kpf" --name "Unicode" > "$work/uni.txt" 2>&1 ||
+    fail "convert of a non-ANSI name: exit status $?: $(cat "$work/uni.txt")"
+[ "$(stat -c %s "$work/out/$uni.kpf")" = $((1402188 + 4000)) ] || fail "size of the non-ANSI project file"
+grep -q "$uni.kpf" "$work/uni.txt" || fail "the non-ANSI name is not printed as UTF-8: $(cat "$work/uni.txt")"
+"$run" "$conv" prepare "$work/$uni.wav" "$work/$uni (2).wav" > /dev/null 2>&1 || fail "prepare of a non-ANSI name"
+cmp -s -i 44 -n 4000 "$work/a.wav" "$work/$uni (2).wav" || fail "prepare of a non-ANSI name: audio"
+# convert --prepare removes the wave it made beside the project file by its name.
+sox -n -r 48000 -b 16 -c 2 "$work/c48 $uni.wav" synth 0.1 sine 1000 || fail "sox"
+"$run" "$conv" convert "$work/c48 $uni.wav" "$work/out/$uni 48.kpf" --prepare > /dev/null 2>&1 ||
+    fail "convert --prepare of a non-ANSI name"
+ls "$work/out" | grep -q "prepare" && fail "convert --prepare left its wave behind: $(ls "$work/out")"
+if command -v script > /dev/null; then
+    # A short name, since the console wraps long lines at the terminal's width.
+    (cd "$work/out" && script -qec "\"$run\" \"$conv\" info \"$uni.kpf\"" /dev/null) > "$work/console.txt" 2>&1
+    grep -q "$uni.kpf" "$work/console.txt" || fail "the name on a console: $(cat "$work/console.txt")"
+fi
 
 # Sparse 5 GiB waves whose sizes are all ones or wrapped at 2^32: all audio is
 # converted. NUL takes the data, so the status must go to standard error.
