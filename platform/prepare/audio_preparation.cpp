@@ -24,9 +24,25 @@ AudioPreparation::Result Told(PrepareResult r) {
         return AudioPreparation::Result::TargetExists;
     case PrepareResult::TargetNotCreated:
         return AudioPreparation::Result::TargetNotCreated;
+    case PrepareResult::Damaged:
+        return AudioPreparation::Result::Damaged;
+    case PrepareResult::RateUnsupported:
+        return AudioPreparation::Result::RateUnsupported;
     default:
         return AudioPreparation::Result::Failed;
     }
+}
+
+AudioPreparation::Outcome OutcomeOf(PrepareResult r, const audio::PrepareReport &report) {
+    AudioPreparation::Outcome outcome;
+    outcome.result = Told(r);
+    outcome.clipped = r == PrepareResult::Done ? report.clipped : 0;
+    outcome.ends_early = report.damage == audio::Damage::EndsEarly;
+    const std::uint32_t rate = report.source.rate;
+    outcome.seconds_held = rate ? report.frames_decoded / rate : 0;
+    outcome.seconds_declared = rate ? report.frames_declared / rate : 0;
+    outcome.rate = rate;
+    return outcome;
 }
 
 class LibraryPreparation : public AudioPreparation {
@@ -44,13 +60,26 @@ class LibraryPreparation : public AudioPreparation {
         return channels > 2 ? Verdict::TooManyChannels : Verdict::Decodable;
     }
 
-    Outcome Prepare(const std::string &source, const std::string &target) override {
+    Level Measure(const std::string &source) override {
         audio::PrepareReport report;
-        const PrepareResult r = audio::prepare_wave(source, target, {}, &report);
+        audio::LevelReport level;
+        const PrepareResult r = audio::measure_level(source, level, {}, &report);
+        if (r != PrepareResult::Done)
+            trace::Swallowed("AudioPreparation::Measure",
+                             "result " + std::to_string(static_cast<int>(r)) + " for " + source);
+        return {OutcomeOf(r, report), level.over, level.lower_db};
+    }
+
+    Outcome Prepare(const std::string &source, const std::string &target,
+                    double lower_db) override {
+        audio::PrepareReport report;
+        audio::PrepareSettings settings;
+        settings.lower_db = lower_db;
+        const PrepareResult r = audio::prepare_wave(source, target, {}, &report, settings);
         if (r != PrepareResult::Done)
             trace::Swallowed("AudioPreparation::Prepare",
                              "result " + std::to_string(static_cast<int>(r)) + " for " + target);
-        return {Told(r), r == PrepareResult::Done ? report.clipped : 0};
+        return OutcomeOf(r, report);
     }
 };
 
