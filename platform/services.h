@@ -125,19 +125,34 @@ class AudioPreparation {
         TargetExists,     // an existing file is never replaced
         TargetNotCreated, // the folder is missing or cannot be written
         Failed,           // cut short midway (a full disk, a read error); nothing is left
+        Damaged,          // the file itself is cut short or corrupted; nothing is made
+        RateUnsupported,  // its header gives a rate no audio has; nothing is made
     };
     struct Outcome {
         Result result = Result::Failed;
         std::uint64_t clipped = 0; // samples beyond full scale, clipped
+        // Damaged: whether the file just ends early, and the seconds it holds
+        // of those its header gives.
+        bool ends_early = false;
+        std::uint64_t seconds_held = 0, seconds_declared = 0;
+        std::uint32_t rate = 0; // the source's, as its header gives it
+    };
+    struct Level {
+        Outcome outcome;        // Done, or why the file cannot be prepared
+        std::uint64_t over = 0; // samples that would clip
+        double lower_db = 0;    // the lowering after which none would
     };
     // Whether Prepare could read the file at all; cheap, reads only its start.
     virtual Verdict Probe(const std::string &source) = 0;
-    // Bytes of the device-ready wave made so far and the size it will have
-    // (0 when the source does not tell its length); told after each block on
-    // the calling thread.
+    // Bytes of the device-ready wave made (or measured) so far and the size it
+    // will have (0 when the source does not tell its length); told after each
+    // block on the calling thread.
     using Progress = std::function<void(std::uint64_t done, std::uint64_t expected)>;
-    // Writes the device-ready wave at `target`, which appears complete or not at all.
-    virtual Outcome Prepare(const std::string &source, const std::string &target,
+    // Reads the whole file once, writing nothing, for the level Prepare would give.
+    virtual Level Measure(const std::string &source, const Progress &progress = {}) = 0;
+    // Writes the device-ready wave at `target`, which appears complete or not
+    // at all, its level lowered by `lower_db`.
+    virtual Outcome Prepare(const std::string &source, const std::string &target, double lower_db,
                             const Progress &progress = {}) = 0;
 };
 

@@ -7,6 +7,7 @@
 #include "platform/steps.h"
 
 #include <functional>
+#include <cstdio>
 #include <string>
 
 namespace tf {
@@ -46,6 +47,30 @@ bool ExistsQuietly(FileSystem &fs, const std::string &path) {
     bool exists = false;
     steps::Skippable("Kopie_erstellen: FileExists", [&] { exists = fs.FileExists(path); });
     return exists;
+}
+
+// "1:23", "1:02:03": the time a player's display shows.
+std::string ClockText(std::uint64_t seconds) {
+    char text[32];
+    if (seconds >= 3600)
+        std::snprintf(
+            text, sizeof text, "%llu:%02u:%02u", static_cast<unsigned long long>(seconds / 3600),
+            static_cast<unsigned>(seconds / 60 % 60), static_cast<unsigned>(seconds % 60));
+    else
+        std::snprintf(text, sizeof text, "%u:%02u", static_cast<unsigned>(seconds / 60),
+                      static_cast<unsigned>(seconds % 60));
+    return text;
+}
+
+// One decimal, with the decimal sign of the window's language: "1,4" / "1.4".
+std::string DecibelText(double db, Language language) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", db);
+    std::string out = text;
+    if (language == Language::German)
+        for (char &c : out)
+            c = c == '.' ? ',' : c;
+    return out;
 }
 
 bool IsProjectFile(const std::string &path) {
@@ -101,6 +126,47 @@ std::string Projekt::Kopie_erstellen(const std::string &Pfad) {
     if (s_.msg.Show(Text(Msg::PrepareQuestion), MsgButtons::YesNo, MsgIcon::None, kTitleApp) !=
         MsgAnswer::Yes)
         return {};
+    // A damaged file is told before anything is written; the level measured
+    // on the way tells whether the copy would clip, which is asked before
+    // writing it, not regretted after.
+    auto refused = [&](const AudioPreparation::Outcome &outcome, const std::string &target) {
+        using Result = AudioPreparation::Result;
+        if (outcome.result == Result::Damaged && outcome.ends_early)
+            tell(Text(Msg::PrepareEndsEarly, ClockText(outcome.seconds_held),
+                      ClockText(outcome.seconds_declared)),
+                 MsgIcon::Exclamation);
+        else if (outcome.result == Result::Damaged)
+            tell(Text(Msg::PrepareDamaged), MsgIcon::Exclamation);
+        else if (outcome.result == Result::RateUnsupported)
+            tell(Text(Msg::PrepareRateUnsupported, s_.locale.GroupDigits(outcome.rate)),
+                 MsgIcon::Exclamation);
+        else if (outcome.result == Result::TooManyChannels)
+            tell(Text(Msg::PrepareTooManyChannels), MsgIcon::Exclamation);
+        else
+            tell(Text(Msg::PrepareFailed, target), MsgIcon::Exclamation);
+    };
+    // The first pass reads the whole file: the window answers meanwhile and
+    // shows how far it is, as for the copy itself.
+    AudioPreparation::Level level;
+    {
+        const std::string status_before = Status_txt.text();
+        StepProgress measuring(*this, Status_txt, Msg::PreparingCopy);
+        InitAniCursor();
+        level = s_.audio.Measure(Pfad, std::ref(measuring));
+        ExitAniCursor();
+        Status_txt.set_text(status_before);
+    }
+    if (level.outcome.result != AudioPreparation::Result::Done) {
+        refused(level.outcome, Pfad);
+        return {};
+    }
+    double lower_db = 0;
+    if (level.over > 0 &&
+        s_.msg.Show(Text(Msg::PrepareHeadroomQuestion,
+                         s_.locale.GroupDigits(static_cast<long long>(level.over)),
+                         DecibelText(level.lower_db, Sprache())),
+                    MsgButtons::YesNo, MsgIcon::None, kTitleApp) == MsgAnswer::Yes)
+        lower_db = level.lower_db;
 
     const PathParts parts = SplitPath(Pfad);
     std::string folder = parts.folder;
@@ -118,7 +184,7 @@ std::string Projekt::Kopie_erstellen(const std::string &Pfad) {
         target = CopyName(folder, parts.stem, number);
         if (ExistsQuietly(s_.fs, target))
             continue;
-        outcome = s_.audio.Prepare(Pfad, target, std::ref(progress));
+        outcome = s_.audio.Prepare(Pfad, target, lower_db, std::ref(progress));
         if (outcome.result == AudioPreparation::Result::TargetNotCreated && !documents_tried) {
             documents_tried = true;
             const std::string documents = s_.shell.SpecialFolderPath(kCsidlPersonal);
@@ -134,20 +200,15 @@ std::string Projekt::Kopie_erstellen(const std::string &Pfad) {
     ExitAniCursor();
     Status_txt.set_text(status_before);
 
-    switch (outcome.result) {
-    case AudioPreparation::Result::Done:
-        if (outcome.clipped > 0)
-            tell(Text(Msg::PrepareClipped,
-                      s_.locale.GroupDigits(static_cast<long long>(outcome.clipped))),
-                 MsgIcon::None);
-        return target;
-    case AudioPreparation::Result::TooManyChannels:
-        tell(Text(Msg::PrepareTooManyChannels), MsgIcon::Exclamation);
-        return {};
-    default:
-        tell(Text(Msg::PrepareFailed, target), MsgIcon::Exclamation);
+    if (outcome.result != AudioPreparation::Result::Done) {
+        refused(outcome, target);
         return {};
     }
+    if (outcome.clipped > 0)
+        tell(Text(Msg::PrepareClipped,
+                  s_.locale.GroupDigits(static_cast<long long>(outcome.clipped))),
+             MsgIcon::None);
+    return target;
 }
 
 void Projekt::Dateien_übernehmen(const std::vector<std::string> &Dateien) {

@@ -60,8 +60,12 @@ enum class Msg {
     // A copy of a refused file in the device's format.
     PrepareQuestion,
     PrepareTooManyChannels,
-    PrepareFailed,  // %1: the copy's path
-    PrepareClipped, // %1: the number of samples clipped
+    PrepareFailed,           // %1: the copy's path
+    PrepareClipped,          // %1: the number of samples clipped
+    PrepareHeadroomQuestion, // %1: samples that would clip, %2: the dB to lower by
+    PrepareEndsEarly,        // %1: the time the file holds, %2: the time its header gives
+    PrepareDamaged,
+    PrepareRateUnsupported, // %1: the rate its header gives
     // The conversion run.
     ChooseTarget,
     Converting,

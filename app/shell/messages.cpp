@@ -108,6 +108,26 @@ constexpr Row kRows[] = {
       "begrenzt; das kann hörbar verzerren. Bitte prüfen Sie die Lautstärke des Originals.",
       "The copy has been made. %1 samples were beyond full scale and have been clipped, which "
       "may be audible as distortion. Please check the level of the original."}},
+    {Msg::PrepareHeadroomQuestion,
+     {"Beim Umwandeln würden %1 Abtastwerte übersteuern. Soll Trackforge den Pegel um %2 dB "
+      "absenken, damit nichts übersteuert?",
+      "%1 samples would clip in the conversion. Shall Trackforge lower the level by %2 dB so "
+      "that nothing clips?"}},
+    {Msg::PrepareEndsEarly,
+     {"Die Datei endet nach %1 statt nach den %2, die ihr Dateikopf angibt; sie scheint "
+      "beschädigt zu sein. Es wurde keine Kopie erstellt.",
+      "The file ends after %1 of the %2 its header gives; it seems damaged. No copy has been "
+      "made."}},
+    {Msg::PrepareDamaged,
+     {"Die Audiodaten der Datei lassen sich nicht vollständig lesen; sie scheint beschädigt zu "
+      "sein. Es wurde keine Kopie erstellt.",
+      "The audio of the file cannot be read completely; it seems damaged. No copy has been "
+      "made."}},
+    {Msg::PrepareRateUnsupported,
+     {"Der Dateikopf gibt eine Abtastrate von %1 Hz an, die keine Audiodatei hat; er scheint "
+      "beschädigt zu sein. Es wurde keine Kopie erstellt.",
+      "The file's header gives a sample rate of %1 Hz, which no audio has; it seems damaged. No "
+      "copy has been made."}},
 
     {Msg::ChooseTarget, {"Bitte Speicherort der Project-Datei wählen!", "Please select Path of Project-file!"}},
     {Msg::Converting, {"Projektdatei erstellen", "Compiling Project-file"}},
@@ -249,6 +269,14 @@ std::string Text(Msg id, Language language, const std::string &argument) {
     const auto at = text.find("%1");
     if (at != std::string::npos)
         text.replace(at, 2, argument);
+    return text;
+}
+
+std::string Text(Msg id, Language language, const std::string &first, const std::string &second) {
+    std::string text = Text(id, language, first);
+    const auto at = text.find("%2");
+    if (at != std::string::npos)
+        text.replace(at, 2, second);
     return text;
 }
 

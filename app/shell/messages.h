@@ -15,5 +15,7 @@ const char *Text(Msg id, Language language);
 
 // The text with its one placeholder "%1" replaced by `argument`.
 std::string Text(Msg id, Language language, const std::string &argument);
+// ... and "%2" by `second`.
+std::string Text(Msg id, Language language, const std::string &first, const std::string &second);
 
 } // namespace tf

@@ -129,6 +129,9 @@ class Projekt : public ui::Form {
     // while the settings are read) English.
     Language Sprache() const { return Deutsch.value() ? Language::German : Language::English; }
     const char *Text(Msg id) const { return tf::Text(id, Sprache()); }
+    std::string Text(Msg id, const std::string &first, const std::string &second) const {
+        return tf::Text(id, Sprache(), first, second);
+    }
     std::string Text(Msg id, const std::string &argument) const {
         return tf::Text(id, Sprache(), argument);
     }

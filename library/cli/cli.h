@@ -31,6 +31,8 @@ enum Exit : int {
     kReadError = 24, // prepare: the audio file failed midway
     kTooLong = 25,
     kNoResampler = 26,
+    kDamaged = 27,         // prepare: the audio file is cut short or corrupted
+    kRateUnsupported = 28, // prepare: a rate no audio has: a broken header
 };
 
 // A refusal or failure: the status to exit with and the message that says it.
@@ -45,7 +47,8 @@ struct ConvertOptions {
     std::string name;   // empty: each input's file name without extension
     bool name_given = false;
     std::string code = "0120";
-    bool prepare = false; // any audio file, made device-ready on the way
+    bool prepare = false;  // any audio file, made device-ready on the way
+    bool headroom = false; // ... lowered in level just enough that nothing clips
 };
 
 // How a progress bar counts: below `threshold` no bar is drawn.
@@ -72,11 +75,11 @@ class ProgressBar {
 
 int run_convert(const ConvertOptions &options);
 int run_info(const std::string &path);
-int run_prepare(const std::string &input, const std::string &output);
+int run_prepare(const std::string &input, const std::string &output, bool headroom);
 
 // Prepares `input` into a wave `wave` that the converter then reads; tells a
 // failure and returns its status, kOk when the wave is written.
-int prepare_for_convert(const std::string &input, const std::string &wave);
+int prepare_for_convert(const std::string &input, const std::string &wave, bool headroom);
 
 // The command line, program name first, as UTF-8 on every platform; none
 // when an argument is not valid Unicode.

@@ -205,7 +205,8 @@ int convert_prepared(const std::string &input, const std::string &output,
         std::cerr << say(Msg::TargetNotCreated, {shown(input), shown(output)});
         return kTargetNotCreated;
     }
-    if (const int prepared = prepare_for_convert(input, wave.path()); prepared != kOk) {
+    if (const int prepared = prepare_for_convert(input, wave.path(), options.headroom);
+        prepared != kOk) {
         if (prepared == kTargetExists) {
             wave.disown();
         }

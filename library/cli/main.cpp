@@ -88,6 +88,8 @@ int convert_command(int argc, char **argv) {
         split_arguments(argc, argv, paths, [&](std::string_view arg, int &i) -> std::string {
             if (arg == "--prepare") {
                 options.prepare = true;
+            } else if (arg == "--headroom") {
+                options.headroom = true;
             } else if (arg == "--name" || arg == "--code") {
                 if (i + 1 >= argc) {
                     return say(Msg::NeedsValue, {arg});
@@ -105,21 +107,28 @@ int convert_command(int argc, char **argv) {
     if (paths.size() < 2) {
         return usage(say(Msg::ConvertNeedsPaths));
     }
+    if (options.headroom && !options.prepare) {
+        return usage(say(Msg::HeadroomNeedsPrepare));
+    }
     options.output = paths.back();
     paths.pop_back();
     options.inputs = std::move(paths);
     return tf::cli::run_convert(options);
 }
 
-// prepare IN OUT.wav: no options of its own.
+// prepare IN OUT.wav [--headroom]
 int prepare_command(int argc, char **argv) {
     std::vector<std::string> paths;
-    const std::string problem = split_arguments(
-        argc, argv, paths, [](std::string_view arg, int &) { return unknown_option(arg); });
+    bool headroom = false;
+    const std::string problem =
+        split_arguments(argc, argv, paths, [&headroom](std::string_view arg, int &) {
+            headroom = headroom || arg == "--headroom";
+            return arg == "--headroom" ? std::string() : unknown_option(arg);
+        });
     if (!problem.empty()) {
         return usage(problem);
     }
-    return paths.size() == 2 ? tf::cli::run_prepare(paths[0], paths[1])
+    return paths.size() == 2 ? tf::cli::run_prepare(paths[0], paths[1], headroom)
                              : usage(say(Msg::PrepareNeedsPaths));
 }
 

@@ -21,9 +21,10 @@ constexpr Text kTexts[] = {
 
 Usage:
   trackforge-convert convert IN.wav OUT.kpf [--name NAME] [--code CODE] [--prepare]
+                     [--headroom]
   trackforge-convert convert IN1.wav IN2.wav ... OUTFOLDER [--name NAME] [--code CODE]
-                     [--prepare]
-  trackforge-convert prepare IN OUT.wav
+                     [--prepare] [--headroom]
+  trackforge-convert prepare IN OUT.wav [--headroom]
   trackforge-convert info FILE.kpf
   trackforge-convert --help
 
@@ -40,6 +41,7 @@ convert  Checks each wave file first (PCM, 2 channels, 44100 Hz, 16 bit, as the
            --code CODE  the code field, exactly 4 bytes (default 0120).
            --prepare    takes any audio file (as prepare does) instead of
                         refusing it; the wave made on the way is removed.
+           --headroom   with --prepare: as prepare --headroom.
            --           ends the options: later arguments are file names.
          Wave files must be regular files: a pipe, device or folder is refused.
          Long files show a progress bar when run in a terminal. When the
@@ -51,7 +53,13 @@ prepare  Writes a wave file the device plays (PCM, 2 channels, 44100 Hz, 16 bit)
          reduced to 16 bits with dither; samples beyond full scale are clipped
          and counted. A file that is already right is copied unchanged. More
          than two channels are refused; an existing OUT is never replaced, and
-         after a failure nothing is left behind.
+         after a failure nothing is left behind. A file that is damaged (it
+         ends before the length its header gives, its decoder fails midway, it
+         holds no audio, or a FLAC's samples differ from its stored checksum)
+         is refused (exit status 27), as is a rate below 1 kHz or above
+         1.536 MHz (exit status 28), which only a broken header gives.
+           --headroom   measures the level after resampling first and lowers
+                        it just enough that nothing clips (two passes).
 info     Prints a project file's magic word, code, name, length count and audio
          length, and whether its structure holds.
 
@@ -68,8 +76,11 @@ Exit status:
    5 project file complete, but   24 reading the audio file failed midway
      closing the wave file failed 25 too long for a wave file (over 6 h 45 min)
    6 read or write failure midway 26 the resampler could not be made
-     (disk full?); the incomplete
-     file was removed
+     (disk full?); the incomplete 27 the audio file is damaged (cut
+     file was removed                short, undecodable midway, no
+                                     audio, or a wrong checksum)
+                                  28 a rate below 1 kHz or above
+                                     1.536 MHz
 With several wave files the status is that of the first one that failed.
 )"},
     {Msg::TryHelp, "trackforge-convert: {1}\nTry: trackforge-convert --help\n"},
@@ -154,6 +165,21 @@ With several wave files the status is that of the first one that failed.
      "{1}: refused: longer than a wave file can hold (about 6 hours 45 minutes at 44.1 kHz "
      "stereo)\n"},
     {Msg::PrepareNoResampler, "{1}: the resampler from {4} Hz could not be made\n"},
+    {Msg::PrepareRateUnsupported,
+     "{1}: refused: its header gives a rate of {4} Hz; audio lies between 1000 Hz and "
+     "1536000 Hz, so the header seems damaged; nothing was written\n"},
+    {Msg::PrepareDamagedEnds,
+     "{1}: the file ends after {5} of the {6} its header gives; it seems damaged; nothing was "
+     "written\n"},
+    {Msg::PrepareDamagedDecoder,
+     "{1}: the audio cannot be decoded past {5}; the file seems damaged; nothing was written\n"},
+    {Msg::PrepareDamagedNoAudio,
+     "{1}: the file holds no audio at all; it seems damaged; nothing was written\n"},
+    {Msg::PrepareDamagedChecksum,
+     "{1}: the decoded audio differs from the checksum the file stores; it seems damaged; "
+     "nothing was written\n"},
+    {Msg::PreparedLowered, ", level lowered by {1} dB so that nothing clips"},
+    {Msg::HeadroomNeedsPrepare, "--headroom needs --prepare"},
     {Msg::InfoCannotOpen, "{1}: cannot be opened\n"},
     {Msg::InfoShort, "shorter than the 7680-byte header"},
     {Msg::InfoMagic, "magic word is not KORVANT"},

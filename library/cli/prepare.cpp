@@ -3,6 +3,7 @@
 
 #include "library/prepare/prepare.h"
 
+#include <cstdio>
 #include <iostream>
 
 namespace tf::cli {
@@ -33,6 +34,10 @@ Refusal failure_for(PrepareResult result) {
         return {kTooLong, Msg::PrepareTooLong};
     case PrepareResult::NoResampler:
         return {kNoResampler, Msg::PrepareNoResampler};
+    case PrepareResult::RateUnsupported:
+        return {kRateUnsupported, Msg::PrepareRateUnsupported};
+    case PrepareResult::Damaged:
+        return {kDamaged, Msg::PrepareDamagedEnds};
     case PrepareResult::WriteError:
     case PrepareResult::Done:
         break;
@@ -58,30 +63,59 @@ std::string_view kind_name(SampleKind kind) {
     return "compressed";
 }
 
+Msg damage_message(audio::Damage damage) {
+    switch (damage) {
+    case audio::Damage::DecoderError:
+        return Msg::PrepareDamagedDecoder;
+    case audio::Damage::NoAudio:
+        return Msg::PrepareDamagedNoAudio;
+    case audio::Damage::Checksum:
+        return Msg::PrepareDamagedChecksum;
+    case audio::Damage::EndsEarly:
+    case audio::Damage::None:
+        break;
+    }
+    return Msg::PrepareDamagedEnds;
+}
+
+std::string decibels(double db) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", db);
+    return text;
+}
+
 // What became of the source, with the clipping count a user must hear about.
 std::string what_was_done(const PrepareReport &report) {
     if (report.copied_unchanged) {
         return say(Msg::PreparedCopied, {std::to_string(report.frames_written)});
     }
-    return say(Msg::PreparedConverted,
-               {std::to_string(report.frames_written), std::to_string(report.source.rate),
-                std::to_string(report.source.channels), kind_name(report.source.kind),
-                report.resampled ? "resampled" : "not resampled",
-                report.dithered ? "dithered" : "no dither", std::to_string(report.clipped)});
+    std::string done =
+        say(Msg::PreparedConverted,
+            {std::to_string(report.frames_written), std::to_string(report.source.rate),
+             std::to_string(report.source.channels), kind_name(report.source.kind),
+             report.resampled ? "resampled" : "not resampled",
+             report.dithered ? "dithered" : "no dither", std::to_string(report.clipped)});
+    if (report.lowered_db > 0) {
+        done += say(Msg::PreparedLowered, {decibels(report.lowered_db)});
+    }
+    return done;
 }
 
 // Says a failure; the target is named only where it is the cause.
 int tell_failure(const std::string &input, const std::string &output, PrepareResult result,
                  const PrepareReport &report) {
     const Refusal failure = failure_for(result);
-    std::cerr << say(failure.message,
-                     {shown(input), shown(output), std::to_string(report.source.channels),
-                      std::to_string(report.source.rate)});
+    const Msg message =
+        result == PrepareResult::Damaged ? damage_message(report.damage) : failure.message;
+    const std::uint32_t rate = report.source.rate;
+    std::cerr << say(message, {shown(input), shown(output), std::to_string(report.source.channels),
+                               std::to_string(rate), audio::clock_time(report.frames_decoded, rate),
+                               audio::clock_time(report.frames_declared, rate)});
     return failure.exit;
 }
 
 PrepareResult prepare_with_bar(const std::string &input, const std::string &output,
-                               PrepareReport &report) {
+                               PrepareReport &report, bool headroom) {
     ProgressBar bar;
     audio::PrepareProgress progress;
     if (stderr_is_terminal()) {
@@ -91,18 +125,20 @@ PrepareResult prepare_with_bar(const std::string &input, const std::string &outp
             bar.update(done, total, {rate * 180, rate, "s"});
         };
     }
-    return audio::prepare_wave(input, output, progress, &report);
+    audio::PrepareSettings settings;
+    settings.headroom = headroom;
+    return audio::prepare_wave(input, output, progress, &report, settings);
 }
 
 } // namespace
 
-int run_prepare(const std::string &input, const std::string &output) {
+int run_prepare(const std::string &input, const std::string &output, bool headroom) {
     if (const std::string why = not_a_file(input, "audio file"); !why.empty()) {
         std::cerr << why;
         return kSourceNotOpened;
     }
     PrepareReport report;
-    const PrepareResult result = prepare_with_bar(input, output, report);
+    const PrepareResult result = prepare_with_bar(input, output, report, headroom);
     if (result != PrepareResult::Done) {
         return tell_failure(input, output, result, report);
     }
@@ -110,9 +146,9 @@ int run_prepare(const std::string &input, const std::string &output) {
     return kOk;
 }
 
-int prepare_for_convert(const std::string &input, const std::string &wave) {
+int prepare_for_convert(const std::string &input, const std::string &wave, bool headroom) {
     PrepareReport report;
-    const PrepareResult result = prepare_with_bar(input, wave, report);
+    const PrepareResult result = prepare_with_bar(input, wave, report, headroom);
     if (result != PrepareResult::Done) {
         return tell_failure(input, wave, result, report);
     }

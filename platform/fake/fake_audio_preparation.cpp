@@ -13,7 +13,8 @@ struct WaveFacts {
     bool decodable = false;
     std::uint32_t tag = 0, channels = 0, rate = 0, bits = 0;
     std::uint64_t frames = 0;
-    std::string data; // the audio bytes as stored
+    std::uint64_t declared_frames = 0; // as the data chunk's size gives them
+    std::string data;                  // the audio bytes as stored
 };
 
 std::uint32_t Le(const std::string &b, std::size_t at, int bytes) {
@@ -43,6 +44,7 @@ WaveFacts ReadWave(const std::string &b) {
             w.data = b.substr(body, static_cast<std::size_t>(size));
             const std::uint32_t block = w.channels * ((w.bits + 7) / 8);
             w.frames = block ? w.data.size() / block : 0;
+            w.declared_frames = block ? size / block : 0;
             w.decodable = (w.tag == 1 || w.tag == 3 || w.tag == 0xFFFE) && w.channels > 0 &&
                           w.rate > 0 && block > 0;
             return w;
@@ -90,26 +92,66 @@ AudioPreparation::Verdict FakeAudioPreparation::Probe(const std::string &source)
     return w.channels > 2 ? Verdict::TooManyChannels : Verdict::Decodable;
 }
 
+namespace {
+
+// What the source alone decides, before any file is made; Done when it can
+// be prepared.
+AudioPreparation::Result Judge(const WaveFacts &w, AudioPreparation::Outcome &outcome) {
+    using Result = AudioPreparation::Result;
+    if (!w.decodable)
+        return Result::NotDecodable;
+    outcome.rate = w.rate;
+    if (w.rate < 1000 || w.rate > 1536000)
+        return Result::RateUnsupported;
+    if (w.channels > 2)
+        return Result::TooManyChannels;
+    if (w.frames < w.declared_frames || w.frames == 0) {
+        outcome.ends_early = w.frames > 0;
+        outcome.seconds_held = w.frames / w.rate;
+        outcome.seconds_declared = w.declared_frames / w.rate;
+        return Result::Damaged;
+    }
+    return Result::Done;
+}
+
+} // namespace
+
+AudioPreparation::Level FakeAudioPreparation::Measure(const std::string &source, const Progress &) {
+    measured.push_back(source);
+    Level level;
+    level.outcome.result = fs_.FileExists(source)
+                               ? Judge(ReadWave(fs_.ReadFile(source)), level.outcome)
+                               : Result::NotDecodable;
+    if (level.outcome.result == Result::Done) {
+        level.over = over;
+        level.lower_db = lower_db;
+    }
+    return level;
+}
+
 AudioPreparation::Outcome FakeAudioPreparation::Prepare(const std::string &source,
                                                         const std::string &target,
+                                                        double lowered_by,
                                                         const Progress &progress) {
     if (prepared.size() >= most_prepares)
         throw std::logic_error("Prepare called " + std::to_string(prepared.size()) + " times");
-    const Result result = Write(source, target, progress);
-    prepared.push_back({source, target, result});
-    return {result, result == Result::Done ? clipped : 0};
+    Outcome outcome;
+    outcome.result = Write(source, target, outcome, progress);
+    prepared.push_back({source, target, outcome.result, lowered_by});
+    // Lowered by what the measure suggested, nothing clips.
+    const bool lowered_enough = over > 0 && lowered_by >= lower_db;
+    outcome.clipped = outcome.result == Result::Done && !lowered_enough ? clipped : 0;
+    return outcome;
 }
 
 AudioPreparation::Result FakeAudioPreparation::Write(const std::string &source,
-                                                     const std::string &target,
+                                                     const std::string &target, Outcome &outcome,
                                                      const Progress &progress) {
     if (!fs_.FileExists(source))
         return Result::NotDecodable;
     const WaveFacts w = ReadWave(fs_.ReadFile(source));
-    if (!w.decodable)
-        return Result::NotDecodable;
-    if (w.channels > 2)
-        return Result::TooManyChannels;
+    if (const Result judged = Judge(w, outcome); judged != Result::Done)
+        return judged;
     if (fs_.FileExists(target))
         return Result::TargetExists;
     const std::string folder = FolderOf(target);

@@ -24,9 +24,25 @@ AudioPreparation::Result Told(PrepareResult r) {
         return AudioPreparation::Result::TargetExists;
     case PrepareResult::TargetNotCreated:
         return AudioPreparation::Result::TargetNotCreated;
+    case PrepareResult::Damaged:
+        return AudioPreparation::Result::Damaged;
+    case PrepareResult::RateUnsupported:
+        return AudioPreparation::Result::RateUnsupported;
     default:
         return AudioPreparation::Result::Failed;
     }
+}
+
+AudioPreparation::Outcome OutcomeOf(PrepareResult r, const audio::PrepareReport &report) {
+    AudioPreparation::Outcome outcome;
+    outcome.result = Told(r);
+    outcome.clipped = r == PrepareResult::Done ? report.clipped : 0;
+    outcome.ends_early = report.damage == audio::Damage::EndsEarly;
+    const std::uint32_t rate = report.source.rate;
+    outcome.seconds_held = rate ? report.frames_decoded / rate : 0;
+    outcome.seconds_declared = rate ? report.frames_declared / rate : 0;
+    outcome.rate = rate;
+    return outcome;
 }
 
 class LibraryPreparation : public AudioPreparation {
@@ -44,25 +60,42 @@ class LibraryPreparation : public AudioPreparation {
         return channels > 2 ? Verdict::TooManyChannels : Verdict::Decodable;
     }
 
-    Outcome Prepare(const std::string &source, const std::string &target,
+    // The core counts source frames; the window counts the wave's bytes.
+    static audio::PrepareProgress InBytes(const Progress &progress,
+                                          const audio::PrepareReport &report) {
+        if (!progress)
+            return {};
+        return [&progress, &report](std::uint64_t done, std::uint64_t expected) {
+            const auto bytes = [&](std::uint64_t n) -> std::uint64_t {
+                const std::uint32_t rate = report.source.rate ? report.source.rate : 44100;
+                return static_cast<std::uint64_t>(static_cast<long double>(n) * 44100 / rate) * 4;
+            };
+            progress(bytes(done), expected ? bytes(expected) : 0);
+        };
+    }
+
+    Level Measure(const std::string &source, const Progress &progress) override {
+        audio::PrepareReport report;
+        audio::LevelReport level;
+        const PrepareResult r =
+            audio::measure_level(source, level, InBytes(progress, report), &report);
+        if (r != PrepareResult::Done)
+            trace::Swallowed("AudioPreparation::Measure",
+                             "result " + std::to_string(static_cast<int>(r)) + " for " + source);
+        return {OutcomeOf(r, report), level.over, level.lower_db};
+    }
+
+    Outcome Prepare(const std::string &source, const std::string &target, double lower_db,
                     const Progress &progress) override {
         audio::PrepareReport report;
-        // The core counts source frames; the window counts the wave's bytes.
-        audio::PrepareProgress frames;
-        if (progress)
-            frames = [&](std::uint64_t done, std::uint64_t expected) {
-                const auto bytes = [&](std::uint64_t n) -> std::uint64_t {
-                    const std::uint32_t rate = report.source.rate ? report.source.rate : 44100;
-                    return static_cast<std::uint64_t>(static_cast<long double>(n) * 44100 / rate) *
-                           4;
-                };
-                progress(bytes(done), expected ? bytes(expected) : 0);
-            };
-        const PrepareResult r = audio::prepare_wave(source, target, frames, &report);
+        audio::PrepareSettings settings;
+        settings.lower_db = lower_db;
+        const PrepareResult r =
+            audio::prepare_wave(source, target, InBytes(progress, report), &report, settings);
         if (r != PrepareResult::Done)
             trace::Swallowed("AudioPreparation::Prepare",
                              "result " + std::to_string(static_cast<int>(r)) + " for " + target);
-        return {Told(r), r == PrepareResult::Done ? report.clipped : 0};
+        return OutcomeOf(r, report);
     }
 };
 

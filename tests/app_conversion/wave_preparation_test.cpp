@@ -218,6 +218,68 @@ TEST_F(WavePreparation, ClippedSamplesAreCountedToTheUser) {
     ExpectTaken(kCopy);
 }
 
+// The question comes after the copy is wanted and before it is written, with
+// the count and the figure in the language's own form; No writes it as ever
+// and says how many samples were clipped.
+TEST_F(WavePreparation, ACopyThatWouldClipIsAskedAboutBeforeItIsWritten) {
+    audio.over = audio.clipped = 12345;
+    audio.lower_db = 1.4;
+    Choose(kShow);
+    ASSERT_EQ(msg.calls.size(), 3u);
+    EXPECT_EQ(msg.calls[2].text, "Beim Umwandeln würden 12.345 Abtastwerte übersteuern. Soll "
+                                 "Trackforge den Pegel um 1,4 dB absenken, damit nichts "
+                                 "übersteuert?");
+    EXPECT_EQ(msg.calls[2].buttons, MsgButtons::YesNo);
+    ASSERT_EQ(audio.prepared.size(), 1u);
+    EXPECT_EQ(audio.prepared[0].lower_db, 1.4);
+    ExpectTaken(kCopy);
+
+    English();
+    msg.calls.clear();
+    msg.answers = {MsgAnswer::Ok, MsgAnswer::Yes, MsgAnswer::No};
+    Choose(kShow);
+    ASSERT_EQ(msg.calls.size(), 4u);
+    EXPECT_EQ(msg.calls[2].text, "12.345 samples would clip in the conversion. Shall Trackforge "
+                                 "lower the level by 1.4 dB so that nothing clips?");
+    ASSERT_EQ(audio.prepared.size(), 2u);
+    EXPECT_EQ(audio.prepared[1].lower_db, 0.0);
+    EXPECT_EQ(msg.calls[3].text.rfind("The copy has been made. 12.345 samples were beyond", 0), 0u);
+    ExpectTaken("c:\\Musik\\Show (Tarvolin Audio) (2).wav");
+}
+
+// A file cut off in transfer, or a header no audio has, is told in the
+// window's language; no copy is made or taken.
+TEST_F(WavePreparation, ADamagedFileIsToldInsteadOfTakingACopy) {
+    const std::string whole = Wave(1000, 2, 16, 1000 * 225);                 // 3:45
+    fs.WriteFile("c:\\Musik\\cut.wav", whole.substr(0, 44 + 4 * 1000 * 83)); // 1:23
+    fs.WriteFile("c:\\Musik\\slow.wav", Wave(1, 2, 16, 1000));
+    Choose("c:\\Musik\\cut.wav");
+    ASSERT_EQ(msg.calls.size(), 3u);
+    EXPECT_EQ(msg.calls[2].text, "Die Datei endet nach 1:23 statt nach den 3:45, die ihr "
+                                 "Dateikopf angibt; sie scheint beschädigt zu sein. Es wurde "
+                                 "keine Kopie erstellt.");
+    EXPECT_EQ(msg.calls[2].icon, MsgIcon::Exclamation);
+    English();
+    msg.calls.clear();
+    Choose("c:\\Musik\\cut.wav");
+    Choose("c:\\Musik\\slow.wav");
+    EXPECT_EQ(msg.Texts(),
+              (std::vector<std::string>{
+                  "Only waves with 44.1 kHz can be used.",
+                  "Shall Trackforge make a copy in the Tarvolin Audio's format (44.1 kHz, 16 "
+                  "bit, stereo)?",
+                  "The file ends after 1:23 of the 3:45 its header gives; it seems damaged. No "
+                  "copy has been made.",
+                  "Only waves with 44.1 kHz can be used.",
+                  "Shall Trackforge make a copy in the Tarvolin Audio's format (44.1 kHz, 16 "
+                  "bit, stereo)?",
+                  "The file's header gives a sample rate of 1 Hz, which no audio has; it seems "
+                  "damaged. No copy has been made."}));
+    EXPECT_TRUE(audio.prepared.empty());
+    EXPECT_EQ(W().Quell_Wave_Pfad, "");
+    EXPECT_FALSE(fs.FileExists("c:\\Musik\\cut (Tarvolin Audio).wav"));
+}
+
 TEST_F(WavePreparation, DroppedOrNamedFilesAreTakenAsIfChosen) {
     fs.WriteFile("c:\\Musik\\ok.wav", Wave(44100, 2, 16, 44100));
     fs.WriteFile("c:\\Projekte\\Show.KPF", std::string(3 * 1024, 'k'));

@@ -307,6 +307,9 @@ TEST_F(Cli, PrepareWritesADeviceReadyWaveAndTellsEachRefusal) {
     write_bytes(in48, wave_at(48000, 2, pattern(4 * 4800, 3)));
     write_bytes(three, wave_at(44100, 3, pattern(6 * 100, 4)));
     write_bytes(text, Bytes{'h', 'i', '\n'});
+    const Bytes whole = wave_at(48000, 2, pattern(4 * 48000 * 3, 6));
+    write_bytes(dir.file("cut.wav"), Bytes(whole.begin(), whole.begin() + 44 + 4 * 48000));
+    write_bytes(dir.file("1hz.wav"), wave_at(1, 2, pattern(4 * 100, 7)));
     const CliRun r = run("prepare " + in48 + " " + out);
     EXPECT_EQ(r.status, 0) << r.output;
     EXPECT_TRUE(has(r, "wrote " + out + ": 4410 sample frames")) << r.output;
@@ -321,10 +324,20 @@ TEST_F(Cli, PrepareWritesADeviceReadyWaveAndTellsEachRefusal) {
     for (const Case &c :
          {Case{"prepare " + in48 + " " + out, 22}, Case{"prepare " + text + " x.wav", 20},
           Case{"prepare " + three + " x.wav", 21}, Case{"prepare " + in48 + " " + in48, 23},
-          Case{"prepare " + dir.file("missing.wav") + " x.wav", 3}, Case{"prepare " + in48, 2}}) {
+          Case{"prepare " + dir.file("missing.wav") + " x.wav", 3}, Case{"prepare " + in48, 2},
+          Case{"prepare " + dir.file("1hz.wav") + " x.wav", 28},
+          Case{"convert " + in48 + " x.kpf --headroom", 2}}) {
         EXPECT_EQ(run(c.args).status, c.status) << c.args;
     }
     EXPECT_EQ(read_bytes(out), prepared) << "never replaced";
+    const CliRun cut = run("prepare " + dir.file("cut.wav") + " " + dir.file("x.wav"));
+    EXPECT_EQ(cut.status, 27);
+    EXPECT_TRUE(has(cut, "the file ends after 0:01 of the 0:03 its header gives; it seems damaged"))
+        << cut.output;
+    EXPECT_FALSE(fs::exists(dir.file("x.wav")));
+    const CliRun lowered = run("prepare " + in48 + " " + dir.file("lowered.wav") + " --headroom");
+    EXPECT_EQ(lowered.status, 0) << lowered.output;
+    EXPECT_TRUE(has(lowered, " 0 samples clipped, level lowered by ")) << lowered.output;
 }
 
 // The wave made on the way is the one `prepare` writes, and it is gone
@@ -363,8 +376,9 @@ TEST_F(Cli, ConvertWithPrepareLeavesNoWaveBehind) {
 TEST_F(Cli, HelpExplainsTheCommands) {
     const CliRun r = run("--help");
     EXPECT_EQ(r.status, 0);
-    for (const char *expected : {"convert IN.wav OUT.kpf", "info FILE.kpf", "--name", "--code",
-                                 "Exit status", "prepare IN OUT.wav", "--prepare"}) {
+    for (const char *expected :
+         {"convert IN.wav OUT.kpf", "info FILE.kpf", "--name", "--code", "Exit status",
+          "prepare IN OUT.wav", "--prepare", "--headroom", "27 the audio file is damaged"}) {
         EXPECT_NE(r.output.find(expected), std::string::npos) << expected;
     }
 }

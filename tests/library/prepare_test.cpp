@@ -13,6 +13,7 @@ namespace tf::test {
 namespace {
 
 namespace fs = std::filesystem;
+using audio::Damage;
 using audio::prepare_wave;
 using audio::PrepareReport;
 using audio::PrepareResult;
@@ -69,9 +70,10 @@ struct Prepared {
     std::vector<std::int16_t> left, right;
 };
 
-Prepared prepare(const std::string &in, const std::string &out) {
+Prepared prepare(const std::string &in, const std::string &out,
+                 const audio::PrepareSettings &settings = {}) {
     Prepared p{};
-    p.result = prepare_wave(in, out, {}, &p.report);
+    p.result = prepare_wave(in, out, {}, &p.report, settings);
     const Bytes wave = read_bytes(out);
     for (std::size_t at = 44; at + 4 <= wave.size(); at += 4) {
         p.left.push_back(static_cast<std::int16_t>(wave[at] | wave[at + 1] << 8));
@@ -286,6 +288,113 @@ TEST_F(Prepare, FlacIsDecoded) {
     EXPECT_EQ(p.report.source.kind, audio::SampleKind::Pcm24);
     EXPECT_NEAR(static_cast<double>(p.left.size()), 44100.0, 1.0);
     EXPECT_GT(snr_db_of_1khz(p.left, 2000), 85.0);
+}
+
+Bytes head_of(const Bytes &b, std::size_t n) {
+    return Bytes(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(n));
+}
+
+// A file that cannot give all it declares is refused whole, so the end of a
+// show is never missing without a word, and nothing is left behind.
+TEST_F(Prepare, DamagedFilesFailAndLeaveNothing) {
+    const Bytes wave = audio_wave(Encoding::Pcm24, 2, 48000, sine(48000, 3 * 48000, 2));
+    const Bytes ready = make_wave(pattern(4 * 44100 * 2));
+    write_bytes(dir.file("cut.wav"), head_of(wave, 44 + (wave.size() - 44) / 3));
+    write_bytes(dir.file("cut-ready.wav"), head_of(ready, ready.size() * 3 / 4));
+    write_bytes(dir.file("empty.wav"), audio_wave(Encoding::Pcm24, 2, 48000, {}));
+    const std::string flac = dir.file("in.flac");
+    write_bytes(dir.file("in.wav"), wave);
+    ASSERT_EQ(std::system(("sox '" + dir.file("in.wav") + "' '" + flac + "'").c_str()), 0);
+    const Bytes coded = read_bytes(flac);
+    write_bytes(dir.file("cut.flac"), head_of(coded, coded.size() / 2));
+    Bytes wrong_sum = coded; // STREAMINFO's MD5 starts at byte 26
+    wrong_sum[26] ^= 0x40;
+    write_bytes(dir.file("sum.flac"), wrong_sum);
+    const auto before = names_in(dir.path());
+
+    struct Case {
+        const char *file;
+        Damage damage;
+        const char *ends_after, *of;
+    };
+    for (const Case &c : {Case{"cut.wav", Damage::EndsEarly, "0:01", "0:03"},
+                          Case{"cut-ready.wav", Damage::EndsEarly, "0:01", "0:02"},
+                          Case{"empty.wav", Damage::NoAudio, "0:00", "0:00"},
+                          Case{"cut.flac", Damage::EndsEarly, "0:01", "0:03"},
+                          Case{"sum.flac", Damage::Checksum, "0:03", "0:03"}}) {
+        const Prepared p = prepare(dir.file(c.file), out);
+        EXPECT_EQ(p.result, PrepareResult::Damaged) << c.file;
+        EXPECT_EQ(p.report.damage, c.damage) << c.file;
+        const std::uint32_t rate = p.report.source.rate;
+        EXPECT_EQ(audio::clock_time(p.report.frames_decoded, rate), c.ends_after) << c.file;
+        EXPECT_EQ(audio::clock_time(p.report.frames_declared, rate), c.of) << c.file;
+        audio::LevelReport level;
+        EXPECT_EQ(audio::measure_level(dir.file(c.file), level), PrepareResult::Damaged) << c.file;
+    }
+    EXPECT_EQ(names_in(dir.path()), before);
+    EXPECT_EQ(prepare_wave(flac, out), PrepareResult::Done) << "the stored digest holds";
+}
+
+// A header's rate is checked before anything is made: 1 Hz once made memory
+// grow without bound, 10^9 Hz "succeeded" with no audio at all.
+TEST_F(Prepare, RatesNoAudioHasAreRefusedBeforeAnythingIsWritten) {
+    for (const std::uint32_t rate : {1u, 999u, 1536001u, 1000000000u}) {
+        const std::string in = dir.file(std::to_string(rate) + ".wav");
+        write_bytes(in, audio_wave(Encoding::Pcm16, 1, rate, sine(8000, 4000, 1)));
+        EXPECT_EQ(prepare_wave(in, out), PrepareResult::RateUnsupported) << rate;
+        EXPECT_FALSE(fs::exists(out)) << rate;
+    }
+    const std::string lowest = dir.file("1000.wav");
+    write_bytes(lowest, audio_wave(Encoding::Pcm16, 1, 1000, sine(1000, 1000, 1, 100, 0.5)));
+    const Prepared p = prepare(lowest, out);
+    ASSERT_EQ(p.result, PrepareResult::Done);
+    EXPECT_NEAR(static_cast<double>(p.left.size()), 44100.0, 1.0);
+}
+
+// A loud 48 kHz master overshoots full scale between its samples once
+// resampled. The measure says how many samples would clip and by how much to
+// lower; lowered by that, nothing clips and the peak stays within 0.1 dB of
+// full scale.
+TEST_F(Prepare, HeadroomLowersTheLevelJustEnoughThatNothingClips) {
+    std::vector<double> square;
+    for (int i = 0; i < 48000; ++i) {
+        const double v = (i / 24) % 2 ? -0.99 : 0.99;
+        square.insert(square.end(), {v, v});
+    }
+    const std::string loud = dir.file("loud.wav");
+    write_bytes(loud, audio_wave(Encoding::Pcm16, 2, 48000, square));
+    audio::LevelReport level;
+    ASSERT_EQ(audio::measure_level(loud, level), PrepareResult::Done);
+    EXPECT_GT(level.over, 1000u);
+    EXPECT_GT(level.lower_db, 0.5);
+    EXPECT_LT(level.lower_db, 3.0);
+
+    const Prepared as_today = prepare(loud, out);
+    ASSERT_EQ(as_today.result, PrepareResult::Done);
+    EXPECT_EQ(as_today.report.clipped, level.over) << "the count asked about is the count made";
+    audio::PrepareSettings settings;
+    settings.headroom = true;
+    const Prepared lowered = prepare(loud, dir.file("lowered.wav"), settings);
+    ASSERT_EQ(lowered.result, PrepareResult::Done);
+    EXPECT_EQ(lowered.report.clipped, 0u);
+    EXPECT_DOUBLE_EQ(lowered.report.lowered_db, level.lower_db);
+    int peak = 0;
+    for (const auto *channel : {&lowered.left, &lowered.right}) {
+        for (const std::int16_t v : *channel) {
+            peak = std::max(peak, std::abs(int{v}));
+        }
+    }
+    EXPECT_GT(peak, 32767 * std::pow(10.0, -0.1 / 20) - 2) << "lowered no more than needed";
+
+    // Where nothing would clip, nothing is lowered.
+    const std::string quiet = dir.file("quiet.wav");
+    write_bytes(quiet, audio_wave(Encoding::Pcm16, 2, 48000, sine(48000, 4800, 2)));
+    ASSERT_EQ(audio::measure_level(quiet, level), PrepareResult::Done);
+    EXPECT_EQ(level.over, 0u);
+    EXPECT_EQ(level.lower_db, 0.0);
+    ASSERT_EQ(prepare(quiet, dir.file("q1.wav"), settings).result, PrepareResult::Done);
+    ASSERT_EQ(prepare(quiet, dir.file("q2.wav")).result, PrepareResult::Done);
+    EXPECT_EQ(read_bytes(dir.file("q1.wav")), read_bytes(dir.file("q2.wav")));
 }
 
 } // namespace

@@ -100,7 +100,7 @@ TEST_P(AudioPreparationContract, AnotherRateBecomesADeviceReadyWaveOfTheRightLen
     const std::string source = w.path("show48.wav"), target = w.path("show48 copy.wav");
     w.write(source, WaveOf(48000, 1, 4800));
     EXPECT_EQ(audio().Probe(source), AudioPreparation::Verdict::Decodable);
-    const auto outcome = audio().Prepare(source, target);
+    const auto outcome = audio().Prepare(source, target, 0);
     ASSERT_EQ(outcome.result, AudioPreparation::Result::Done);
     EXPECT_EQ(outcome.clipped, 0u);
     const std::string out = w.read(target);
@@ -115,7 +115,7 @@ TEST_P(AudioPreparationContract, DeviceReadyAudioIsCopiedUnchanged) {
     const std::string source = w.path("ready.wav"), target = w.path("ready copy.wav");
     const Bytes wave = WaveOf(44100, 2, 1000);
     w.write(source, wave);
-    ASSERT_EQ(audio().Prepare(source, target).result, AudioPreparation::Result::Done);
+    ASSERT_EQ(audio().Prepare(source, target, 0).result, AudioPreparation::Result::Done);
     EXPECT_EQ(w.read(target).substr(44), Text(wave).substr(44));
 }
 
@@ -124,11 +124,11 @@ TEST_P(AudioPreparationContract, RefusalsMakeNothing) {
     w.write(surround, WaveOf(48000, 6, 480));
     w.write(text, Bytes(300, 'x'));
     EXPECT_EQ(audio().Probe(surround), AudioPreparation::Verdict::TooManyChannels);
-    EXPECT_EQ(audio().Prepare(surround, w.path("a.wav")).result,
+    EXPECT_EQ(audio().Prepare(surround, w.path("a.wav"), 0).result,
               AudioPreparation::Result::TooManyChannels);
     EXPECT_EQ(audio().Probe(text), AudioPreparation::Verdict::NotDecodable);
     EXPECT_EQ(audio().Probe(w.path("gone.wav")), AudioPreparation::Verdict::NotDecodable);
-    EXPECT_EQ(audio().Prepare(text, w.path("b.wav")).result,
+    EXPECT_EQ(audio().Prepare(text, w.path("b.wav"), 0).result,
               AudioPreparation::Result::NotDecodable);
     EXPECT_FALSE(w.exists(w.path("a.wav")));
     EXPECT_FALSE(w.exists(w.path("b.wav")));
@@ -138,11 +138,40 @@ TEST_P(AudioPreparationContract, AnExistingFileStaysAndAMissingFolderMakesNothin
     const std::string source = w.path("show48.wav"), target = w.path("mine.wav");
     w.write(source, WaveOf(48000, 2, 480));
     w.write(target, Bytes(10, 'm'));
-    EXPECT_EQ(audio().Prepare(source, target).result, AudioPreparation::Result::TargetExists);
+    EXPECT_EQ(audio().Prepare(source, target, 0).result, AudioPreparation::Result::TargetExists);
     EXPECT_EQ(w.read(target), std::string(10, 'm'));
     const std::string nowhere = w.path("no such folder") + "/x.wav";
-    EXPECT_EQ(audio().Prepare(source, nowhere).result, AudioPreparation::Result::TargetNotCreated);
+    EXPECT_EQ(audio().Prepare(source, nowhere, 0).result,
+              AudioPreparation::Result::TargetNotCreated);
     EXPECT_FALSE(w.exists(nowhere));
+}
+
+// A wave cut off in transfer, and a header whose rate no audio has: told
+// apart from a full disk, with the times the window shows, and nothing made.
+TEST_P(AudioPreparationContract, DamagedFilesAndImpossibleRatesMakeNothing) {
+    const std::string cut = w.path("cut.wav"), slow = w.path("1hz.wav"), ok = w.path("ok.wav");
+    const Bytes whole = WaveOf(48000, 2, 48000 * 3);
+    w.write(cut, Bytes(whole.begin(), whole.begin() + 44 + 4 * 48000 * 2 + 6));
+    w.write(slow, WaveOf(1, 2, 100));
+    w.write(ok, WaveOf(48000, 2, 4800));
+    using Result = AudioPreparation::Result;
+    for (const auto &outcome :
+         {audio().Prepare(cut, w.path("a.wav"), 0), audio().Measure(cut).outcome}) {
+        EXPECT_EQ(outcome.result, Result::Damaged);
+        EXPECT_TRUE(outcome.ends_early);
+        EXPECT_EQ(outcome.seconds_held, 2u);
+        EXPECT_EQ(outcome.seconds_declared, 3u);
+    }
+    for (const auto &outcome :
+         {audio().Prepare(slow, w.path("b.wav"), 0), audio().Measure(slow).outcome}) {
+        EXPECT_EQ(outcome.result, Result::RateUnsupported);
+        EXPECT_EQ(outcome.rate, 1u);
+    }
+    EXPECT_FALSE(w.exists(w.path("a.wav")));
+    EXPECT_FALSE(w.exists(w.path("b.wav")));
+    const auto level = audio().Measure(ok);
+    EXPECT_EQ(level.outcome.result, Result::Done);
+    EXPECT_EQ(level.over, 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(RealAndDouble, AudioPreparationContract,
