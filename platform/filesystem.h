@@ -105,6 +105,10 @@ class FileSystem {
     virtual void DeleteFolder(const std::string &pattern) = 0;
     // One new folder level; throws when the parent is missing or it cannot be made.
     virtual void CreateFolder(const std::string &path) = 0;
+    // True when another program holds the file open so that it cannot be
+    // replaced now (a running program, an open document); false when it is
+    // free or absent.
+    virtual bool InUse(const std::string &path) = 0;
 };
 
 } // namespace tf

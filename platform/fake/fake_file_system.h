@@ -113,6 +113,7 @@ class FakeFileSystem : public FileSystem {
     void DeleteFile(const std::string &pattern) override;
     void DeleteFolder(const std::string &pattern) override;
     void CreateFolder(const std::string &path) override;
+    bool InUse(const std::string &path) override; // the locked items
 
     // Windows wildcard match ("*", "?", and "*.*" for every name), ignoring case.
     static bool WildcardMatch(const std::string &pattern, const std::string &name);
