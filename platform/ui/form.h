@@ -63,6 +63,9 @@ class Form {
     // Files dragged from the desktop or Explorer may be dropped on the window;
     // they arrive at Form_OLEDragDrop as full paths.
     bool accepts_dropped_files = false;
+    // Has the focus when the window opens and takes Enter wherever the focus
+    // is (unless that is another button).
+    Button *default_button = nullptr;
 
     // Controls in creation order (the order the window draws and tabs them).
     const std::vector<Control *> &controls() const { return controls_; }
@@ -71,6 +74,8 @@ class Form {
     virtual void Form_Activate() {}
     virtual void Form_Unload() {}
     virtual void Form_OLEDragDrop(const std::vector<std::string> & /*files*/) {}
+    // The Escape key.
+    virtual void Form_Escape() {}
 
     // Set by the window system while the form has a real window.
     FormPeer *peer_ = nullptr;

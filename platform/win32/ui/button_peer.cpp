@@ -62,11 +62,11 @@ class ButtonPeer : public ControlPeer {
 
     void Create() override {
         CreateWindowFor(WC_BUTTONW, WS_TABSTOP | (drawn_ ? BS_OWNERDRAW : BS_PUSHBUTTON), 0,
-                        Widen(button_.caption()));
+                        WindowName());
     }
     void Update(ui::Prop what) override {
         if (what == ui::Prop::Caption && hwnd_)
-            SetWindowTextW(hwnd_, Widen(button_.caption()).c_str());
+            SetWindowTextW(hwnd_, WindowName().c_str());
         ControlPeer::Update(what);
     }
     void Place() override {
@@ -96,6 +96,11 @@ class ButtonPeer : public ControlPeer {
     }
 
   private:
+    // The window text is what screen readers say; a drawn button paints its
+    // caption itself, so a picture alone can carry a name there.
+    std::wstring WindowName() const {
+        return Widen(button_.caption().empty() ? button_.accessible_name() : button_.caption());
+    }
     // The picture above the caption, or beside it where the button is too flat.
     void DrawFace(HDC dc, const RECT &item, bool pushed, COLORREF color);
     ui::Button &button_;

@@ -73,9 +73,18 @@ LRESULT Win32WindowSystem::Impl::Handle(FormWindow &fw, UINT msg, WPARAM wp, LPA
             UnloadForm(*fw.form);
         return 0;
     case WM_COMMAND:
+        // The dialog manager sends Escape as IDCANCEL from no control.
+        if (LOWORD(wp) == IDCANCEL && !lp) {
+            Guard([&] { fw.form->Form_Escape(); });
+            return 0;
+        }
         if (ControlPeer *p = lp ? fw.PeerWithId(LOWORD(wp)) : nullptr; p && p->hwnd())
             p->Command(HIWORD(wp));
         return 0;
+    case DM_GETDEFID: // asked by the dialog manager when Enter is pressed
+        if (ControlPeer *p = DefaultPeer(fw))
+            return MAKELRESULT(p->id(), DC_HASDEFID);
+        break;
     case WM_TIMER:
         for (auto &p : fw.peers)
             if (p->Timer(wp))
@@ -181,7 +190,16 @@ void Win32WindowSystem::Impl::LoadAndShow(FormWindow &fw) {
     ShowWindow(fw.hwnd, SW_SHOW);
     UpdateWindow(fw.hwnd);
     SetForegroundWindow(fw.hwnd);
+    if (ControlPeer *p = DefaultPeer(fw); p && IsWindowEnabled(p->hwnd()))
+        SetFocus(p->hwnd());
     Guard([&] { form.Form_Activate(); });
+}
+
+ControlPeer *Win32WindowSystem::Impl::DefaultPeer(const FormWindow &fw) const {
+    for (const auto &p : fw.peers)
+        if (fw.form->default_button && &p->control() == fw.form->default_button && p->hwnd())
+            return p.get();
+    return nullptr;
 }
 
 void Win32WindowSystem::Impl::ShowInternal(ui::Form &form, HWND owner) {
