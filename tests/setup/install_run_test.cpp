@@ -132,7 +132,7 @@ TEST_F(SetupInstallRun, RunningProgramIsReportedNotSilentlySkipped) {
 
     EXPECT_EQ(program->Unbeaufsichtigt_installieren(), kProgrammFehlt);
     EXPECT_TRUE(boxes.calls.empty());
-    EXPECT_TRUE(fs.ReadFile(kLogFile).ends_with(
+    EXPECT_TRUE(program->fenster2.LOG_txt.text().ends_with(
         "Trackforge.exe wird gerade ausgeführt und kann nicht ersetzt werden\r\n"
         "Trackforge.exe" +
         kNotCopied + "\r\n"));
