@@ -127,6 +127,11 @@ class FileSystem {
     // still holds a file or folder on it, and it stays mounted as it was.
     enum class EjectResult { Ejected, InUse, Failed };
     virtual EjectResult EjectMedium(const std::string &drive) = 0;
+
+    // True when another program holds the file open so that it cannot be
+    // replaced now (a running program, an open document); false when it is
+    // free or absent.
+    virtual bool InUse(const std::string &path) = 0;
 };
 
 } // namespace tf

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace tf {
@@ -60,11 +61,40 @@ class CursorApi {
     virtual void ReleaseCapture() = 0;
 };
 
-// Starts a command line as a process in a minimized window without waiting.
+// Runs a command line as a process in a minimized window and waits for its
+// end; `while_waiting` runs between short waits so the caller's windows stay
+// alive. A process that outlives the timeout is left running, not killed.
+struct ProcessOutcome {
+    enum class State { NotStarted, TimedOut, Exited };
+    State state = State::NotStarted;
+    std::uint32_t exit_code = 0; // valid when Exited
+};
+
 class ProcessStarter {
   public:
     virtual ~ProcessStarter() = default;
-    virtual bool Start(const std::string &command_line) = 0;
+    virtual ProcessOutcome Run(const std::string &command_line, double timeout_seconds,
+                               const std::function<void()> &while_waiting) = 0;
+};
+
+// The machine-wide part of the registry (HKEY_LOCAL_MACHINE, the view of the
+// running program). Keys are paths below it; writes and deletes throw
+// std::runtime_error when refused, deleting what is absent is no failure.
+class Registry {
+  public:
+    virtual ~Registry() = default;
+    virtual bool KeyExists(const std::string &key) = 0;
+    virtual std::optional<std::uint32_t> ReadDword(const std::string &key,
+                                                   const std::string &name) = 0;
+    virtual std::optional<std::string> ReadString(const std::string &key,
+                                                  const std::string &name) = 0;
+    virtual void WriteDword(const std::string &key, const std::string &name,
+                            std::uint32_t value) = 0;
+    virtual void WriteString(const std::string &key, const std::string &name,
+                             const std::string &value) = 0;
+    virtual void DeleteValue(const std::string &key, const std::string &name) = 0;
+    // The key and its values; it must have no subkeys.
+    virtual void DeleteKey(const std::string &key) = 0;
 };
 
 // Special folders and shortcuts of the shell.

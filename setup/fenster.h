@@ -26,6 +26,8 @@ class SetupFenster : public ui::Form {
     // Closing a window by hand ends the installer; only the step to the next
     // window closes one without ending it.
     void Form_Unload() override;
+    // Escape leaves the installer only when the user says so.
+    void Form_Escape() override;
 
   protected:
     SetupServices &s() { return k_.services; }
@@ -91,8 +93,13 @@ class Fenster2 : public SetupFenster {
     enum class Ergebnis { Leer, Kopiert, Identisch, Aelter, Fehlgeschlagen };
     std::array<Ergebnis, kDateiAnzahl> Ergebnisse{};
     bool Verknuepfung_erstellt = false;
+    bool Deinstallation_eingetragen = false;
+    // The program could not be replaced because it was running.
+    bool Programm_lief = false;
     // True when the entry of that name was copied in this run or found identical.
     bool Installiert(const std::string &Dateiname) const;
+    // What the run left in place, as the unattended install's exit status.
+    int Rueckgabe() const;
 
     ui::Label Label4{"Label4"};
     ui::Button Install_Button{"Install_Button"};
@@ -117,13 +124,17 @@ class Fenster2 : public SetupFenster {
     void Kopieren(const std::int16_t &Feldnummer);
     void CreatePath(const std::string &Pfad);
     void Verknuepfung_anlegen();
+    void Deinstallation_eintragen();
     void Log_TXT_Speichern();
 
   private:
     void Layout();
     void Windows_Ordner_suchen();
+    std::string Quelle(const std::string &Dateiname);
     Ergebnis Eintrag_installieren(const Dateieintrag &e);
-    void Registrieren(const std::string &Dateiname);
+    void Warten_bis_frei(const std::string &ziel);
+    void Registrieren(const std::string &Dateiname, const std::string &ziel);
+    void Bibliothek_zaehlen(bool schon_eingetragen);
     void Log(const std::string &zeile);
     Fenster1 &fenster1_;
     ui::Form &fenster3_;
@@ -146,26 +157,35 @@ class Fenster3 : public SetupFenster {
 
 class Fenster4 : public SetupFenster {
   public:
-    Fenster4(SetupKontext &kontext, Fenster1 &fenster1);
+    Fenster4(SetupKontext &kontext, Fenster1 &fenster1, Fenster2 &fenster2);
 
     ui::Label Label1{"Label1"};
     ui::Button OK_Button{"OK_Button"};
 
     void Form_Load() override;
+    // Nothing is left to lose: Escape is OK here.
+    void Form_Escape() override {
+        if (!kontext().vorschau)
+            OK_Button_Click();
+    }
     void OK_Button_Click();
 
   private:
+    std::string Ergebnistext() const;
     Fenster1 &fenster1_;
+    Fenster2 &fenster2_;
 };
 
 // Exit status of the unattended install. Failures add up: 6 is neither the
-// program nor the library. `Setup.exe /?` and the README explain them.
+// program nor the library. `Setup.exe /?` and the README explain them; the
+// last window names the same cases.
 enum Rueckgabe : int {
     kInstalliert = 0,
-    kSetupGescheitert = 1, // an unexpected error ended Setup itself
-    kProgrammFehlt = 2,    // Trackforge.exe neither copied nor identical
-    kBibliothekFehlt = 4,  // Sonwerk_Projekt.dll neither copied nor identical
-    kVerknuepfungFehlt = 8,
+    kSetupGescheitert = 1,  // an unexpected error ended Setup itself
+    kProgrammFehlt = 2,     // Trackforge.exe neither copied nor identical
+    kBibliothekFehlt = 4,   // Sonwerk_Projekt.dll neither copied nor identical
+    kVerknuepfungFehlt = 8, // the program is in place, a shortcut to it is not
+    kEintragFehlt = 16,     // the program is in place, its uninstall entry is not
 };
 
 // The four windows wired to each other.
@@ -176,7 +196,7 @@ class SetupProgramm {
     Fenster1 fenster1{kontext, fenster2};
     Fenster2 fenster2{kontext, fenster1, fenster3};
     Fenster3 fenster3{kontext, fenster1, fenster4};
-    Fenster4 fenster4{kontext, fenster1};
+    Fenster4 fenster4{kontext, fenster1, fenster2};
 
     // Shows the welcome window; the window system's message loop does the rest.
     void Starten();

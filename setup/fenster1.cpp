@@ -21,6 +21,8 @@ Fenster1::Fenster1(SetupKontext &kontext, ui::Form &fenster2)
     Englisch.on_click = Aktion([this] { Englisch_Click(); });
     OK_Button.on_click = Aktion([this] { OK_Button_Click(); });
     Abbrechen_Button.on_click = Aktion([this] { Abbrechen_Button_Click(); });
+    kontext.Sprache = [this] { return Gewaehlte_Sprache(); };
+    default_button = &OK_Button;
     Layout();
 }
 

@@ -1,10 +1,13 @@
 #include "setup/fenster.h"
 
 #include "setup/bilder.h"
+#include "setup/pe_exporte.h"
 #include "setup/shell_module.h"
 
 #include "platform/complete_copy.h"
 #include "platform/steps.h"
+
+#include "tf_version.h"
 
 #include <cstdio>
 #include <exception>
@@ -30,8 +33,43 @@ bool Wird_registriert(const std::string &Dateiname) {
 }
 
 // The copy waits under this name beside the target until it is complete.
-std::string Temporaerer_Name(const Dateieintrag &e) {
-    return e.Zielordner + "/" + e.Dateiname + ".tf~";
+std::string Temporaerer_Name(const std::string &ziel) {
+    return ziel + ".tf~";
+}
+
+// regsvr32 returns at once for a library that registers itself; one that
+// has not ended after this long is taken as failed and left to itself.
+constexpr double kRegistrierungSekunden = 60;
+
+std::string Inhalt(FileSystem &fs, const std::string &pfad) {
+    auto datei = fs.OpenTextForReading(pfad);
+    std::string out;
+    while (!datei->AtEndOfStream())
+        out += datei->ReadBytes(1 << 20);
+    datei->Close();
+    return out;
+}
+
+std::string Rueckwaerts(std::string pfad) {
+    for (char &c : pfad)
+        if (c == '/')
+            c = '\\';
+    return pfad;
+}
+
+bool Gleicher_Pfad(const std::string &a, const std::string &b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i] == '/' ? '\\' : a[i], y = b[i] == '/' ? '\\' : b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
 }
 } // namespace
 
@@ -73,8 +111,12 @@ void Fenster2::Layout() {
     Status_txt.set_rect({1080, 4920, 6495, 285});
     LOG_txt.set_rect({120, 5280, 7455, 3375});
     LOG_txt.multiline = true;
-    for (ui::TextBox *t : {&Quelle_txt, &Ziel_txt, &Status_txt, &LOG_txt})
+    // Out of sight, so out of the Tab order too.
+    for (ui::TextBox *t : {&Quelle_txt, &Ziel_txt, &Status_txt, &LOG_txt}) {
         t->locked = true;
+        t->tab_stop = false;
+    }
+    default_button = &Install_Button;
     Label1.set_caption(Logtext(Meldung::Quelle));
     Label2.set_caption(Logtext(Meldung::Ziel));
     Label3.set_caption(Logtext(Meldung::Status));
@@ -85,6 +127,7 @@ void Fenster2::Form_Load() {
     set_caption(Titel());
     Label4.set_caption(fenster1_.Text(Meldung::Start_Hinweis));
     Label5.set_caption(fenster1_.Text(Meldung::Install_Hinweis));
+    Install_Button.set_accessible_name(fenster1_.Text(Meldung::Install_Button_Name));
     Verzeichnis_wechseln_Button.set_caption(fenster1_.Text(Meldung::Verzeichnis_wechseln));
     Abbrechen_Button.set_caption(fenster1_.Text(Meldung::Setup_beenden));
     Windows_Ordner_suchen();
@@ -92,6 +135,8 @@ void Fenster2::Form_Load() {
     Dateien = Dateiliste_fuellen(Windows_Ordner);
     Ergebnisse.fill(Ergebnis::Leer);
     Verknuepfung_erstellt = false;
+    Deinstallation_eingetragen = false;
+    Programm_lief = false;
     Kopiert_Anzahl = 0;
     LOG_txt.set_text("");
 }
@@ -143,6 +188,7 @@ void Fenster2::Installation_ausfuehren() {
             return;
     }
     Verknuepfung_anlegen();
+    Deinstallation_eintragen();
     Log_TXT_Speichern();
 }
 
@@ -166,7 +212,7 @@ void Fenster2::Kopieren(const std::int16_t &Feldnummer) {
 
 Fenster2::Ergebnis Fenster2::Eintrag_installieren(const Dateieintrag &e) {
     FileSystem &fs = s().fs;
-    const std::string &quelle = e.Dateiname;
+    const std::string quelle = Quelle(e.Dateiname);
     const std::string ziel = e.Zielordner + "/" + e.Dateiname;
     CreatePath(e.Zielordner);
     if (fs.FileExists(ziel)) {
@@ -183,26 +229,73 @@ Fenster2::Ergebnis Fenster2::Eintrag_installieren(const Dateieintrag &e) {
             return Ergebnis::Aelter;
         }
     }
+    if (e.Dateiname == kProgrammDatei && fs.FileExists(ziel))
+        Warten_bis_frei(ziel);
     Quelle_txt.set_text(quelle);
     Ziel_txt.set_text(ziel);
-    ReplaceWithCompleteCopy(fs, quelle, Temporaerer_Name(e), ziel);
+    ReplaceWithCompleteCopy(fs, quelle, Temporaerer_Name(ziel), ziel);
     Log(Logtext(Meldung::Log_kopiert, {e.Dateiname, ziel}));
     if (Wird_registriert(e.Dateiname))
-        Registrieren(e.Dateiname);
+        Registrieren(e.Dateiname, ziel);
     ++Kopiert_Anzahl;
     return Ergebnis::Kopiert;
 }
 
+// Beside Setup.exe; only without a known folder of its own the current one.
+std::string Fenster2::Quelle(const std::string &Dateiname) {
+    const std::string ordner = Ordner_von(kontext().services.setup_datei);
+    return ordner.empty() ? Dateiname : ordner + "\\" + Dateiname;
+}
+
+// A running program cannot be replaced. Whoever sits in front of the
+// installer can close it; the unattended install reports it in its status.
+void Fenster2::Warten_bis_frei(const std::string &ziel) {
+    while (s().fs.InUse(ziel)) {
+        const bool nochmal =
+            !kontext().unbeaufsichtigt &&
+            s().boxes.Show(fenster1_.Text(Meldung::Frage_Programm_laeuft, {kProgrammDatei}),
+                           MsgButtons::YesNo, MsgIcon::Exclamation, Titel()) == MsgAnswer::Yes;
+        if (!nochmal) {
+            Programm_lief = true;
+            Log(Logtext(Meldung::Log_in_Benutzung, {kProgrammDatei}));
+            throw FsError("in use: " + ziel);
+        }
+    }
+}
+
 // The file is in place either way; only its registration may be missing.
-void Fenster2::Registrieren(const std::string &Dateiname) {
-    const std::string befehl = Windows_Ordner + "system32\\" + "regsvr32.exe /s " + Dateiname;
-    bool gestartet = false;
-    steps::Skippable("Kopieren: regsvr32 " + Dateiname,
-                     [&] { gestartet = s().processes.Start(befehl); });
-    if (gestartet)
-        Log(Logtext(Meldung::Log_registriert, {Dateiname}) + kZeilenende);
-    else
-        Log(Logtext(Meldung::Log_nicht_registriert, {Dateiname}));
+// Only a library that exports DllRegisterServer can be registered: regsvr32
+// fails on any other, so it is not started for one.
+void Fenster2::Registrieren(const std::string &Dateiname, const std::string &ziel) {
+    bool lesbar = false, selbst_registrierend = false;
+    steps::Skippable("Kopieren: exports of " + ziel, [&] {
+        selbst_registrierend = Exportiert(Inhalt(s().fs, ziel), "DllRegisterServer");
+        lesbar = true;
+    });
+    if (lesbar && !selbst_registrierend) {
+        Log(Logtext(Meldung::Log_ohne_Registrierung, {Dateiname}));
+        return;
+    }
+    std::string grund = Logtext(Meldung::Grund_nicht_lesbar);
+    if (lesbar) {
+        const std::string befehl = Windows_Ordner + "system32\\" + "regsvr32.exe /s " + Dateiname;
+        ProcessOutcome o;
+        steps::Skippable("Kopieren: regsvr32 " + Dateiname, [&] {
+            o = s().processes.Run(befehl, kRegistrierungSekunden,
+                                  [this] { s().events.DoEvents(); });
+        });
+        if (o.state == ProcessOutcome::State::Exited && o.exit_code == 0) {
+            Log(Logtext(Meldung::Log_registriert, {Dateiname}) + kZeilenende);
+            return;
+        }
+        grund = o.state == ProcessOutcome::State::Exited
+                    ? Logtext(Meldung::Grund_Rueckgabewert, {std::to_string(o.exit_code)})
+                : o.state == ProcessOutcome::State::TimedOut
+                    ? Logtext(Meldung::Grund_keine_Antwort,
+                              {std::to_string(static_cast<int>(kRegistrierungSekunden))})
+                    : Logtext(Meldung::Grund_nicht_gestartet);
+    }
+    Log(Logtext(Meldung::Log_nicht_registriert, {Dateiname, grund}));
 }
 
 void Fenster2::CreatePath(const std::string &Pfad) {
@@ -217,13 +310,93 @@ void Fenster2::CreatePath(const std::string &Pfad) {
     }
 }
 
+// On the public desktop and in the Start menu of every user: the install is
+// per machine, and the administrator who approved it may be someone else.
+// A shortcut to a program that is not there would only fail when clicked.
 void Fenster2::Verknuepfung_anlegen() {
-    const std::string desktop = Spezialordner_Pfad(s().shell, kCsidlDesktop);
-    const std::string programm = std::string(kProgrammOrdner) + "\\Trackforge.exe";
-    Verknuepfung_erstellt =
-        Verknuepfung_erstellen(s().shell, programm, desktop + "\\" + kVerknuepfungName, "", "", "");
-    if (!Verknuepfung_erstellt)
-        Log(Logtext(Meldung::Log_nicht_erstellt, {kVerknuepfungName}));
+    Verknuepfung_erstellt = false;
+    // A running program was left in place, and so are its shortcuts.
+    if (!Installiert(kProgrammDatei) && Programm_lief)
+        return;
+    if (!Installiert(kProgrammDatei)) {
+        Log(Logtext(Meldung::Log_keine_Verknuepfung, {kVerknuepfungName, kProgrammDatei}));
+        return;
+    }
+    const std::string programm = std::string(kProgrammOrdner) + "\\" + kProgrammDatei;
+    bool alle = true;
+    for (const std::int32_t csidl : {kCsidlCommonDesktop, kCsidlCommonPrograms}) {
+        // An unresolved folder would put the link at the root of the current drive.
+        const std::string ordner = Spezialordner_Pfad(s().shell, csidl);
+        const std::string datei = ordner + "\\" + kVerknuepfungName;
+        if (ordner.empty() || !Verknuepfung_erstellen(s().shell, programm, datei, "", "", "")) {
+            alle = false;
+            Log(Logtext(Meldung::Log_nicht_erstellt, {ordner.empty() ? kVerknuepfungName : datei}));
+        }
+    }
+    Verknuepfung_erstellt = alle;
+}
+
+// The program's entry in "Programs and Features", with the copy of Setup.exe
+// it names for uninstalling, and the library's shared count.
+void Fenster2::Deinstallation_eintragen() {
+    Deinstallation_eingetragen = false;
+    if (!Installiert(kProgrammDatei))
+        return;
+    FileSystem &fs = s().fs;
+    Registry &reg = s().registry;
+    const std::string ordner = kProgrammOrdner;
+    const std::string setup = ordner + "\\" + kDeinstallationsDatei;
+    const std::string &eigene = kontext().services.setup_datei;
+    bool kopiert = Gleicher_Pfad(eigene, setup);
+    if (!kopiert)
+        kopiert = steps::Skippable("Setup.exe into the program folder", [&] {
+            ReplaceWithCompleteCopy(fs, eigene, Temporaerer_Name(setup), setup);
+        });
+    if (!kopiert) {
+        Log(Logtext(Meldung::Log_nicht_kopiert, {kDeinstallationsDatei}));
+        Log(Logtext(Meldung::Log_nicht_eingetragen));
+        return;
+    }
+    Deinstallation_eingetragen = steps::Skippable("the uninstall entry", [&] {
+        const char *key = kDeinstallationsSchluessel;
+        Bibliothek_zaehlen(reg.ReadDword(key, "TrackforgeSharedDll").has_value());
+        std::uint64_t bytes = 0;
+        for (const std::string &f :
+             {ordner + "\\" + kProgrammDatei, setup, ordner + "\\Tools\\cdex_140_deu.zip",
+              Windows_Ordner + "System32\\" + kBibliotheksDatei})
+            steps::Skippable("size of " + f, [&] {
+                if (fs.FileExists(f))
+                    bytes += fs.FileSize(f);
+            });
+        const std::string programm = ordner + "\\" + kProgrammDatei;
+        reg.WriteString(key, "DisplayName", kProduktName);
+        reg.WriteString(key, "DisplayVersion", TF_VERSION);
+        reg.WriteString(key, "Publisher", kHersteller);
+        reg.WriteString(key, "InstallLocation", ordner);
+        reg.WriteString(key, "DisplayIcon", programm + ",0");
+        reg.WriteDword(key, "EstimatedSize", static_cast<std::uint32_t>((bytes + 1023) / 1024));
+        reg.WriteString(key, "UninstallString", "\"" + setup + "\" /uninstall");
+        reg.WriteString(key, "QuietUninstallString", "\"" + setup + "\" /uninstall /S");
+        reg.WriteDword(key, "NoModify", 1);
+        reg.WriteDword(key, "NoRepair", 1);
+        reg.WriteDword(key, "Sprache", static_cast<std::uint32_t>(fenster1_.Sprache == 1 ? 1 : 2));
+    });
+    // The log holds the table's lines; what lies beyond it only when it failed.
+    if (!Deinstallation_eingetragen)
+        Log(Logtext(Meldung::Log_nicht_eingetragen));
+}
+
+// This install counts once on the library, however often it runs; the mark
+// in its own entry remembers that it did. Uninstalling takes the count back.
+void Fenster2::Bibliothek_zaehlen(bool schon_gezaehlt) {
+    if (schon_gezaehlt || !Installiert(kBibliotheksDatei))
+        return;
+    Registry &reg = s().registry;
+    const std::string bibliothek = Rueckwaerts(Windows_Ordner + "System32\\" + kBibliotheksDatei);
+    const std::uint32_t zahl = reg.ReadDword(kSharedDllsSchluessel, bibliothek).value_or(0);
+    reg.WriteDword(kSharedDllsSchluessel, bibliothek, zahl + 1);
+    reg.WriteString(kDeinstallationsSchluessel, "TrackforgeSharedDllPfad", bibliothek);
+    reg.WriteDword(kDeinstallationsSchluessel, "TrackforgeSharedDll", 1);
 }
 
 void Fenster2::Log_TXT_Speichern() {
@@ -235,6 +408,20 @@ void Fenster2::Log_TXT_Speichern() {
         return;
     steps::Skippable("Log_TXT_Speichern: write", [&] { datei->Write(LOG_txt.text()); });
     steps::Skippable("Log_TXT_Speichern: Close", [&] { datei->Close(); });
+}
+
+int Fenster2::Rueckgabe() const {
+    int status = kInstalliert;
+    const bool programm = Installiert(kProgrammDatei);
+    if (!programm)
+        status |= kProgrammFehlt;
+    if (!Installiert(kBibliotheksDatei))
+        status |= kBibliothekFehlt;
+    if (programm && !Verknuepfung_erstellt)
+        status |= kVerknuepfungFehlt;
+    if (programm && !Deinstallation_eingetragen)
+        status |= kEintragFehlt;
+    return status;
 }
 
 bool Fenster2::Installiert(const std::string &Dateiname) const {

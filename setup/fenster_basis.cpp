@@ -21,6 +21,15 @@ std::function<void()> SetupFenster::Aktion(std::function<void()> handler) {
     };
 }
 
+void SetupFenster::Form_Escape() {
+    if (k_.vorschau || k_.beendet())
+        return;
+    const Language sprache = k_.Sprache();
+    if (s().boxes.Show(Text(Meldung::Frage_beenden, sprache), MsgButtons::YesNo, MsgIcon::None,
+                       Titel()) == MsgAnswer::Yes)
+        k_.Programm_beenden();
+}
+
 void SetupFenster::Form_Unload() {
     if (!weiter_ && !k_.beendet())
         k_.Programm_beenden();
@@ -31,18 +40,12 @@ void SetupProgramm::Starten() {
 }
 
 int SetupProgramm::Unbeaufsichtigt_installieren() {
+    kontext.unbeaufsichtigt = true;
     // Neither window is shown; their controls only hold the texts.
     fenster1.Form_Load();
     fenster2.Form_Load();
     fenster2.Installation_ausfuehren();
-    int status = kInstalliert;
-    if (!fenster2.Installiert("Trackforge.exe"))
-        status |= kProgrammFehlt;
-    if (!fenster2.Installiert("Sonwerk_Projekt.dll"))
-        status |= kBibliothekFehlt;
-    if (!fenster2.Verknuepfung_erstellt)
-        status |= kVerknuepfungFehlt;
-    return status;
+    return fenster2.Rueckgabe();
 }
 
 } // namespace tf::setup

@@ -2,6 +2,8 @@
 //   Setup.exe            the four windows, welcome to completion
 //   Setup.exe /S         installs without any window (administrators); its
 //                        exit status says what is in place (see /?)
+//   Setup.exe /uninstall [/S]
+//                        removes Trackforge, asking once (without /S)
 //   Setup.exe /?         lists the above
 // A further switch, /ansicht:<1..4>:<de|en>, only shows one window in one
 // language for taking its picture: its buttons do nothing.
@@ -10,6 +12,7 @@
 #include "platform/win32/trace_sink_win32.h"
 #include "platform/win32/ui/window_system_win32.h"
 #include "platform/win32/wide.h"
+#include "setup/deinstallation.h"
 #include "setup/fenster.h"
 #include "tf_version.h"
 
@@ -81,6 +84,49 @@ void ReportFailure(const std::string &text) {
                     MB_OK | MB_ICONERROR);
 }
 
+std::wstring OwnPath() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n =
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0)
+            return L"";
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            return buffer;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+// A running program cannot be deleted, but it can be renamed on its volume.
+// The uninstaller moves itself out of the program folder (into the temporary
+// folder, or beside the program folder when that is on another volume) and
+// is deleted at the next restart.
+void MoveSelfAside(const std::wstring &self) {
+    const std::wstring folder = self.substr(0, self.find_last_of(L"\\/"));
+    const std::wstring installed = tf::win32::Widen(std::string(tf::setup::kProgrammOrdner) + "\\" +
+                                                    tf::setup::kDeinstallationsDatei);
+    if (_wcsicmp(self.c_str(), installed.c_str()) != 0)
+        return;
+    const std::wstring name =
+        L"Trackforge-Uninstall-" + std::to_wstring(GetCurrentProcessId()) + L".exe";
+    wchar_t temp[MAX_PATH + 1] = {};
+    const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+    std::vector<std::wstring> places;
+    if (n > 0 && n <= MAX_PATH)
+        places.push_back(std::wstring(temp) + name);
+    places.push_back(folder.substr(0, folder.find_last_of(L"\\/")) + L"\\" + name);
+    for (const std::wstring &to : places) {
+        if (MoveFileExW(self.c_str(), to.c_str(), 0)) {
+            if (!MoveFileExW(to.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+                tf::win32::SwallowedError("Setup /uninstall", "delete at restart", GetLastError());
+            return;
+        }
+        tf::win32::SwallowedError("Setup /uninstall", "move aside", GetLastError());
+    }
+}
+
 struct Ansicht {
     int fenster = 1;
     bool englisch = false;
@@ -126,6 +172,9 @@ int RunSetup() {
     auto events = tf::win32::MakeEventPump();
     auto processes = tf::win32::MakeProcessStarter();
     auto shell = tf::win32::MakeShellApi();
+    auto boxes = tf::win32::MakeMessageBoxes();
+    auto registry = tf::win32::MakeRegistry();
+    const std::wstring self = OwnPath();
     const tf::setup::Fenster1 *sprache = nullptr;
     tf::win32::WindowSystemOptions options;
     options.handler_error_text = [&sprache] {
@@ -134,8 +183,15 @@ int RunSetup() {
     options.window_class = "TrackforgeSetupForm";
     options.error_title = "Setup " + std::string(tf::setup::kProduktName);
     tf::win32::Win32WindowSystem windows(std::move(options));
-    tf::setup::SetupProgramm programm(
-        tf::setup::SetupServices{*fs, *clock, *events, *processes, *shell, windows});
+    tf::setup::SetupServices services{*fs,        *clock,    *events,
+                                      *processes, *shell,    windows,
+                                      *boxes,     *registry, tf::win32::Narrow(self)};
+    if (HasSwitch(L"/uninstall", L"/UNINSTALL")) {
+        tf::setup::Deinstallation d(services, SystemLanguage());
+        d.vor_dem_entfernen = [&self] { MoveSelfAside(self); };
+        return d.Ausfuehren(Unattended());
+    }
+    tf::setup::SetupProgramm programm(services);
     sprache = &programm.fenster1;
 
     if (Unattended())

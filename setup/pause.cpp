@@ -12,6 +12,11 @@ double Vergangen(double start, double jetzt) {
 }
 } // namespace
 
+std::string Ordner_von(const std::string &pfad) {
+    const auto cut = pfad.find_last_of("\\/");
+    return cut == std::string::npos ? std::string() : pfad.substr(0, cut);
+}
+
 void Pause(SetupKontext &kontext, double sekunden) {
     auto &s = kontext.services;
     const double start = s.clock.SecondsSinceMidnight();

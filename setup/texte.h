@@ -26,16 +26,33 @@ enum class Meldung {
     Status,
     Windows,
     WinNT,
-    Kopiert_Anzahl,  // + count
-    Aktualisiert,    // Fenster3
-    Erfolgreich,     // Fenster4
-    Log_kopiert,     // + file name, target file
-    Log_registriert, // + file name
-    Log_nicht_registriert,
+    Kopiert_Anzahl,        // + count
+    Aktualisiert,          // Fenster3
+    Erfolgreich,           // Fenster4
+    Log_kopiert,           // + file name, target file
+    Log_registriert,       // + file name
+    Log_nicht_registriert, // + file name, reason
     Log_identisch,
     Log_aelter,
     Log_nicht_kopiert,
-    Log_nicht_erstellt, // + shortcut file name
+    Log_nicht_erstellt,     // + shortcut file name
+    Log_ohne_Registrierung, // + file name: exports no DllRegisterServer
+    Grund_Rueckgabewert,    // + regsvr32's exit status
+    Grund_nicht_gestartet,
+    Grund_keine_Antwort, // + seconds
+    Grund_nicht_lesbar,
+    Log_in_Benutzung,       // + file name
+    Log_keine_Verknuepfung, // + shortcut name, program file
+    Log_nicht_eingetragen,
+    Frage_Programm_laeuft, // + program file
+    Ende_Programm_laeuft,  // + program file
+    Ende_fehlt,            // + missing names, log file
+    Und,                   // joins two names
+    Frage_entfernen,       // + product name
+    Entfernt,              // + product name
+    Nicht_entfernt,        // + the list of what is left
+    Install_Button_Name,   // what a screen reader says for the picture button
+    Frage_beenden,         // Escape in an installer window
     Unerwarteter_Fehler,
     Handler_Fehler, // a failure no handler expected; the detail goes to the trace
     Aufruf,         // what "Setup.exe /?" shows

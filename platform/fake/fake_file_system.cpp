@@ -687,6 +687,10 @@ bool FakeFileSystem::DeleteEntry(const stdfs::path &entry, const stdfs::path &ex
     return true;
 }
 
+bool FakeFileSystem::InUse(const std::string &path) {
+    return locked_.count(Key(HostPath(path))) > 0;
+}
+
 void FakeFileSystem::CreateFolder(const std::string &path) {
     Enter("CreateFolder", path);
     stdfs::path host = ReadyHost(path);

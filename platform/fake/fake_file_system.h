@@ -119,6 +119,7 @@ class FakeFileSystem : public FileSystem {
     void DeleteFolder(const std::string &pattern) override;
     void CreateFolder(const std::string &path) override;
     EjectResult EjectMedium(const std::string &drive) override;
+    bool InUse(const std::string &path) override; // the locked items
 
     // Windows wildcard match ("*", "?", and "*.*" for every name), ignoring case.
     static bool WildcardMatch(const std::string &pattern, const std::string &name);

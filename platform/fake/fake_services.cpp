@@ -1,6 +1,7 @@
 #include "platform/fake/fake_services.h"
 
 #include <cmath>
+#include <stdexcept>
 #include <string>
 
 namespace tf::fake {
@@ -108,9 +109,80 @@ void FakeCursorApi::ReleaseCapture() {
     capture_window = 0;
 }
 
-bool FakeProcessStarter::Start(const std::string &command_line) {
+ProcessOutcome FakeProcessStarter::Run(const std::string &command_line, double,
+                                       const std::function<void()> &while_waiting) {
     command_lines.push_back(command_line);
-    return result;
+    auto it = outcomes.find(command_line);
+    const ProcessOutcome o = it == outcomes.end() ? outcome : it->second;
+    if (pump_while_waiting && o.state != ProcessOutcome::State::NotStarted && while_waiting)
+        while_waiting();
+    return o;
+}
+
+namespace {
+std::string Lower(std::string s) {
+    for (char &c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+} // namespace
+
+bool FakeRegistry::KeyExists(const std::string &key) {
+    return keys.count(Lower(key)) > 0;
+}
+
+std::optional<std::uint32_t> FakeRegistry::ReadDword(const std::string &key,
+                                                     const std::string &name) {
+    auto k = keys.find(Lower(key));
+    if (k == keys.end())
+        return std::nullopt;
+    auto v = k->second.dwords.find(Lower(name));
+    return v == k->second.dwords.end() ? std::nullopt : std::optional<std::uint32_t>(v->second);
+}
+
+std::optional<std::string> FakeRegistry::ReadString(const std::string &key,
+                                                    const std::string &name) {
+    auto k = keys.find(Lower(key));
+    if (k == keys.end())
+        return std::nullopt;
+    auto v = k->second.strings.find(Lower(name));
+    return v == k->second.strings.end() ? std::nullopt : std::optional<std::string>(v->second);
+}
+
+FakeRegistry::Key &FakeRegistry::Writable(const std::string &key) {
+    if (!refused_prefix.empty() && Lower(key).starts_with(Lower(refused_prefix)))
+        throw std::runtime_error("access denied: " + key);
+    return keys[Lower(key)];
+}
+
+void FakeRegistry::WriteDword(const std::string &key, const std::string &name,
+                              std::uint32_t value) {
+    Key &k = Writable(key);
+    k.strings.erase(Lower(name));
+    k.dwords[Lower(name)] = value;
+}
+
+void FakeRegistry::WriteString(const std::string &key, const std::string &name,
+                               const std::string &value) {
+    Key &k = Writable(key);
+    k.dwords.erase(Lower(name));
+    k.strings[Lower(name)] = value;
+}
+
+void FakeRegistry::DeleteValue(const std::string &key, const std::string &name) {
+    if (!KeyExists(key))
+        return;
+    Key &k = Writable(key);
+    k.dwords.erase(Lower(name));
+    k.strings.erase(Lower(name));
+}
+
+void FakeRegistry::DeleteKey(const std::string &key) {
+    if (!KeyExists(key))
+        return;
+    Writable(key);
+    keys.erase(Lower(key));
 }
 
 std::string FakeShellApi::SpecialFolderPath(int csidl) {

@@ -115,11 +115,42 @@ class FakeCursorApi : public CursorApi {
     void ReleaseCapture() override;
 };
 
+// Every command line is recorded; its outcome is the one given for that line,
+// else `outcome` (an exit with status 0). The process ends at once: nothing
+// runs while it is waited for, unless `pump_while_waiting` says so.
 class FakeProcessStarter : public ProcessStarter {
   public:
     std::vector<std::string> command_lines;
-    bool result = true;
-    bool Start(const std::string &command_line) override;
+    ProcessOutcome outcome{ProcessOutcome::State::Exited, 0};
+    std::map<std::string, ProcessOutcome> outcomes;
+    bool pump_while_waiting = false;
+    ProcessOutcome Run(const std::string &command_line, double timeout_seconds,
+                       const std::function<void()> &while_waiting) override;
+};
+
+// Keys and value names compare without regard to case, as in the registry.
+class FakeRegistry : public Registry {
+  public:
+    struct Key {
+        std::map<std::string, std::uint32_t> dwords;
+        std::map<std::string, std::string> strings;
+    };
+    std::map<std::string, Key> keys; // by lower-case path
+    // Writes and deletes below a key starting with this path throw.
+    std::string refused_prefix;
+
+    bool KeyExists(const std::string &key) override;
+    std::optional<std::uint32_t> ReadDword(const std::string &key,
+                                           const std::string &name) override;
+    std::optional<std::string> ReadString(const std::string &key, const std::string &name) override;
+    void WriteDword(const std::string &key, const std::string &name, std::uint32_t value) override;
+    void WriteString(const std::string &key, const std::string &name,
+                     const std::string &value) override;
+    void DeleteValue(const std::string &key, const std::string &name) override;
+    void DeleteKey(const std::string &key) override;
+
+  private:
+    Key &Writable(const std::string &key);
 };
 
 class FakeShellApi : public ShellApi {

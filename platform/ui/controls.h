@@ -90,6 +90,10 @@ class Control {
     Peer *peer() const { return peer_; }
     void set_peer(Peer *p) { peer_ = p; }
 
+    // Reached with the Tab key; read when the window is made. A control the
+    // window never shows must not take the focus out of sight.
+    bool tab_stop = true;
+
   protected:
     template <class T> void SetAndNotify(T &field, const T &value, Prop p) {
         if (field == value)
@@ -158,6 +162,11 @@ class Button : public Control {
     const Picture *picture = nullptr; // the program's own, lives as long as the program
     // Draw the caption as the play/pause/stop symbol font's glyph.
     bool symbol_font = false;
+    // What a screen reader says for a picture button without a caption.
+    const std::string &accessible_name() const { return accessible_name_; }
+    void set_accessible_name(const std::string &n) {
+        SetAndNotify(accessible_name_, n, Prop::Caption);
+    }
     std::function<void()> on_click;
     void Click() {
         if (on_click)
@@ -166,6 +175,7 @@ class Button : public Control {
 
   private:
     std::string caption_;
+    std::string accessible_name_;
 };
 
 // Option buttons of one group: selecting one clears the others of its group.

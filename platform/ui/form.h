@@ -80,6 +80,8 @@ class Form {
     virtual void Form_OLEDragDrop(const std::vector<std::string> & /*files*/) {}
     // The command line of a later start of the program, handed to this window.
     virtual void Form_CommandLine(const std::vector<std::string> & /*arguments*/) {}
+    // The Escape key.
+    virtual void Form_Escape() {}
 
     // Set by the window system while the form has a real window.
     FormPeer *peer_ = nullptr;

@@ -687,6 +687,22 @@ class Win32FileSystem : public FileSystem {
         return EjectResult::Ejected;
     }
 
+    // Asking for write and delete access while sharing everything fails only
+    // when another handle denies one of them, or the file is a running
+    // program's image: exactly what keeps a replacing rename from working.
+    bool InUse(const std::string &path) override {
+        QuietMediaErrors quiet;
+        HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_WRITE | DELETE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            CloseHandle(h);
+            return false;
+        }
+        const DWORD err = GetLastError();
+        return err == ERROR_SHARING_VIOLATION || err == ERROR_LOCK_VIOLATION;
+    }
+
   private:
     static EjectResult Refused(const char *step, const std::string &drive, DWORD code) {
         trace::Swallowed("EjectMedium", std::string(step) + " '" + drive + "': " + ErrorText(code));

@@ -17,6 +17,8 @@
 #include <algorithm>
 #include <chrono>
 #include <future>
+#include <cwchar>
+#include <stdexcept>
 #include <vector>
 
 namespace tf::win32 {
@@ -125,19 +127,141 @@ class Win32CursorApi : public CursorApi {
 
 class Win32ProcessStarter : public ProcessStarter {
   public:
-    bool Start(const std::string &command_line) override {
+    ProcessOutcome Run(const std::string &command_line, double timeout_seconds,
+                       const std::function<void()> &while_waiting) override {
         std::wstring line = Widen(command_line); // CreateProcessW may write into it
         STARTUPINFOW si{};
         si.cb = sizeof si;
         si.dwFlags = STARTF_USESHOWWINDOW;
         si.wShowWindow = SW_SHOWMINIMIZED;
         PROCESS_INFORMATION pi{};
+        ProcessOutcome out;
         if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                             &pi))
-            return false;
-        // Not waited for; the handles are only closed.
+            return out;
         UniqueHandle process(pi.hProcess), thread(pi.hThread);
-        return true;
+        // Short waits with the caller's work in between: the windows keep
+        // painting while the process runs.
+        const ULONGLONG deadline =
+            GetTickCount64() + static_cast<ULONGLONG>(timeout_seconds * 1000);
+        for (;;) {
+            const DWORD r = WaitForSingleObject(pi.hProcess, 20);
+            if (r == WAIT_OBJECT_0)
+                break;
+            if (r != WAIT_TIMEOUT || GetTickCount64() >= deadline) {
+                out.state = ProcessOutcome::State::TimedOut;
+                return out;
+            }
+            if (while_waiting)
+                while_waiting();
+        }
+        DWORD code = 0;
+        if (!GetExitCodeProcess(pi.hProcess, &code)) {
+            out.state = ProcessOutcome::State::TimedOut;
+            return out;
+        }
+        out.state = ProcessOutcome::State::Exited;
+        out.exit_code = code;
+        return out;
+    }
+};
+
+// --- Registry ---------------------------------------------------------------------------
+
+struct KeyClose {
+    void operator()(HKEY k) const { RegCloseKey(k); }
+};
+using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyClose>;
+
+[[noreturn]] void RegistryFailure(const char *what, const std::string &key, LSTATUS status) {
+    throw std::runtime_error(std::string(what) + " '" + key + "': error " + std::to_string(status));
+}
+
+class Win32Registry : public Registry {
+  public:
+    bool KeyExists(const std::string &key) override { return Open(key, KEY_READ) != nullptr; }
+
+    std::optional<std::uint32_t> ReadDword(const std::string &key,
+                                           const std::string &name) override {
+        UniqueKey k = Open(key, KEY_READ);
+        DWORD type = 0, value = 0, size = sizeof value;
+        if (!k ||
+            RegQueryValueExW(k.get(), Widen(name).c_str(), nullptr, &type,
+                             reinterpret_cast<BYTE *>(&value), &size) != ERROR_SUCCESS ||
+            type != REG_DWORD)
+            return std::nullopt;
+        return value;
+    }
+
+    std::optional<std::string> ReadString(const std::string &key,
+                                          const std::string &name) override {
+        UniqueKey k = Open(key, KEY_READ);
+        if (!k)
+            return std::nullopt;
+        const std::wstring n = Widen(name);
+        DWORD type = 0, size = 0;
+        if (RegQueryValueExW(k.get(), n.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+            (type != REG_SZ && type != REG_EXPAND_SZ))
+            return std::nullopt;
+        // The stored text need not end in NUL; one more character makes room for it.
+        std::wstring buffer(size / sizeof(wchar_t) + 1, L'\0');
+        DWORD got = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+        if (RegQueryValueExW(k.get(), n.c_str(), nullptr, &type,
+                             reinterpret_cast<BYTE *>(buffer.data()), &got) != ERROR_SUCCESS)
+            return std::nullopt;
+        buffer.resize(wcsnlen(buffer.c_str(), buffer.size()));
+        return Narrow(buffer);
+    }
+
+    void WriteDword(const std::string &key, const std::string &name, std::uint32_t value) override {
+        UniqueKey k = Create(key);
+        const DWORD v = value;
+        const LSTATUS st = RegSetValueExW(k.get(), Widen(name).c_str(), 0, REG_DWORD,
+                                          reinterpret_cast<const BYTE *>(&v), sizeof v);
+        if (st != ERROR_SUCCESS)
+            RegistryFailure("RegSetValueEx", key + "\\" + name, st);
+    }
+
+    void WriteString(const std::string &key, const std::string &name,
+                     const std::string &value) override {
+        UniqueKey k = Create(key);
+        const std::wstring v = Widen(value);
+        const LSTATUS st = RegSetValueExW(k.get(), Widen(name).c_str(), 0, REG_SZ,
+                                          reinterpret_cast<const BYTE *>(v.c_str()),
+                                          static_cast<DWORD>((v.size() + 1) * sizeof(wchar_t)));
+        if (st != ERROR_SUCCESS)
+            RegistryFailure("RegSetValueEx", key + "\\" + name, st);
+    }
+
+    void DeleteValue(const std::string &key, const std::string &name) override {
+        UniqueKey k = Open(key, KEY_SET_VALUE);
+        if (!k)
+            return;
+        const LSTATUS st = RegDeleteValueW(k.get(), Widen(name).c_str());
+        if (st != ERROR_SUCCESS && st != ERROR_FILE_NOT_FOUND)
+            RegistryFailure("RegDeleteValue", key + "\\" + name, st);
+    }
+
+    void DeleteKey(const std::string &key) override {
+        const LSTATUS st = RegDeleteKeyW(HKEY_LOCAL_MACHINE, Widen(key).c_str());
+        if (st != ERROR_SUCCESS && st != ERROR_FILE_NOT_FOUND)
+            RegistryFailure("RegDeleteKey", key, st);
+    }
+
+  private:
+    static UniqueKey Open(const std::string &key, REGSAM access) {
+        HKEY k = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, Widen(key).c_str(), 0, access, &k) != ERROR_SUCCESS)
+            return nullptr;
+        return UniqueKey(k);
+    }
+    static UniqueKey Create(const std::string &key) {
+        HKEY k = nullptr;
+        const LSTATUS st = RegCreateKeyExW(HKEY_LOCAL_MACHINE, Widen(key).c_str(), 0, nullptr, 0,
+                                           KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, &k, nullptr);
+        if (st != ERROR_SUCCESS)
+            RegistryFailure("RegCreateKeyEx", key, st);
+        return UniqueKey(k);
     }
 };
 
@@ -442,6 +566,9 @@ std::unique_ptr<CursorApi> MakeCursorApi() {
 }
 std::unique_ptr<ProcessStarter> MakeProcessStarter() {
     return std::make_unique<Win32ProcessStarter>();
+}
+std::unique_ptr<Registry> MakeRegistry() {
+    return std::make_unique<Win32Registry>();
 }
 std::unique_ptr<ShellApi> MakeShellApi() {
     return std::make_unique<Win32ShellApi>();

@@ -18,6 +18,7 @@ std::unique_ptr<EventPump> MakeEventPump();
 std::unique_ptr<MciApi> MakeMci();
 std::unique_ptr<CursorApi> MakeCursorApi();
 std::unique_ptr<ProcessStarter> MakeProcessStarter();
+std::unique_ptr<Registry> MakeRegistry();
 std::unique_ptr<ShellApi> MakeShellApi();
 std::unique_ptr<AppPaths> MakeAppPaths();
 std::unique_ptr<Locale> MakeLocale();

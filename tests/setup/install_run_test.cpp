@@ -76,10 +76,10 @@ TEST_F(SetupInstallRun, FirstInstallCopiesRegistersAndLogs) {
 
     EXPECT_EQ(f2.Kopiert_Anzahl, 23);
     EXPECT_EQ(f2.Status_txt.text(), "Es wurde(n) 23 Datei(en) kopiert");
-    EXPECT_EQ(f2.Quelle_txt.text(), "Trackforge.exe");
+    EXPECT_EQ(f2.Quelle_txt.text(), "d:\\medium\\Trackforge.exe");
     EXPECT_EQ(f2.Ziel_txt.text(), "C:\\Programme\\NOVALUX Trackforge/Trackforge.exe");
     EXPECT_EQ(fs.ReadFile("c:\\windows\\System32\\Sonwerk_Projekt.dll"),
-              "content of Sonwerk_Projekt.dll");
+              MediumContent("Sonwerk_Projekt.dll"));
     EXPECT_EQ(fs.ReadFile("C:\\Programme\\NOVALUX Trackforge\\Tools\\cdex_140_deu.zip"),
               "content of cdex_140_deu.zip");
     EXPECT_TRUE(fs.FileExists("C:\\Programme\\NOVALUX Trackforge\\Trackforge.exe"));
@@ -93,15 +93,64 @@ TEST_F(SetupInstallRun, FirstInstallCopiesRegistersAndLogs) {
                          "c:/windows/system32\\regsvr32.exe /s Comdlg32.ocx"),
               1);
 
-    ASSERT_EQ(shell.shortcuts.size(), 1u);
-    EXPECT_EQ(shell.shortcuts[0].target, "C:\\Programme\\NOVALUX Trackforge\\Trackforge.exe");
-    EXPECT_EQ(shell.shortcuts[0].link_file, std::string(kDesktop) + "\\Trackforge.lnk");
-    EXPECT_EQ(shell.shortcuts[0].arguments, "");
-    EXPECT_EQ(shell.shortcuts[0].description, "");
-    EXPECT_EQ(shell.shortcuts[0].working_folder, "");
+    // On the public desktop and in the Start menu, not on the desktop of
+    // whoever approved the elevation.
+    ASSERT_EQ(shell.shortcuts.size(), 2u);
+    EXPECT_EQ(shell.shortcuts[0].link_file, std::string(kPublicDesktop) + "\\Trackforge.lnk");
+    EXPECT_EQ(shell.shortcuts[1].link_file, std::string(kStartMenu) + "\\Trackforge.lnk");
+    for (const auto &link : shell.shortcuts) {
+        EXPECT_EQ(link.target, "C:\\Programme\\NOVALUX Trackforge\\Trackforge.exe");
+        EXPECT_EQ(link.arguments, "");
+        EXPECT_EQ(link.description, "");
+        EXPECT_EQ(link.working_folder, "");
+    }
 
     // The file holds the log as it stands, nothing added.
     EXPECT_EQ(fs.ReadFile(kLogFile), log);
+}
+
+TEST_F(SetupInstallRun, FilesComeFromSetupsOwnFolderWhateverTheCurrentOne) {
+    PutMediumFiles();
+    fs.MakeFolders("c:\\elsewhere");
+    fs.WriteFile("c:\\elsewhere\\Trackforge.exe", "a stranger");
+    fs.SetCurrentDrive("c:");
+    fs.SetCurrentFolder("c:", "\\elsewhere");
+    EXPECT_EQ(program->Unbeaufsichtigt_installieren(), kInstalliert);
+    EXPECT_EQ(fs.ReadFile("C:\\Programme\\NOVALUX Trackforge\\Trackforge.exe"),
+              "content of Trackforge.exe");
+}
+
+// A running program cannot be replaced: whoever runs Setup is asked to close
+// it; unattended, the exit status says the program is not in place.
+TEST_F(SetupInstallRun, RunningProgramIsReportedNotSilentlySkipped) {
+    PutMediumFiles();
+    const std::string installed = "C:\\Programme\\NOVALUX Trackforge\\Trackforge.exe";
+    fs.MakeFolders("C:\\Programme\\NOVALUX Trackforge");
+    fs.WriteFile(installed, "the running program");
+    fs.SetLastModified(installed, {2001, 1, 1, 0, 0, 0});
+    fs.SetLocked(installed);
+
+    EXPECT_EQ(program->Unbeaufsichtigt_installieren(), kProgrammFehlt);
+    EXPECT_TRUE(boxes.calls.empty());
+    EXPECT_TRUE(program->fenster2.LOG_txt.text().ends_with(
+        "Trackforge.exe wird gerade ausgeführt und kann nicht ersetzt werden\r\n"
+        "Trackforge.exe" +
+        kNotCopied + "\r\n"));
+    EXPECT_EQ(fs.ReadFile(installed), "the running program");
+
+    // Interactive: the user closes it and says yes; then it is replaced.
+    NewProgram();
+    boxes.on_show = [&](const fake::ScriptedMessageBoxes::Call &) {
+        fs.SetLocked(installed, false);
+    };
+    boxes.answers = {MsgAnswer::Yes};
+    Fenster2 &f2 = LoadInstallWindow(/*english=*/true);
+    f2.Installation_ausfuehren();
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_TRUE(boxes.calls[0].text.starts_with("Trackforge.exe is running"));
+    EXPECT_EQ(boxes.calls[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(fs.ReadFile(installed), "content of Trackforge.exe");
+    EXPECT_EQ(f2.Rueckgabe(), kInstalliert);
 }
 
 TEST_F(SetupInstallRun, StatusRunsThroughEveryEntryAndEndsWithTheCount) {
@@ -151,7 +200,8 @@ TEST_F(SetupInstallRun, DateRuleComparesFullYearsToTheSecond) {
         {"COMCAT.dll", {1999, 12, 31, 23, 59, 59}, "old", ""},
         {"VB6DE.dll", {2010, 1, 1, 0, 0, 0}, "newer", kOlder},
         // Equal to the second and in size counts as identical, whatever the contents.
-        {"expsrv.dll", source_date, "CONTENT of expsrv.dll", kIdentical},
+        {"expsrv.dll", source_date, std::string(MediumContent("expsrv.dll").size(), 'X'),
+         kIdentical},
         // The same date with another size is what a copy cut short leaves: copied.
         {"vbajet32.dll", source_date, "content of vbaj", ""},
         {"STDOLE2.tlb", {2004, 3, 1, 9, 59, 59}, "a second older", ""}};
@@ -168,7 +218,7 @@ TEST_F(SetupInstallRun, DateRuleComparesFullYearsToTheSecond) {
             t.kept.empty() ? t.file + " wurde nach c:/windows/System32/" + t.file + " kopiert"
                            : t.file + t.kept;
         EXPECT_NE(std::find(lines.begin(), lines.end(), said), lines.end()) << said;
-        EXPECT_EQ(fs.ReadFile(sys + t.file), t.kept.empty() ? "content of " + t.file : t.bytes);
+        EXPECT_EQ(fs.ReadFile(sys + t.file), t.kept.empty() ? MediumContent(t.file) : t.bytes);
     }
     EXPECT_EQ(f2.Kopiert_Anzahl, 21);
     EXPECT_EQ(std::count(processes.command_lines.begin(), processes.command_lines.end(),
@@ -187,9 +237,10 @@ TEST_F(SetupInstallRun, MissingSourcesFailWithOrWithoutATarget) {
     Fenster2 &f2 = LoadInstallWindow();
     f2.Installation_ausfuehren();
     const auto lines = Lines(f2.LOG_txt.text());
-    ASSERT_EQ(lines.size(), 23u);
+    ASSERT_EQ(lines.size(), 24u);
     EXPECT_EQ(CountEnding(lines, kNotCopied), 23u);
     EXPECT_EQ(lines[7], "OLEAUT32.dll" + kNotCopied);
+    EXPECT_EQ(lines[23], "Trackforge.lnk wurde nicht angelegt, weil Trackforge.exe fehlt");
     EXPECT_EQ(fs.ReadFile("c:\\windows\\System32\\OLEAUT32.dll"), "the system's own");
     EXPECT_EQ(f2.Kopiert_Anzahl, 0);
     EXPECT_EQ(f2.Status_txt.text(), "Es wurde(n) 0 Datei(en) kopiert");
@@ -210,7 +261,7 @@ TEST_F(SetupInstallRun, LockedTargetOrFailingCopyKeepsTheOldFile) {
     fs.WriteFile(program, "the older program");
     fs.SetLastModified(program, {2001, 1, 1, 0, 0, 0});
     fs.fail_when = [](const std::string &member, const std::string &argument) {
-        return member == "FilesEqual" && argument.starts_with("Trackforge.exe");
+        return member == "FilesEqual" && argument.starts_with("d:\\medium\\Trackforge.exe");
     };
     Fenster2 &f2 = LoadInstallWindow();
     f2.Installation_ausfuehren();
@@ -222,33 +273,63 @@ TEST_F(SetupInstallRun, LockedTargetOrFailingCopyKeepsTheOldFile) {
                        "\r\n"
                        "CMDLGDE.dll wurde nach"),
               std::string::npos);
-    EXPECT_TRUE(log.ends_with("\r\nTrackforge.exe" + kNotCopied + "\r\n"));
+    EXPECT_TRUE(log.ends_with("\r\nTrackforge.exe" + kNotCopied +
+                              "\r\nTrackforge.lnk wurde nicht angelegt, weil Trackforge.exe "
+                              "fehlt\r\n"));
     EXPECT_EQ(fs.ReadFile("c:\\windows\\System32\\MSJET35.dll"), "in use");
     EXPECT_EQ(f2.Kopiert_Anzahl, 21);
     // The boxes show the entry whose copy was tried last.
-    EXPECT_EQ(f2.Quelle_txt.text(), "Trackforge.exe");
+    EXPECT_EQ(f2.Quelle_txt.text(), "d:\\medium\\Trackforge.exe");
 }
 
-TEST_F(SetupInstallRun, RegistrationThatCannotStartIsLoggedButTheFileCounts) {
+// The registration's real outcome, whatever it is; the file is in place
+// and counted either way.
+TEST_F(SetupInstallRun, RegistrationLogsWhatRegsvr32Reported) {
     PutMediumFiles();
-    processes.result = false;
+    const std::string cmd = "c:/windows/system32\\regsvr32.exe /s ";
+    using S = ProcessOutcome::State;
+    processes.outcomes[cmd + "VB6STKIT.dll"] = {S::NotStarted, 0};
+    processes.outcomes[cmd + "MSVCRT40.dll"] = {S::Exited, 5};
+    processes.outcomes[cmd + "COMCAT.dll"] = {S::TimedOut, 0};
+    // A library without DllRegisterServer: regsvr32 would only fail on it.
+    fs.WriteFile("d:\\medium\\Sonwerk_Projekt.dll", PeImage({"Projektdatei_erstellen"}));
+    fs.WriteFile("d:\\medium\\VB6DE.dll", "not a program file");
     Fenster2 &f2 = LoadInstallWindow();
     f2.Installation_ausfuehren();
-    EXPECT_TRUE(f2.LOG_txt.text().starts_with(
+    const std::string log = f2.LOG_txt.text();
+    EXPECT_TRUE(log.starts_with(
         "VB6STKIT.dll wurde nach c:/windows/System32/VB6STKIT.dll kopiert\r\n"
-        "VB6STKIT.dll konnte nicht registriert werden!\r\n"
-        "MSVCRT40.dll wurde nach"));
-    EXPECT_EQ(f2.LOG_txt.text().find(kNotCopied), std::string::npos);
+        "VB6STKIT.dll konnte nicht registriert werden! (regsvr32 konnte nicht gestartet "
+        "werden)\r\n"
+        "MSVCRT40.dll wurde nach c:/windows/System32/MSVCRT40.dll kopiert\r\n"
+        "MSVCRT40.dll konnte nicht registriert werden! (regsvr32 endete mit 5)\r\n"
+        "COMCAT.dll wurde nach c:/windows/System32/COMCAT.dll kopiert\r\n"
+        "COMCAT.dll konnte nicht registriert werden! (regsvr32 hat nach 60 Sekunden nicht "
+        "geendet)\r\n"
+        "VB6DE.dll wurde nach c:/windows/System32/VB6DE.dll kopiert\r\n"
+        "VB6DE.dll enthält keine DllRegisterServer-Funktion und wird nicht registriert\r\n"
+        "STDOLE2.tlb wurde nach"));
+    EXPECT_NE(log.find("Sonwerk_Projekt.dll kopiert\r\nSonwerk_Projekt.dll enthält keine "
+                       "DllRegisterServer-Funktion und wird nicht registriert\r\nTrackforge.exe"),
+              std::string::npos);
+    EXPECT_EQ(std::count(processes.command_lines.begin(), processes.command_lines.end(),
+                         cmd + "Sonwerk_Projekt.dll"),
+              0);
+    EXPECT_EQ(std::count(processes.command_lines.begin(), processes.command_lines.end(),
+                         cmd + "VB6DE.dll"),
+              0);
+    EXPECT_EQ(log.find(kNotCopied), std::string::npos);
     EXPECT_EQ(f2.Kopiert_Anzahl, 23);
 }
 
 TEST_F(SetupInstallRun, RegistrationMatchesLowerCaseEndingsOnly) {
-    fs.WriteFile("d:\\medium\\VB6STKIT.dll", "x");
+    const std::string x = PeImage({"DllRegisterServer"});
+    fs.WriteFile("d:\\medium\\VB6STKIT.dll", x);
     Fenster2 &f2 = LoadInstallWindow();
     f2.Dateien[1] = {"UPPER.DLL", "c:/windows/System32"};
     f2.Dateien[2] = {"ocx", "c:/windows/System32"};
-    fs.WriteFile("d:\\medium\\UPPER.DLL", "x");
-    fs.WriteFile("d:\\medium\\ocx", "x");
+    fs.WriteFile("d:\\medium\\UPPER.DLL", x);
+    fs.WriteFile("d:\\medium\\ocx", x);
     for (std::int16_t n = 1; n <= 3; ++n)
         f2.Kopieren(n);
     EXPECT_EQ(processes.command_lines,
@@ -267,7 +348,7 @@ TEST_F(SetupInstallRun, NoWindowsFolderInstallsIntoARelativeSystem32) {
     f2.Installation_ausfuehren();
     EXPECT_TRUE(
         f2.LOG_txt.text().starts_with("VB6STKIT.dll wurde nach System32/VB6STKIT.dll kopiert\r\n"));
-    EXPECT_EQ(fs.ReadFile("d:\\medium\\System32\\VB6STKIT.dll"), "content of VB6STKIT.dll");
+    EXPECT_EQ(fs.ReadFile("d:\\medium\\System32\\VB6STKIT.dll"), MediumContent("VB6STKIT.dll"));
     EXPECT_EQ(processes.command_lines.front(), "system32\\regsvr32.exe /s VB6STKIT.dll");
 }
 
@@ -320,16 +401,31 @@ TEST_F(SetupInstallRun, ShortcutFailureIsLoggedAndTheLogStillSaved) {
     shell.shortcut_result = false;
     Fenster2 &f2 = LoadInstallWindow();
     f2.Installation_ausfuehren();
-    EXPECT_TRUE(f2.LOG_txt.text().ends_with("Trackforge.exe kopiert\r\n"
-                                            "Trackforge.lnk konnte nicht erstellt werden!\r\n"));
+    EXPECT_TRUE(f2.LOG_txt.text().ends_with(
+        "Trackforge.exe kopiert\r\n"
+        "c:\\Users\\Public\\Desktop\\Trackforge.lnk konnte nicht erstellt werden!\r\n"
+        "c:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Trackforge.lnk konnte nicht "
+        "erstellt werden!\r\n"));
     EXPECT_EQ(fs.ReadFile(kLogFile), f2.LOG_txt.text());
 }
 
-TEST_F(SetupInstallRun, UnresolvedDesktopPutsTheShortcutAtTheRoot) {
-    shell.special_folders.clear();
-    LoadInstallWindow().Installation_ausfuehren();
+// Neither a link to a program that is not there, nor one at the root of
+// the current drive when the shell cannot name its folder.
+TEST_F(SetupInstallRun, ShortcutsOnlyToAnInstalledProgramAndIntoResolvedFolders) {
+    Fenster2 &f2 = LoadInstallWindow();
+    f2.Installation_ausfuehren();
+    EXPECT_TRUE(shell.shortcuts.empty());
+    EXPECT_TRUE(
+        f2.LOG_txt.text().ends_with("Trackforge.lnk wurde nicht angelegt, weil Trackforge.exe "
+                                    "fehlt\r\n"));
+
+    PutMediumFiles();
+    shell.special_folders.erase(kCsidlCommonPrograms);
+    NewProgram();
+    EXPECT_EQ(program->Unbeaufsichtigt_installieren(), kVerknuepfungFehlt);
     ASSERT_EQ(shell.shortcuts.size(), 1u);
-    EXPECT_EQ(shell.shortcuts[0].link_file, "\\Trackforge.lnk");
+    EXPECT_EQ(shell.shortcuts[0].link_file, std::string(kPublicDesktop) + "\\Trackforge.lnk");
+    EXPECT_FALSE(fs.FileExists("\\Trackforge.lnk"));
 }
 
 TEST_F(SetupInstallRun, LogFileFailuresAreSwallowed) {
@@ -359,7 +455,7 @@ TEST_F(SetupInstallRun, UnattendedExitStatusSaysWhatIsNotInPlace) {
     fs.SetLastModified("C:\\Programme\\NOVALUX Trackforge\\Trackforge.exe", {2030, 1, 1, 0, 0, 0});
     shell.shortcut_result = false;
     NewProgram();
-    EXPECT_EQ(program->Unbeaufsichtigt_installieren(), kProgrammFehlt | kVerknuepfungFehlt);
+    EXPECT_EQ(program->Unbeaufsichtigt_installieren(), kProgrammFehlt);
 
     fs.DeleteFile("d:\\medium\\Sonwerk_Projekt.dll");
     fs.DeleteFile("d:\\medium\\Trackforge.exe");
@@ -377,7 +473,7 @@ TEST_F(SetupInstallRun, UnattendedInstallShowsNoWindow) {
     const std::string log = fs.ReadFile(kLogFile);
     EXPECT_TRUE(
         log.starts_with("VB6STKIT.dll wurde nach c:/windows/System32/VB6STKIT.dll kopiert"));
-    EXPECT_EQ(shell.shortcuts.size(), 1u);
+    EXPECT_EQ(shell.shortcuts.size(), 2u);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // A machine for the installer to run on: drive C with its Windows folder, the
-// install medium on D (the working folder), a desktop, and recording doubles.
+// install medium on D with Setup.exe on it (also the working folder), the
+// shell folders, and recording doubles.
 
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_services.h"
@@ -19,9 +20,17 @@ namespace tf::setup::test {
 std::vector<std::string> TableFiles();
 // The names the table registers after a copy.
 std::vector<std::string> RegisteredFiles();
+// A minimal PE file (64 bit) exporting `names`, followed by `tail`.
+std::string PeImage(const std::vector<std::string> &names, const std::string &tail = "");
+// What PutMediumFiles writes for a file: libraries and controls are images
+// that export DllRegisterServer.
+std::string MediumContent(const std::string &file);
 
 inline constexpr const char *kDesktop = "c:\\Users\\Test\\Desktop";
 inline constexpr const char *kLogFile = "C:\\Programme\\NOVALUX Trackforge\\TF_log.txt";
+inline constexpr const char *kPublicDesktop = "c:\\Users\\Public\\Desktop";
+inline constexpr const char *kStartMenu =
+    "c:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
 
 class SetupMachine : public ::testing::Test {
   protected:
@@ -40,6 +49,8 @@ class SetupMachine : public ::testing::Test {
     fake::FakeProcessStarter processes;
     fake::FakeShellApi shell;
     fake::FakeWindowSystem windows;
+    fake::ScriptedMessageBoxes boxes;
+    fake::FakeRegistry registry;
     std::unique_ptr<SetupProgramm> program;
 };
 

@@ -19,8 +19,8 @@ namespace probe = tf::test;
 class RealWindows : public SetupMachine {
   protected:
     RealWindows() {
-        program =
-            std::make_unique<SetupProgramm>(SetupServices{fs, clock, events, processes, shell, ws});
+        program = std::make_unique<SetupProgramm>(SetupServices{
+            fs, clock, events, processes, shell, ws, boxes, registry, "d:\\medium\\Setup.exe"});
     }
     ~RealWindows() override { program.reset(); }
     void Click(const ui::Control &c) { probe::Click(ws.ControlHandle(c)); }
@@ -68,6 +68,61 @@ TEST_F(RealWindows, WalkThroughAllFourWindows) {
     EXPECT_FALSE(ended);
 
     Click(program->fenster4.OK_Button);
+    EXPECT_TRUE(ended);
+}
+
+void Key(WPARAM key) {
+    PostMessageW(GetFocus(), WM_KEYDOWN, key, 0);
+    PostMessageW(GetFocus(), WM_KEYUP, key, 0);
+}
+
+// Every window opens on its default button, Enter presses it (the install
+// button too, a picture), Escape asks first, and Tab reaches nothing out of sight.
+TEST_F(RealWindows, KeyboardAloneWalksThroughTheInstaller) {
+    PutMediumFiles();
+    program->Starten();
+    const auto focus = [] { return reinterpret_cast<std::uintptr_t>(GetFocus()); };
+    EXPECT_EQ(focus(), ws.ControlHandle(program->fenster1.OK_Button));
+    Key(VK_RETURN);
+    ws.PumpPending();
+    Fenster2 &f2 = program->fenster2;
+    const HWND window2 = reinterpret_cast<HWND>(ws.Handle(f2));
+    ASSERT_NE(window2, nullptr);
+    EXPECT_EQ(focus(), ws.ControlHandle(f2.Install_Button));
+    EXPECT_EQ(probe::WindowText(ws.ControlHandle(f2.Install_Button)), "Installieren");
+
+    RECT client;
+    GetClientRect(window2, &client);
+    int stops = 0;
+    for (HWND c = GetWindow(window2, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (!(GetWindowLongW(c, GWL_STYLE) & WS_TABSTOP))
+            continue;
+        RECT r;
+        GetWindowRect(c, &r);
+        MapWindowPoints(nullptr, window2, reinterpret_cast<POINT *>(&r), 2);
+        EXPECT_LT(r.top, client.bottom) << probe::WindowText(reinterpret_cast<std::uintptr_t>(c));
+        ++stops;
+    }
+    EXPECT_EQ(stops, 3); // the install button, change directory, exit
+    MSG tab{};
+    tab.message = WM_KEYDOWN;
+    tab.wParam = VK_TAB;
+    const LRESULT code = SendMessageW(reinterpret_cast<HWND>(ws.ControlHandle(f2.LOG_txt)),
+                                      WM_GETDLGCODE, VK_TAB, reinterpret_cast<LPARAM>(&tab));
+    EXPECT_EQ(code & (DLGC_WANTTAB | DLGC_WANTALLKEYS), 0);
+
+    boxes.answers = {MsgAnswer::No};
+    Key(VK_ESCAPE);
+    ws.PumpPending();
+    EXPECT_EQ(boxes.calls.size(), 1u);
+    EXPECT_FALSE(ended);
+    Key(VK_RETURN);
+    ws.PumpPending();
+    EXPECT_TRUE(fs.FileExists(kLogFile));
+    ASSERT_NE(ws.Handle(program->fenster4), 0u);
+    EXPECT_EQ(focus(), ws.ControlHandle(program->fenster4.OK_Button));
+    Key(VK_RETURN);
+    ws.PumpPending();
     EXPECT_TRUE(ended);
 }
 

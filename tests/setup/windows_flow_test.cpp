@@ -99,6 +99,54 @@ TEST_F(SetupWindows, EnglishTextsOfTheLaterWindowsWithGermanLogLines) {
     EXPECT_EQ(program->fenster1.Sprache, 2);
 }
 
+// The last window says success only when it is true, naming what is missing
+// and where the log is, in the chosen language.
+TEST_F(SetupWindows, LastWindowNamesWhatIsNotInPlace) {
+    fs.WriteFile("d:\\medium\\Trackforge.exe", "program");
+    RunThrough(*program, true);
+    EXPECT_EQ(program->fenster4.Label1.caption(),
+              "Setup could not install everything; not installed: Sonwerk_Projekt.dll. The "
+              "install log C:\\Programme\\NOVALUX Trackforge\\TF_log.txt tells why.");
+
+    fs.DeleteFile("d:\\medium\\Trackforge.exe");
+    NewProgram();
+    RunThrough(*program, false);
+    EXPECT_EQ(program->fenster4.Label1.caption(),
+              "Setup konnte nicht alles installieren; nicht installiert: Trackforge.exe und "
+              "Sonwerk_Projekt.dll. Warum, steht im Installationsprotokoll "
+              "C:\\Programme\\NOVALUX Trackforge\\TF_log.txt.");
+
+    PutMediumFiles();
+    fs.SetLastModified("d:\\medium\\Trackforge.exe", {2031, 1, 1, 0, 0, 0});
+    fs.SetLocked("C:\\Programme\\NOVALUX Trackforge\\Trackforge.exe");
+    NewProgram();
+    boxes.answers = {MsgAnswer::No};
+    RunThrough(*program, false);
+    EXPECT_EQ(program->fenster4.Label1.caption(),
+              "Trackforge.exe lief noch und wurde nicht ersetzt. Bitte schließen Sie Trackforge "
+              "und starten Sie Setup noch einmal.");
+}
+
+TEST_F(SetupWindows, EscapeAsksBeforeLeavingInTheChosenLanguage) {
+    program->Starten();
+    Fenster1 &f1 = program->fenster1;
+    f1.Englisch.Click();
+    boxes.answers = {MsgAnswer::No};
+    f1.Form_Escape();
+    EXPECT_FALSE(windows.ended);
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].text, "Do you want to exit Setup? Trackforge will not be installed.");
+    EXPECT_EQ(boxes.calls[0].buttons, MsgButtons::YesNo);
+
+    f1.OK_Button.Click();
+    Fenster2 &f2 = program->fenster2;
+    EXPECT_EQ(f2.Install_Button.accessible_name(), "Install");
+    boxes.answers = {MsgAnswer::Yes};
+    f2.Form_Escape();
+    EXPECT_TRUE(windows.ended);
+    EXPECT_FALSE(fs.FileExists(kLogFile));
+}
+
 TEST_F(SetupWindows, FlowClosesEachWindowBeforeTheNextAndWaits) {
     PutMediumFiles();
     double install_done_at = -1, notice_shown_at = -1, done_shown_at = -1;
@@ -213,8 +261,8 @@ TEST_F(SetupWindows, SecondClickDuringTheRunIsIgnored) {
     PutMediumFiles();
     events.on_do_events = [&] { program->fenster2.Install_Button.Click(); };
     RunThrough(*program, false);
-    EXPECT_EQ(fs.CallCount("CopyToNewFile"), 23);
-    EXPECT_EQ(shell.shortcuts.size(), 1u);
+    EXPECT_EQ(fs.CallCount("CopyToNewFile"), 24); // the table's files and the uninstaller
+    EXPECT_EQ(shell.shortcuts.size(), 2u);
     EXPECT_EQ(std::count(windows.events.begin(), windows.events.end(), "Show Fenster3"), 1);
 }
 

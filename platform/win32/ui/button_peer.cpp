@@ -112,7 +112,9 @@ class ButtonPeer : public ControlPeer {
   private:
     std::wstring Text() const {
         const std::string &name = button_.accessible_name();
-        return Widen(drawn_ && !name.empty() ? name : button_.caption());
+        if ((drawn_ && !name.empty()) || button_.caption().empty())
+            return Widen(name);
+        return Widen(button_.caption());
     }
     // The caption as the symbol font's glyph, centred.
     void DrawGlyph(HDC dc, RECT r, COLORREF color) {

@@ -86,6 +86,8 @@ void ControlPeer::Detach() {
 void ControlPeer::CreateWindowFor(const wchar_t *cls, DWORD style, DWORD ex,
                                   const std::wstring &text) {
     style |= WS_CHILD | WS_CLIPSIBLINGS;
+    if (!control_.tab_stop)
+        style &= ~WS_TABSTOP;
     if (control_.visible())
         style |= WS_VISIBLE;
     if (!control_.enabled())

@@ -8,6 +8,18 @@ DWORD EditAlign(ui::Align a) {
     return a == ui::Align::Right ? ES_RIGHT : a == ui::Align::Center ? ES_CENTER : ES_LEFT;
 }
 
+// A multi-line edit asks for every key, Tab included, so the focus could not
+// leave it by keyboard; Tab and Shift+Tab go on to the next control instead.
+LRESULT CALLBACK TabLeaves(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    if (msg == WM_NCDESTROY)
+        RemoveWindowSubclass(h, TabLeaves, 0);
+    LRESULT r = DefSubclassProc(h, msg, wp, lp);
+    if (msg == WM_GETDLGCODE && lp && reinterpret_cast<const MSG *>(lp)->message == WM_KEYDOWN &&
+        reinterpret_cast<const MSG *>(lp)->wParam == VK_TAB)
+        r &= ~(DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE);
+    return r;
+}
+
 class TextBoxPeer : public ControlPeer {
   public:
     TextBoxPeer(FormWindow &f, ui::TextBox &c, int id) : ControlPeer(f, c, id), box_(c) {}
@@ -22,6 +34,8 @@ class TextBoxPeer : public ControlPeer {
         CreateWindowFor(WC_EDITW, style, WS_EX_CLIENTEDGE, WithCrLf(Widen(box_.text())));
         if (hwnd_)
             SendMessageW(hwnd_, EM_LIMITTEXT, box_.max_length > 0 ? box_.max_length : 0, 0);
+        if (hwnd_ && box_.multiline)
+            SetWindowSubclass(hwnd_, TabLeaves, 0, 0);
     }
     void Update(ui::Prop what) override {
         if (what == ui::Prop::Text && hwnd_)

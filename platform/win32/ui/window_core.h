@@ -195,6 +195,7 @@ struct Win32WindowSystem::Impl {
     FormWindow *Find(const ui::Form &form) const;
     bool Alive(const FormWindow *fw) const;
     ControlPeer *PeerOf(HWND h) const;
+    ControlPeer *DefaultPeer(const FormWindow &fw) const;
 
     void RegisterClassOnce();
     FormWindow *Create(ui::Form &form, HWND owner);

@@ -102,12 +102,15 @@ LRESULT Win32WindowSystem::Impl::Handle(FormWindow &fw, UINT msg, WPARAM wp, LPA
             UnloadForm(*fw.form);
         return 0;
     case WM_COMMAND:
-        // Enter and Escape outside any button arrive as the dialog commands.
+        // Enter and Escape outside any button arrive as the dialog commands;
+        // a window without a cancel button handles Escape itself.
         if (!lp && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) {
             const ui::Button *b =
                 LOWORD(wp) == IDOK ? fw.form->default_button : fw.form->cancel_button;
             if (ControlPeer *p = PeerOfButton(fw, b))
                 p->Command(BN_CLICKED);
+            else if (LOWORD(wp) == IDCANCEL)
+                Guard([&] { fw.form->Form_Escape(); });
             return 0;
         }
         if (ControlPeer *p = lp ? fw.PeerWithId(LOWORD(wp)) : nullptr; p && p->hwnd())
@@ -328,7 +331,16 @@ void Win32WindowSystem::Impl::LoadAndShow(FormWindow &fw) {
     ShowWindow(fw.hwnd, SW_SHOW);
     UpdateWindow(fw.hwnd);
     SetForegroundWindow(fw.hwnd);
+    if (ControlPeer *p = DefaultPeer(fw); p && IsWindowEnabled(p->hwnd()))
+        SetFocus(p->hwnd());
     Guard([&] { form.Form_Activate(); });
+}
+
+ControlPeer *Win32WindowSystem::Impl::DefaultPeer(const FormWindow &fw) const {
+    for (const auto &p : fw.peers)
+        if (fw.form->default_button && &p->control() == fw.form->default_button && p->hwnd())
+            return p.get();
+    return nullptr;
 }
 
 void Win32WindowSystem::Impl::ShowInternal(ui::Form &form, HWND owner) {
