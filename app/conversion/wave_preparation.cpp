@@ -6,8 +6,8 @@
 #include "app/shell/projekt.h"
 #include "platform/steps.h"
 
-#include <functional>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace tf {

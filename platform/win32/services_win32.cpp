@@ -16,8 +16,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <future>
 #include <cwchar>
+#include <future>
 #include <stdexcept>
 #include <vector>
 

@@ -262,15 +262,10 @@ TEST_F(DriveChecks, FailingFolderListEndsWithNotReady) {
     EXPECT_EQ(W().CF_Größe_txt.text(), "");
 }
 
-std::vector<std::string> g_trace;
-void Record(std::string_view line) noexcept {
-    g_trace.emplace_back(line);
-}
-
 class NotReadyTrace : public testing::CardTest<> {
   protected:
     void SetUp() override {
-        previous_ = trace::SetSink(Record);
+        previous_ = trace::SetSink(RecordTrace);
         fs.WriteFile(kProject, std::string(3000, 'x'));
     }
     void TearDown() override {
