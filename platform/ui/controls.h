@@ -162,11 +162,6 @@ class Button : public Control {
     const Picture *picture = nullptr; // the program's own, lives as long as the program
     // Draw the caption as the play/pause/stop symbol font's glyph.
     bool symbol_font = false;
-    // What a screen reader says for a picture button without a caption.
-    const std::string &accessible_name() const { return accessible_name_; }
-    void set_accessible_name(const std::string &n) {
-        SetAndNotify(accessible_name_, n, Prop::Caption);
-    }
     std::function<void()> on_click;
     void Click() {
         if (on_click)
@@ -175,7 +170,6 @@ class Button : public Control {
 
   private:
     std::string caption_;
-    std::string accessible_name_;
 };
 
 // Option buttons of one group: selecting one clears the others of its group.
