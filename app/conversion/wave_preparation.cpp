@@ -152,7 +152,10 @@ std::string Projekt::Kopie_erstellen(const std::string &Pfad) {
         const std::string status_before = Status_txt.text();
         StepProgress measuring(*this, Status_txt, Msg::PreparingCopy);
         InitAniCursor();
-        level = s_.audio.Measure(Pfad, std::ref(measuring));
+        // Reading is the first half of the work, writing the second: the
+        // percentage rises once over both.
+        level = s_.audio.Measure(
+            Pfad, [&](std::uint64_t done, std::uint64_t total) { measuring(done / 2, total); });
         ExitAniCursor();
         Status_txt.set_text(status_before);
     }
@@ -184,7 +187,10 @@ std::string Projekt::Kopie_erstellen(const std::string &Pfad) {
         target = CopyName(folder, parts.stem, number);
         if (ExistsQuietly(s_.fs, target))
             continue;
-        outcome = s_.audio.Prepare(Pfad, target, lower_db, std::ref(progress));
+        outcome =
+            s_.audio.Prepare(Pfad, target, lower_db, [&](std::uint64_t done, std::uint64_t total) {
+                progress(total / 2 + done / 2, total);
+            });
         if (outcome.result == AudioPreparation::Result::TargetNotCreated && !documents_tried) {
             documents_tried = true;
             const std::string documents = s_.shell.SpecialFolderPath(kCsidlPersonal);

@@ -116,13 +116,25 @@ AudioPreparation::Result Judge(const WaveFacts &w, AudioPreparation::Outcome &ou
 
 } // namespace
 
-AudioPreparation::Level FakeAudioPreparation::Measure(const std::string &source, const Progress &) {
+AudioPreparation::Level FakeAudioPreparation::Measure(const std::string &source,
+                                                      const Progress &progress) {
     measured.push_back(source);
     Level level;
-    level.outcome.result = fs_.FileExists(source)
-                               ? Judge(ReadWave(fs_.ReadFile(source)), level.outcome)
-                               : Result::NotDecodable;
+    if (!fs_.FileExists(source)) {
+        level.outcome.result = Result::NotDecodable;
+        return level;
+    }
+    const WaveFacts w = ReadWave(fs_.ReadFile(source));
+    level.outcome.result = Judge(w, level.outcome);
     if (level.outcome.result == Result::Done) {
+        // Told a block at a time over the wave it would make, as the real pass does.
+        const auto bytes = static_cast<std::uint64_t>(
+                               std::llround(static_cast<double>(w.frames) * 44100.0 / w.rate)) *
+                           4;
+        for (std::uint64_t done = 0; progress && done < bytes;) {
+            done = std::min<std::uint64_t>(done + kProgressBytes, bytes);
+            progress(done, bytes);
+        }
         level.over = over;
         level.lower_db = lower_db;
     }

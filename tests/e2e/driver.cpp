@@ -446,11 +446,12 @@ template <class I> struct Released {
     }
 };
 
-// The program the desktop shortcut starts, read through the shell's link object.
+// The program the desktop shortcut starts (on the public desktop: the install is
+// per machine), read through the shell's link object.
 std::wstring ShortcutTarget() {
     ComInit com;
     wchar_t desktop[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, desktop)))
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_COMMON_DESKTOPDIRECTORY, nullptr, 0, desktop)))
         throw Abort("no desktop folder");
     Released<IShellLinkW> link;
     Released<IPersistFile> file;
@@ -459,7 +460,7 @@ std::wstring ShortcutTarget() {
         FAILED(link.p->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file.p))))
         throw Abort("no shell link object");
     if (FAILED(file.p->Load((std::wstring(desktop) + L"\\Trackforge.lnk").c_str(), STGM_READ)))
-        throw Abort("no Trackforge.lnk on the desktop");
+        throw Abort("no Trackforge.lnk on the public desktop");
     wchar_t path[MAX_PATH] = {};
     link.p->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH);
     return path;
