@@ -360,7 +360,7 @@ TEST_F(LongSteps, TheWindowAnswersWhileALong48kHzFileIsPrepared) {
     EXPECT_TRUE(fs::exists(folder / "show48 (Tarvolin Audio).wav"));
     EXPECT_EQ(projekt.Quell_Wave_txt.text(), (folder / "show48 (Tarvolin Audio).wav").string());
     const auto preparing = Percentages(probe.texts(), "Kopie wird erstellt");
-    EXPECT_GE(preparing.size(), 3u);
+    EXPECT_GE(preparing.size(), 2u) << "at least two figures, rising";
     EXPECT_TRUE(std::is_sorted(preparing.begin(), preparing.end()));
     EXPECT_EQ(projekt.Status_txt.text(), "") << "the status box has its own text back";
     EXPECT_LT(probe.longest(), 0.25) << probe.probes() << " probes";
