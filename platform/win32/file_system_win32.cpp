@@ -647,23 +647,29 @@ class Win32FileSystem : public FileSystem {
             Fail("CreateFolder", path);
     }
 
-    // The order the system's own "eject" follows: flush, then a lock that
-    // only succeeds when no file is open (the lock is what tells "in use"),
-    // dismount, allow removal, eject. The handle's close releases the lock.
+    // The order the system's own "eject" follows: a lock that only succeeds
+    // when no file is open (the lock is what tells "in use", and it flushes
+    // the volume's cached data first), dismount, allow removal, eject. The
+    // handle's close releases the lock. No FlushFileBuffers on the volume:
+    // that needs an administrator, and the program runs as the user.
     EjectResult EjectMedium(const std::string &drive) override {
         const std::wstring volume = L"\\\\.\\" + DriveRoot(drive).substr(0, 2);
         QuietMediaErrors quiet;
-        UniqueHandle h = Own(CreateFileW(volume.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                         0, nullptr));
+        auto open = [&](DWORD access) {
+            return Own(CreateFileW(volume.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr));
+        };
+        // Lock, dismount and eject need no write access; a policy may deny
+        // write access to a removable volume.
+        UniqueHandle h = open(GENERIC_READ | GENERIC_WRITE);
+        if (!h && GetLastError() == ERROR_ACCESS_DENIED)
+            h = open(GENERIC_READ);
         if (!h)
             return Refused("open", drive, GetLastError());
         auto control = [&](DWORD code, void *in, DWORD in_size) {
             DWORD returned = 0;
             return DeviceIoControl(h.get(), code, in, in_size, nullptr, 0, &returned, nullptr) != 0;
         };
-        if (!FlushFileBuffers(h.get()))
-            return Refused("FlushFileBuffers", drive, GetLastError());
         // An Explorer window or a scanner may let go of the card a moment later.
         bool locked = false;
         for (int attempt = 0; attempt < 5 && !locked; ++attempt) {

@@ -182,6 +182,7 @@ class LongSteps : public ::testing::Test {
         ASSERT_TRUE(
             testing::DefineWineDrive(kCard, std::string(drives) + "/card", DRIVE_REMOVABLE));
         ASSERT_TRUE(testing::strict::InstallSlowCard(kCard));
+        testing::strict::SetCardVolume({});
         ClearCard();
         folder = fs::temp_directory_path() /
                  ("tf_long_" +
@@ -268,7 +269,8 @@ TEST_F(LongSteps, TheWindowAnswersWhileTheSlowCardIsWrittenAndVerified) {
     const char *bytes_env = std::getenv("TF_CARD_BYTES");
     const std::size_t bytes = bytes_env ? std::strtoull(bytes_env, nullptr, 10) : 50'000'000;
     const std::string source = Project(bytes);
-    msg.answers = {MsgAnswer::No}; // the offer to eject
+    msg.answers = {MsgAnswer::Yes}; // the offer to eject
+    testing::strict::SetCardVolume({true});
     const std::uint64_t written_before = testing::strict::SlowCardBytesWritten();
     const double t0 = Seconds();
     Probe probe(Main(), H(projekt.Status2_txt));
@@ -277,9 +279,13 @@ TEST_F(LongSteps, TheWindowAnswersWhileTheSlowCardIsWrittenAndVerified) {
     const double seconds = Seconds() - t0;
 
     EXPECT_EQ(projekt.Status2_txt.text(), "Fertig");
-    ASSERT_EQ(msg.calls.size(), 1u) << msg.calls.front().text;
+    ASSERT_EQ(msg.calls.size(), 2u) << msg.calls.front().text;
     EXPECT_EQ(msg.calls[0].text,
               "Die Karte kann jetzt sicher entfernt werden. Soll Trackforge sie auswerfen?");
+    EXPECT_EQ(msg.calls[1].text, "Die Karte wurde ausgeworfen und kann jetzt entnommen werden.");
+    EXPECT_EQ(testing::strict::CardVolumeCalls(),
+              (std::vector<std::string>{"open", "lock", "dismount", "removal", "eject"}))
+        << "the write left a file of the card open, or the eject went another way";
     EXPECT_EQ(CardFiles(), std::vector<std::string>{"show.kpf"});
     EXPECT_TRUE(SameBytes("K:\\show.kpf", source)) << "the card holds other bytes";
     EXPECT_GE(testing::strict::SlowCardBytesWritten() - written_before, bytes)
@@ -334,6 +340,49 @@ TEST_F(LongSteps, ACardPulledMidCopyEndsInTheFailurePathAndTheWindowStaysUsable)
     test::Click(reinterpret_cast<std::uintptr_t>(H(projekt.Karte_schreiben)));
     EXPECT_EQ(projekt.Status2_txt.text(), "Completed");
     EXPECT_EQ(CardFiles(), std::vector<std::string>{"show.kpf"}) << "the leftover went first";
+}
+
+// The eject's calls on the card's volume, as Wine answers them and as Windows
+// does for a program run as the user.
+TEST_F(LongSteps, EjectSaysWhatHoldsTheCardAndLeavesItUsableWhenItCannot) {
+    using testing::strict::CardVolume;
+    using testing::strict::CardVolumeCalls;
+    using testing::strict::SetCardVolume;
+    auto open_on_card = [] {
+        return CreateFileW(L"K:\\show.kpf", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                           OPEN_ALWAYS, 0, nullptr);
+    };
+    HANDLE held = open_on_card();
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(held, "show", 4, &written, nullptr));
+
+    // Wine: the lock is a stub, the dismount of a folder is not supported.
+    CloseHandle(held);
+    EXPECT_EQ(files->EjectMedium("K:"), FileSystem::EjectResult::Failed);
+    EXPECT_EQ(CardFiles(), std::vector<std::string>{"show.kpf"});
+
+    SetCardVolume(CardVolume{true});
+    held = open_on_card();
+    EXPECT_EQ(files->EjectMedium("K:"), FileSystem::EjectResult::InUse);
+    CloseHandle(held);
+    EXPECT_EQ(CardVolumeCalls(),
+              (std::vector<std::string>{"open", "lock refused", "lock refused", "lock refused",
+                                        "lock refused", "lock refused"}))
+        << "five tries a moment apart, and nothing dismounted";
+
+    SetCardVolume(CardVolume{true, false});
+    EXPECT_EQ(files->EjectMedium("K:"), FileSystem::EjectResult::Failed);
+    EXPECT_EQ(CardVolumeCalls(),
+              (std::vector<std::string>{"open", "lock", "dismount", "removal", "eject refused"}));
+    held = open_on_card();
+    EXPECT_NE(held, INVALID_HANDLE_VALUE) << "the lock went with the volume's handle";
+    CloseHandle(held);
+
+    SetCardVolume(CardVolume{true});
+    EXPECT_EQ(files->EjectMedium("K:"), FileSystem::EjectResult::Ejected);
+    EXPECT_EQ(open_on_card(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_READY)) << "the card is out";
 }
 
 TEST_F(LongSteps, TheWindowAnswersWhileALong48kHzFileIsPrepared) {

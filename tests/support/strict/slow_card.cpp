@@ -3,6 +3,7 @@
 #include "support/strict/import_patch.h"
 
 #include <windows.h>
+#include <winioctl.h>
 
 #include <atomic>
 #include <cwctype>
@@ -18,11 +19,16 @@ using CreateFileWFn = HANDLE(WINAPI *)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBU
 using ReadFileFn = BOOL(WINAPI *)(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
 using WriteFileFn = BOOL(WINAPI *)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
 using CloseHandleFn = BOOL(WINAPI *)(HANDLE);
+using FlushFileBuffersFn = BOOL(WINAPI *)(HANDLE);
+using DeviceIoControlFn = BOOL(WINAPI *)(HANDLE, DWORD, LPVOID, DWORD, LPVOID, DWORD, LPDWORD,
+                                         LPOVERLAPPED);
 
 CreateFileWFn real_create = nullptr;
 ReadFileFn real_read = nullptr;
 WriteFileFn real_write = nullptr;
 CloseHandleFn real_close = nullptr;
+FlushFileBuffersFn real_flush = nullptr;
+DeviceIoControlFn real_control = nullptr;
 
 std::atomic<wchar_t> card_letter{0};
 std::atomic<bool> pulled{false};
@@ -37,6 +43,9 @@ struct State {
     std::mutex lock;
     std::map<HANDLE, bool> open; // handles on the card; true: opened before a pull
     Lane write_lane, read_lane;
+    CardVolume volume;
+    std::map<HANDLE, bool> volumes; // the card's volume handles; true: holds the lock
+    std::vector<std::string> volume_calls;
 };
 State &S() {
     static State s;
@@ -61,6 +70,17 @@ bool OnCard(LPCWSTR path) {
     return letter != 0 && path[0] != 0 && path[1] == L':' &&
            std::towupper(static_cast<wint_t>(path[0])) ==
                std::towupper(static_cast<wint_t>(letter));
+}
+
+// "\\.\R:" exactly: the volume, not a file on it.
+bool IsVolume(LPCWSTR path) {
+    return path && path[0] == L'\\' && path[1] == L'\\' && path[2] == L'.' && path[3] == L'\\' &&
+           OnCard(path) && path[6] == 0;
+}
+
+void Record(const std::string &call, bool ok) {
+    std::lock_guard<std::mutex> g(S().lock);
+    S().volume_calls.push_back(ok ? call : call + " refused");
 }
 
 // Takes the medium's time for `bytes`: the lane is a bandwidth, so the
@@ -89,16 +109,97 @@ int Kind(HANDLE h) {
 HANDLE WINAPI SlowCreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
                               DWORD disposition, DWORD flags, HANDLE templ) {
     const bool card = OnCard(name);
+    const bool volume = IsVolume(name);
     if (card && pulled) {
         SetLastError(ERROR_NOT_READY);
         return INVALID_HANDLE_VALUE;
     }
+    bool as_windows, locked = false;
+    {
+        std::lock_guard<std::mutex> g(S().lock);
+        as_windows = S().volume.as_windows;
+        for (const auto &[handle, holds] : S().volumes)
+            locked = locked || holds;
+    }
+    if (card && as_windows) {
+        const DWORD both = FILE_SHARE_READ | FILE_SHARE_WRITE;
+        const DWORD refused = locked                             ? ERROR_ACCESS_DENIED
+                              : volume && (share & both) != both ? ERROR_SHARING_VIOLATION
+                                                                 : ERROR_SUCCESS;
+        if (volume)
+            Record("open", refused == ERROR_SUCCESS);
+        if (refused != ERROR_SUCCESS) {
+            SetLastError(refused);
+            return INVALID_HANDLE_VALUE;
+        }
+    }
     HANDLE h = real_create(name, access, share, sa, disposition, flags, templ);
     if (card && h != INVALID_HANDLE_VALUE) {
         std::lock_guard<std::mutex> g(S().lock);
-        S().open[h] = false;
+        if (volume)
+            S().volumes[h] = false;
+        else
+            S().open[h] = false;
     }
     return h;
+}
+
+bool VolumeAsWindows(HANDLE h) {
+    std::lock_guard<std::mutex> g(S().lock);
+    return S().volume.as_windows && S().volumes.count(h) != 0;
+}
+
+BOOL Refuse(DWORD code) {
+    SetLastError(code);
+    return FALSE;
+}
+
+BOOL WINAPI CardFlushFileBuffers(HANDLE h) {
+    if (!VolumeAsWindows(h))
+        return real_flush(h);
+    Record("flush", false);
+    return Refuse(ERROR_ACCESS_DENIED);
+}
+
+BOOL WINAPI CardDeviceIoControl(HANDLE h, DWORD code, LPVOID in, DWORD in_size, LPVOID out,
+                                DWORD out_size, LPDWORD returned, LPOVERLAPPED ov) {
+    if (!VolumeAsWindows(h))
+        return real_control(h, code, in, in_size, out, out_size, returned, ov);
+    if (returned)
+        *returned = 0;
+    switch (code) {
+    case FSCTL_LOCK_VOLUME: {
+        bool others;
+        {
+            std::lock_guard<std::mutex> g(S().lock);
+            others = !S().open.empty();
+            if (!others)
+                S().volumes[h] = true;
+        }
+        Record("lock", !others);
+        return others ? Refuse(ERROR_ACCESS_DENIED) : TRUE;
+    }
+    case FSCTL_DISMOUNT_VOLUME:
+        Record("dismount", true);
+        return TRUE;
+    case IOCTL_STORAGE_MEDIA_REMOVAL:
+        Record("removal", true);
+        return TRUE;
+    case IOCTL_STORAGE_EJECT_MEDIA: {
+        bool ejects;
+        {
+            std::lock_guard<std::mutex> g(S().lock);
+            ejects = S().volume.reader_ejects;
+        }
+        Record("eject", ejects);
+        if (!ejects)
+            return Refuse(ERROR_INVALID_FUNCTION);
+        PullSlowCard();
+        return TRUE;
+    }
+    default:
+        return real_control(h, code, in, in_size, out, out_size, returned, ov);
+    }
 }
 
 BOOL WINAPI SlowReadFile(HANDLE h, LPVOID buffer, DWORD n, LPDWORD got, LPOVERLAPPED ov) {
@@ -135,6 +236,7 @@ BOOL WINAPI SlowCloseHandle(HANDLE h) {
     {
         std::lock_guard<std::mutex> g(S().lock);
         S().open.erase(h);
+        S().volumes.erase(h); // and with it the lock
     }
     return real_close(h);
 }
@@ -154,7 +256,20 @@ bool InstallSlowCard(wchar_t letter, SlowCardSpeeds speeds) {
     return Patch("KERNEL32.dll", "CreateFileW", &SlowCreateFileW, real_create) &&
            Patch("KERNEL32.dll", "ReadFile", &SlowReadFile, real_read) &&
            Patch("KERNEL32.dll", "WriteFile", &SlowWriteFile, real_write) &&
-           Patch("KERNEL32.dll", "CloseHandle", &SlowCloseHandle, real_close);
+           Patch("KERNEL32.dll", "CloseHandle", &SlowCloseHandle, real_close) &&
+           Patch("KERNEL32.dll", "FlushFileBuffers", &CardFlushFileBuffers, real_flush) &&
+           Patch("KERNEL32.dll", "DeviceIoControl", &CardDeviceIoControl, real_control);
+}
+
+void SetCardVolume(CardVolume volume) {
+    std::lock_guard<std::mutex> g(S().lock);
+    S().volume = volume;
+    S().volume_calls.clear();
+}
+
+std::vector<std::string> CardVolumeCalls() {
+    std::lock_guard<std::mutex> g(S().lock);
+    return S().volume_calls;
 }
 
 void PullSlowCard() {
