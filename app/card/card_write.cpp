@@ -180,7 +180,7 @@ void Projekt::Karte_schreiben_Click() {
 
     Status2_txt.set_text(Text(Msg::WritingProjectFile));
     s_.events.DoEvents();
-    InitAniCursor();
+    InitAniCursor(&Status2_txt);
     const CopyOutcome outcome = CopyOntoCard(*this, source, card);
     if (outcome.fault == CopyFault::None) {
         // The wait shows the writing text as it always has; the figures were

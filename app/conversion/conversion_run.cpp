@@ -157,7 +157,7 @@ void Projekt::OK_Button_Click() {
     Status_txt.set_text(Text(Msg::Converting));
     s_.events.DoEvents();
 
-    InitAniCursor();
+    InitAniCursor(&Status_txt);
     RunOutcome outcome = RunOutcome::Failed;
     std::int32_t result = 0;
     const auto source_ansi = PathForLibrary(s_.fs, source);

@@ -151,7 +151,7 @@ std::string Projekt::Kopie_erstellen(const std::string &Pfad) {
     {
         const std::string status_before = Status_txt.text();
         StepProgress measuring(*this, Status_txt, Msg::PreparingCopy);
-        InitAniCursor();
+        InitAniCursor(&Status_txt);
         // Reading is the first half of the work, writing the second: the
         // percentage rises once over both.
         level = s_.audio.Measure(
@@ -182,7 +182,7 @@ std::string Projekt::Kopie_erstellen(const std::string &Pfad) {
     // text back afterwards.
     const std::string status_before = Status_txt.text();
     StepProgress progress(*this, Status_txt, Msg::PreparingCopy);
-    InitAniCursor();
+    InitAniCursor(&Status_txt);
     for (int number = 1; number <= kMostCopies; ++number) {
         target = CopyName(folder, parts.stem, number);
         if (ExistsQuietly(s_.fs, target))

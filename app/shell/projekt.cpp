@@ -269,6 +269,13 @@ bool Projekt::Form_QueryUnload() {
     return false;
 }
 
+std::string Projekt::Form_SessionBlocker() {
+    if (!busy_)
+        return {};
+    const std::string doing = busy_status_ ? busy_status_->text() : std::string();
+    return doing.empty() ? std::string("Trackforge") : doing;
+}
+
 void Projekt::CloseIfAsked() {
     if (!close_asked_ || busy_)
         return;
@@ -295,8 +302,9 @@ void Projekt::Stop_Button_Click() {
     player.mmStop();
 }
 
-void Projekt::InitAniCursor() {
+void Projekt::InitAniCursor(const ui::TextBox *status) {
     busy_ = true;
+    busy_status_ = status;
     // Every step that fails is skipped; the busy period runs regardless.
     bool first = false;
     bool second = false;
@@ -330,6 +338,7 @@ void Projekt::ExitAniCursor() {
     s_.cursor.SetCursor(PreviousCursorHandle);
     AniCursorHandle = 0;
     busy_ = false;
+    busy_status_ = nullptr;
 }
 
 std::string Projekt::UnexpectedErrorText() const {

@@ -118,6 +118,7 @@ class Projekt : public ui::Form {
     // A close asked for during a long step waits for its end: a file half
     // written must neither be left nor be reported complete.
     bool Form_QueryUnload() override;
+    std::string Form_SessionBlocker() override;
     void Timer1_Timer();
     void Command3_Click();
     void Einstellungen_öffnen();
@@ -143,7 +144,8 @@ class Projekt : public ui::Form {
     void Play_Button_Click();
     void Pause_Button_Click();
     void Stop_Button_Click();
-    void InitAniCursor();
+    // `status`: the box the long step shows its progress in.
+    void InitAniCursor(const ui::TextBox *status = nullptr);
     void ExitAniCursor();
 
     // Conversion (app/conversion).
@@ -208,7 +210,8 @@ class Projekt : public ui::Form {
     void Karte_auswerfen(const std::string &card);
     ProjektServices s_;
     std::vector<ui::OptionButton *> language_group_;
-    bool busy_ = false;        // inside the busy bracket
+    bool busy_ = false; // inside the busy bracket
+    const ui::TextBox *busy_status_ = nullptr;
     bool close_asked_ = false; // a close waits for the long step's end
 };
 

@@ -77,6 +77,9 @@ class Form {
     // Asked before the user's close (the close box, Alt+F4, the taskbar) unloads
     // the window; false keeps it open. A program's own Unload does not ask.
     virtual bool Form_QueryUnload() { return true; }
+    // What a log-off or shutdown now would cut short, in the user's words
+    // (Windows shows it beside the program's name); empty when nothing would be.
+    virtual std::string Form_SessionBlocker() { return {}; }
     virtual void Form_OLEDragDrop(const std::vector<std::string> & /*files*/) {}
     // The command line of a later start of the program, handed to this window.
     virtual void Form_CommandLine(const std::vector<std::string> & /*arguments*/) {}

@@ -274,9 +274,23 @@ TEST_F(LongSteps, TheWindowAnswersWhileTheSlowCardIsWrittenAndVerified) {
     const std::uint64_t written_before = testing::strict::SlowCardBytesWritten();
     const double t0 = Seconds();
     Probe probe(Main(), H(projekt.Status2_txt));
+    // A shutdown asked for during the copy is held up with the step's words,
+    // and one that comes anyway does not take the window from under the step.
+    DWORD_PTR query = 1;
+    std::thread session([&] {
+        Sleep(1000);
+        SendMessageTimeoutW(Main(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &query);
+        SendMessageTimeoutW(Main(), WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    });
     test::Click(reinterpret_cast<std::uintptr_t>(H(projekt.Karte_schreiben)));
+    session.join();
     probe.Stop();
     const double seconds = Seconds() - t0;
+    EXPECT_EQ(query, 0u) << "the session was let go in the middle of the copy";
+    EXPECT_TRUE(IsWindow(Main()));
+    DWORD_PTR after = 0;
+    SendMessageTimeoutW(Main(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &after);
+    EXPECT_EQ(after, 1u) << "nothing runs any more";
 
     EXPECT_EQ(projekt.Status2_txt.text(), "Fertig");
     ASSERT_EQ(msg.calls.size(), 2u) << msg.calls.front().text;

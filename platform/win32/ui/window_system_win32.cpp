@@ -97,10 +97,31 @@ LRESULT Win32WindowSystem::Impl::Handle(FormWindow &fw, UINT msg, WPARAM wp, LPA
             UnloadForm(*fw.form);
         return 0;
     }
-    case WM_ENDSESSION: // log-off or shutdown: unload as at a close, so the settings are kept
-        if (wp)
+    case WM_QUERYENDSESSION: {
+        // A card half written when the session ends is lost with it: say
+        // why the program holds the session up, and let the user decide.
+        std::string busy;
+        Guard([&] { busy = fw.form->Form_SessionBlocker(); });
+        if (busy.empty()) {
+            ShutdownBlockReasonDestroy(h);
+            return TRUE;
+        }
+        if (!ShutdownBlockReasonCreate(h, Widen(busy).c_str()))
+            trace::Swallowed("ShutdownBlockReasonCreate", ErrorText(GetLastError()));
+        return FALSE;
+    }
+    case WM_ENDSESSION: { // log-off or shutdown: unload as at a close, so the settings are kept
+        if (!wp)
+            return 0;
+        // Ended anyway during a long step: the step is on the stack below
+        // this message, so the window must stay; what it wrote so far keeps
+        // its temporary name and is never taken for the finished file.
+        std::string busy;
+        Guard([&] { busy = fw.form->Form_SessionBlocker(); });
+        if (busy.empty())
             UnloadForm(*fw.form);
         return 0;
+    }
     case WM_COMMAND:
         // Enter and Escape outside any button arrive as the dialog commands;
         // a window without a cancel button handles Escape itself.
