@@ -9,11 +9,8 @@
 namespace tf::testing::strict {
 namespace {
 
-using MessageBoxWFn = int(WINAPI *)(HWND, LPCWSTR, LPCWSTR, UINT);
-using FileNameFn = BOOL(WINAPI *)(LPOPENFILENAMEW);
-
-MessageBoxWFn real_box = nullptr;
-FileNameFn real_open = nullptr, real_save = nullptr;
+decltype(&::MessageBoxW) real_box = nullptr;
+decltype(&::GetOpenFileNameW) real_open = nullptr, real_save = nullptr;
 
 int WINAPI RecordedMessageBoxW(HWND owner, LPCWSTR, LPCWSTR, UINT) {
     DialogOwnersSeen().push_back(reinterpret_cast<std::uintptr_t>(owner));

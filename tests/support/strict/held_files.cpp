@@ -13,18 +13,11 @@
 namespace tf::testing::strict {
 namespace {
 
-using CreateFileWFn = HANDLE(WINAPI *)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
-                                       HANDLE);
-using MoveFileExWFn = BOOL(WINAPI *)(LPCWSTR, LPCWSTR, DWORD);
-using MoveFileWFn = BOOL(WINAPI *)(LPCWSTR, LPCWSTR);
-using ReplaceFileWFn = BOOL(WINAPI *)(LPCWSTR, LPCWSTR, LPCWSTR, DWORD, LPVOID, LPVOID);
-using DeleteFileWFn = BOOL(WINAPI *)(LPCWSTR);
-
-CreateFileWFn real_create = nullptr;
-MoveFileExWFn real_move_ex = nullptr;
-MoveFileWFn real_move = nullptr;
-ReplaceFileWFn real_replace = nullptr;
-DeleteFileWFn real_delete = nullptr;
+decltype(&::CreateFileW) real_create = nullptr;
+decltype(&::MoveFileExW) real_move_ex = nullptr;
+decltype(&::MoveFileW) real_move = nullptr;
+decltype(&::ReplaceFileW) real_replace = nullptr;
+decltype(&::DeleteFileW) real_delete = nullptr;
 
 int refusals_per_file = 3;
 std::atomic<int> refused{0};

@@ -14,21 +14,12 @@ namespace tf::testing::strict {
 
 namespace {
 
-using CreateFileWFn = HANDLE(WINAPI *)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
-                                       HANDLE);
-using ReadFileFn = BOOL(WINAPI *)(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
-using WriteFileFn = BOOL(WINAPI *)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
-using CloseHandleFn = BOOL(WINAPI *)(HANDLE);
-using FlushFileBuffersFn = BOOL(WINAPI *)(HANDLE);
-using DeviceIoControlFn = BOOL(WINAPI *)(HANDLE, DWORD, LPVOID, DWORD, LPVOID, DWORD, LPDWORD,
-                                         LPOVERLAPPED);
-
-CreateFileWFn real_create = nullptr;
-ReadFileFn real_read = nullptr;
-WriteFileFn real_write = nullptr;
-CloseHandleFn real_close = nullptr;
-FlushFileBuffersFn real_flush = nullptr;
-DeviceIoControlFn real_control = nullptr;
+decltype(&::CreateFileW) real_create = nullptr;
+decltype(&::ReadFile) real_read = nullptr;
+decltype(&::WriteFile) real_write = nullptr;
+decltype(&::CloseHandle) real_close = nullptr;
+decltype(&::FlushFileBuffers) real_flush = nullptr;
+decltype(&::DeviceIoControl) real_control = nullptr;
 
 std::atomic<wchar_t> card_letter{0};
 std::atomic<bool> pulled{false};

@@ -10,22 +10,12 @@
 namespace tf::testing::strict {
 namespace {
 
-using VolumeInformationFn = BOOL(WINAPI *)(LPCWSTR, LPWSTR, DWORD, LPDWORD, LPDWORD, LPDWORD,
-                                           LPWSTR, DWORD);
-using AttributesFn = DWORD(WINAPI *)(LPCWSTR);
-using AttributesExFn = BOOL(WINAPI *)(LPCWSTR, GET_FILEEX_INFO_LEVELS, LPVOID);
-using FreeSpaceFn = BOOL(WINAPI *)(LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
-using FindFirstFn = HANDLE(WINAPI *)(LPCWSTR, FINDEX_INFO_LEVELS, LPVOID, FINDEX_SEARCH_OPS, LPVOID,
-                                     DWORD);
-using CreateFileFn = HANDLE(WINAPI *)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
-                                      HANDLE);
-
-VolumeInformationFn real_volume = nullptr;
-AttributesFn real_attributes = nullptr;
-AttributesExFn real_attributes_ex = nullptr;
-FreeSpaceFn real_free_space = nullptr;
-FindFirstFn real_find_first = nullptr;
-CreateFileFn real_create = nullptr;
+decltype(&::GetVolumeInformationW) real_volume = nullptr;
+decltype(&::GetFileAttributesW) real_attributes = nullptr;
+decltype(&::GetFileAttributesExW) real_attributes_ex = nullptr;
+decltype(&::GetDiskFreeSpaceExW) real_free_space = nullptr;
+decltype(&::FindFirstFileExW) real_find_first = nullptr;
+decltype(&::CreateFileW) real_create = nullptr;
 
 unsigned delay_ms = 3000;
 std::atomic<int> waits{0};

@@ -12,22 +12,14 @@
 namespace tf::testing::strict {
 namespace {
 
-using CreateFileWFn = HANDLE(WINAPI *)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
-                                       HANDLE);
-using ReadFileFn = BOOL(WINAPI *)(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
-using WriteFileFn = BOOL(WINAPI *)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
-using CloseHandleFn = BOOL(WINAPI *)(HANDLE);
-using SetFilePointerExFn = BOOL(WINAPI *)(HANDLE, LARGE_INTEGER, PLARGE_INTEGER, DWORD);
-using SetFilePointerFn = DWORD(WINAPI *)(HANDLE, LONG, PLONG, DWORD);
-
-CreateFileWFn real_create = nullptr;
-ReadFileFn real_read = nullptr;
-WriteFileFn real_write = nullptr;
-CloseHandleFn real_close = nullptr;
+decltype(&::CreateFileW) real_create = nullptr;
+decltype(&::ReadFile) real_read = nullptr;
+decltype(&::WriteFile) real_write = nullptr;
+decltype(&::CloseHandle) real_close = nullptr;
 // The layer asks where a handle stands through the system's own function,
 // whatever the program's import of it points at.
-SetFilePointerExFn real_seek_ex = &SetFilePointerEx;
-SetFilePointerFn real_seek = nullptr;
+decltype(&::SetFilePointerEx) real_seek_ex = &SetFilePointerEx;
+decltype(&::SetFilePointer) real_seek = nullptr;
 
 std::mutex lock;
 std::set<HANDLE> &Unbuffered() {

@@ -9,14 +9,10 @@
 namespace tf::testing::strict {
 namespace {
 
-using GetCpFn = UINT(WINAPI *)();
-using ToWideFn = int(WINAPI *)(UINT, DWORD, LPCCH, int, LPWSTR, int);
-using FromWideFn = int(WINAPI *)(UINT, DWORD, LPCWCH, int, LPSTR, int, LPCCH, LPBOOL);
-
-GetCpFn real_acp = nullptr;
-GetCpFn real_oemcp = nullptr;
-ToWideFn real_to_wide = nullptr;
-FromWideFn real_from_wide = nullptr;
+decltype(&::GetACP) real_acp = nullptr;
+decltype(&::GetOEMCP) real_oemcp = nullptr;
+decltype(&::MultiByteToWideChar) real_to_wide = nullptr;
+decltype(&::WideCharToMultiByte) real_from_wide = nullptr;
 std::atomic<int> refused{0};
 
 UINT WINAPI Utf8Acp() {

@@ -12,11 +12,8 @@
 namespace tf::testing::strict {
 namespace {
 
-using LoadLibraryExWFn = HMODULE(WINAPI *)(LPCWSTR, HANDLE, DWORD);
-using GetProcAddressFn = FARPROC(WINAPI *)(HMODULE, LPCSTR);
-
-LoadLibraryExWFn real_load = nullptr;
-GetProcAddressFn real_proc = nullptr;
+decltype(&::LoadLibraryExW) real_load = nullptr;
+decltype(&::GetProcAddress) real_proc = nullptr;
 
 // Every LOAD_LIBRARY_SEARCH_* flag the update brought.
 constexpr DWORD kSearchFlags = 0x00001F00;
