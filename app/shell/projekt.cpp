@@ -182,6 +182,7 @@ void Projekt::Layout() {
         legend[i]->set_caption(std::to_string(kCardSizesMb[i]) + " MB" +
                                (i + 1 == std::size(legend) ? " (1GB)" : ""));
     Projektname_txt.max_length = 12;
+    Status_txt.shows_end = Status2_txt.shows_end = true;
     Freier_Speicherplatz_txt.set_tooltip(kFreeSpaceTip);
     CF_Größe_txt.set_tooltip(kFreeSpaceTip);
     Projekt_Größe_txt.set_tooltip(kProjectSizeTip);

@@ -149,6 +149,9 @@ class TextBox : public Control {
     bool locked = false; // read-only for the user
     bool multiline = false;
     int max_length = 0; // 0: no limit
+    // A text wider than the box shows its end rather than its start: where a
+    // running step's figures (percent, time left) stand.
+    bool shows_end = false;
 
   private:
     std::string text_;

@@ -86,6 +86,11 @@ class Probe {
             thread_.join();
     }
     double longest() const { return longest_; }
+    // A text seen whose last character lay outside the box.
+    std::string end_hidden() {
+        std::lock_guard<std::mutex> g(lock_);
+        return end_hidden_;
+    }
     int probes() const { return probes_; }
     std::vector<std::string> texts() {
         std::lock_guard<std::mutex> g(lock_);
@@ -124,6 +129,18 @@ class Probe {
             ++probes_;
             wchar_t buffer[512] = {};
             Ask(status_, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buffer));
+            const int length = static_cast<int>(wcslen(buffer));
+            DWORD_PTR where = 0;
+            RECT box{};
+            GetClientRect(status_, &box);
+            if (length > 0 && SendMessageTimeoutW(status_, EM_POSFROMCHAR, length - 1, 0,
+                                                  SMTO_ABORTIFHUNG, 5000, &where)) {
+                const int x = static_cast<short>(LOWORD(where));
+                if ((x < 0 || x >= box.right) && end_hidden_.empty()) {
+                    std::lock_guard<std::mutex> g(lock_);
+                    end_hidden_ = win32::Narrow(buffer);
+                }
+            }
             {
                 std::lock_guard<std::mutex> g(lock_);
                 const std::string text = win32::Narrow(buffer);
@@ -143,6 +160,7 @@ class Probe {
     std::mutex lock_;
     std::vector<std::string> texts_;
     std::vector<double> times_;
+    std::string end_hidden_;
 };
 
 // The percentages of the texts that start with `caption`, in order.
@@ -314,6 +332,7 @@ TEST_F(LongSteps, TheWindowAnswersWhileTheSlowCardIsWrittenAndVerified) {
     EXPECT_TRUE(std::is_sorted(writing.begin(), writing.end()));
     EXPECT_TRUE(std::is_sorted(verifying.begin(), verifying.end()));
     EXPECT_LT(probe.longest(), 0.25) << probe.probes() << " probes";
+    EXPECT_EQ(probe.end_hidden(), "") << "the figures ran off the box's right edge";
     // The copy ends where the read-back's text first shows, the read-back
     // where the wait's plain text does (both within a probe's 100 ms).
     const double verify_start = probe.FirstSeen("Project-Datei wird geprüft");

@@ -36,10 +36,13 @@ class TextBoxPeer : public ControlPeer {
             SendMessageW(hwnd_, EM_LIMITTEXT, box_.max_length > 0 ? box_.max_length : 0, 0);
         if (hwnd_ && box_.multiline)
             SetWindowSubclass(hwnd_, TabLeaves, 0, 0);
+        ShowEnd();
     }
     void Update(ui::Prop what) override {
-        if (what == ui::Prop::Text && hwnd_)
+        if (what == ui::Prop::Text && hwnd_) {
             SetWindowTextW(hwnd_, WithCrLf(Widen(box_.text())).c_str());
+            ShowEnd();
+        }
         if (what == ui::Prop::Style && hwnd_)
             SendMessageW(hwnd_, EM_SETREADONLY, box_.locked, 0);
         ControlPeer::Update(what);
@@ -56,6 +59,15 @@ class TextBoxPeer : public ControlPeer {
     }
 
   private:
+    // The caret at the end scrolls a text that does not fit so that its end
+    // shows; a text that fits stays where it is.
+    void ShowEnd() {
+        if (!hwnd_ || !box_.shows_end)
+            return;
+        const int length = GetWindowTextLengthW(hwnd_);
+        SendMessageW(hwnd_, EM_SETSEL, length, length);
+        SendMessageW(hwnd_, EM_SCROLLCARET, 0, 0);
+    }
     ui::TextBox &box_;
 };
 
