@@ -69,6 +69,8 @@ constexpr bool IsPlaceholder(std::string_view text, std::size_t at) {
 // counts every step of a constant evaluation.
 constexpr unsigned Placeholders(const char *text) {
     unsigned used = 0;
+    if (text == nullptr) // told as an empty column
+        return 0;
     for (; *text != '\0'; ++text) {
         const char next = text[1];
         if (*text == '{' && next >= '1' && next <= '9' && text[2] == '}')
