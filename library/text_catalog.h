@@ -119,8 +119,8 @@ inline std::string Fill(std::string_view text, std::initializer_list<std::string
 
 } // namespace tf::catalog
 
-// The checks every program's table must pass; a failure names the row's
-// position in the note "the comparison reduces to".
+// The checks every program's table must pass. g++ names the failing row's
+// position (counted from 0) in its note "the comparison reduces to (N == ...)".
 #define TF_CATALOG_CHECK(rows, count)                                                              \
     static_assert(::tf::catalog::FirstMisplacedRow(rows, count) == ::tf::catalog::kSound,          \
                   "one row per message id, in the order of the ids");                              \
