@@ -1,33 +1,31 @@
 #include "setup/texte.h"
 
-#include <array>
+#include "library/text_catalog.h"
+
 #include <cstddef>
-#include <iterator>
 
 namespace tf::setup {
 
 namespace {
 
-constexpr std::size_t kSprachen = 2;
+constexpr std::size_t kSprachen = 2; // in the order of `Language`
 
-// One column per language, in the order of `Language`. A column left empty
-// (nullptr) shows the German text: the log lines, and the few texts the
-// installer shows alike in every language.
-struct Eintrag {
-    Meldung id;
-    std::array<const char *, kSprachen> text;
-};
+static_assert(static_cast<std::size_t>(Language::English) + 1 == kSprachen);
+
+// A text the installer shows alike in every language (the log lines, "OK",
+// the window's labels) is written once, as catalog::Alike.
+using Eintrag = catalog::Row<Meldung, kSprachen>;
 
 constexpr Eintrag kKatalog[] = {
-    {Meldung::Titel, {"Setup {}", nullptr}},
-    {Meldung::Willkommen, {"Willkommen zum {} Installationsprogramm", "Welcome to {} Setup"}},
+    {Meldung::Titel, catalog::Alike{"Setup {1}"}},
+    {Meldung::Willkommen, {"Willkommen zum {1} Installationsprogramm", "Welcome to {1} Setup"}},
     {Meldung::Hinweis,
      {"Setup kann Systemdateien oder gemeinsame Dateien nicht aktualisieren, wenn sie bereits "
       "verwendet werden. Bevor Sie fortfahren, sollten Sie alle geöffneten Anwendungen schließen.",
       "Setup is not able to update system files or shared files, if they are open. Please close "
       "all applications before you go on."}},
     {Meldung::Setup_beenden, {"Setup beenden", "Exit Setup"}},
-    {Meldung::OK, {"OK", nullptr}},
+    {Meldung::OK, catalog::Alike{"OK"}},
     {Meldung::Start_Hinweis,
      {"Starten Sie die Installation, indem Sie auf die Schaltfläche klicken.",
       "Press button to start Setup"}},
@@ -35,69 +33,69 @@ constexpr Eintrag kKatalog[] = {
      {"Klicken Sie auf diese Schaltfläche um die Software in das angegebene Verzeichnis zu "
       "installieren.",
       "Press this button to install the program to the directory displayed below."}},
-    {Meldung::Verzeichnis, {"Verzeichnis:", nullptr}},
+    {Meldung::Verzeichnis, catalog::Alike{"Verzeichnis:"}},
     {Meldung::Verzeichnis_wechseln, {"Verzeichnis wechseln", "Change Directory"}},
-    {Meldung::Quelle, {"Quelle", nullptr}},
-    {Meldung::Ziel, {"Ziel", nullptr}},
-    {Meldung::Status, {"Status", nullptr}},
-    {Meldung::Windows, {"Windows", nullptr}},
-    {Meldung::WinNT, {"WinNT", nullptr}},
-    {Meldung::Kopiert_Anzahl, {"Es wurde(n) {} Datei(en) kopiert", nullptr}},
+    {Meldung::Quelle, catalog::Alike{"Quelle"}},
+    {Meldung::Ziel, catalog::Alike{"Ziel"}},
+    {Meldung::Status, catalog::Alike{"Status"}},
+    {Meldung::Windows, catalog::Alike{"Windows"}},
+    {Meldung::WinNT, catalog::Alike{"WinNT"}},
+    {Meldung::Kopiert_Anzahl, catalog::Alike{"Es wurde(n) {1} Datei(en) kopiert"}},
     {Meldung::Aktualisiert,
      {"Setup aktualisiert Ihr System ...", "Setup is updating your system ..."}},
     {Meldung::Erfolgreich,
      {"Das Setup wurde erfolgreich abgeschlossen.", "The Setup was successful."}},
-    {Meldung::Log_kopiert, {"{} wurde nach {} kopiert", nullptr}},
-    {Meldung::Log_registriert, {"{} wurde registriert", nullptr}},
-    {Meldung::Log_nicht_registriert, {"{} konnte nicht registriert werden! ({})", nullptr}},
+    {Meldung::Log_kopiert, catalog::Alike{"{1} wurde nach {2} kopiert"}},
+    {Meldung::Log_registriert, catalog::Alike{"{1} wurde registriert"}},
+    {Meldung::Log_nicht_registriert, catalog::Alike{"{1} konnte nicht registriert werden! ({2})"}},
     {Meldung::Log_identisch,
-     {"{} - Datei ist identisch mit der Datei auf der Festplatte", nullptr}},
-    {Meldung::Log_aelter, {"{} - Datei ist älter als die Datei auf der Festplatte", nullptr}},
-    {Meldung::Log_nicht_kopiert, {"{} - Datei konnte nicht kopiert werden!", nullptr}},
-    {Meldung::Log_nicht_erstellt, {"{} konnte nicht erstellt werden!", nullptr}},
+     catalog::Alike{"{1} - Datei ist identisch mit der Datei auf der Festplatte"}},
+    {Meldung::Log_aelter, catalog::Alike{"{1} - Datei ist älter als die Datei auf der Festplatte"}},
+    {Meldung::Log_nicht_kopiert, catalog::Alike{"{1} - Datei konnte nicht kopiert werden!"}},
+    {Meldung::Log_nicht_erstellt, catalog::Alike{"{1} konnte nicht erstellt werden!"}},
     {Meldung::Log_ohne_Registrierung,
-     {"{} enthält keine DllRegisterServer-Funktion und wird nicht registriert", nullptr}},
-    {Meldung::Grund_Rueckgabewert, {"regsvr32 endete mit {}", nullptr}},
-    {Meldung::Grund_nicht_gestartet, {"regsvr32 konnte nicht gestartet werden", nullptr}},
-    {Meldung::Grund_keine_Antwort, {"regsvr32 hat nach {} Sekunden nicht geendet", nullptr}},
-    {Meldung::Grund_nicht_lesbar, {"die Datei ist nicht lesbar", nullptr}},
+     catalog::Alike{"{1} enthält keine DllRegisterServer-Funktion und wird nicht registriert"}},
+    {Meldung::Grund_Rueckgabewert, catalog::Alike{"regsvr32 endete mit {1}"}},
+    {Meldung::Grund_nicht_gestartet, catalog::Alike{"regsvr32 konnte nicht gestartet werden"}},
+    {Meldung::Grund_keine_Antwort, catalog::Alike{"regsvr32 hat nach {1} Sekunden nicht geendet"}},
+    {Meldung::Grund_nicht_lesbar, catalog::Alike{"die Datei ist nicht lesbar"}},
     {Meldung::Log_in_Benutzung,
-     {"{} wird gerade ausgeführt und kann nicht ersetzt werden", nullptr}},
-    {Meldung::Log_keine_Verknuepfung, {"{} wurde nicht angelegt, weil {} fehlt", nullptr}},
+     catalog::Alike{"{1} wird gerade ausgeführt und kann nicht ersetzt werden"}},
+    {Meldung::Log_keine_Verknuepfung, catalog::Alike{"{1} wurde nicht angelegt, weil {2} fehlt"}},
     {Meldung::Log_nicht_eingetragen,
-     {"Trackforge konnte nicht unter Programme und Features eingetragen werden!", nullptr}},
+     catalog::Alike{"Trackforge konnte nicht unter Programme und Features eingetragen werden!"}},
     {Meldung::Frage_Programm_laeuft,
-     {"{} läuft gerade und kann nicht ersetzt werden.\n\nBitte schließen Sie Trackforge. Soll "
+     {"{1} läuft gerade und kann nicht ersetzt werden.\n\nBitte schließen Sie Trackforge. Soll "
       "Setup es dann noch einmal versuchen?",
-      "{} is running and cannot be replaced.\n\nPlease close Trackforge. Shall Setup try "
+      "{1} is running and cannot be replaced.\n\nPlease close Trackforge. Shall Setup try "
       "again then?"}},
     {Meldung::Ende_Programm_laeuft,
-     {"{} lief noch und wurde nicht ersetzt. Bitte schließen Sie Trackforge und starten Sie "
+     {"{1} lief noch und wurde nicht ersetzt. Bitte schließen Sie Trackforge und starten Sie "
       "Setup noch einmal.",
-      "{} was still running and was not replaced. Please close Trackforge and run Setup "
+      "{1} was still running and was not replaced. Please close Trackforge and run Setup "
       "again."}},
     {Meldung::Ende_fehlt,
-     {"Setup konnte nicht alles installieren; nicht installiert: {}. Warum, steht im "
-      "Installationsprotokoll {}.",
-      "Setup could not install everything; not installed: {}. The install log {} tells why."}},
+     {"Setup konnte nicht alles installieren; nicht installiert: {1}. Warum, steht im "
+      "Installationsprotokoll {2}.",
+      "Setup could not install everything; not installed: {1}. The install log {2} tells why."}},
     {Meldung::Und, {" und ", " and "}},
     {Meldung::Frage_entfernen,
-     {"Möchten Sie {} mit seinen Verknüpfungen von diesem Computer entfernen?\n\nIhre "
+     {"Möchten Sie {1} mit seinen Verknüpfungen von diesem Computer entfernen?\n\nIhre "
       "Einstellungen bleiben erhalten.",
-      "Do you want to remove {} and its shortcuts from this computer?\n\nYour settings are "
+      "Do you want to remove {1} and its shortcuts from this computer?\n\nYour settings are "
       "kept."}},
-    {Meldung::Entfernt, {"{} wurde entfernt.", "{} has been removed."}},
+    {Meldung::Entfernt, {"{1} wurde entfernt.", "{1} has been removed."}},
     {Meldung::Nicht_entfernt,
-     {"Nicht alles konnte entfernt werden:\n\n{}\n\nLäuft Trackforge noch? Schließen Sie es "
+     {"Nicht alles konnte entfernt werden:\n\n{1}\n\nLäuft Trackforge noch? Schließen Sie es "
       "und versuchen Sie es noch einmal.",
-      "Not everything could be removed:\n\n{}\n\nIs Trackforge still running? Close it and "
+      "Not everything could be removed:\n\n{1}\n\nIs Trackforge still running? Close it and "
       "try again."}},
     {Meldung::Install_Button_Name, {"Installieren", "Install"}},
     {Meldung::Frage_beenden,
      {"Möchten Sie Setup beenden? Trackforge wird dann nicht installiert.",
       "Do you want to exit Setup? Trackforge will not be installed."}},
     // Shown before any language is chosen; it has always been English.
-    {Meldung::Unerwarteter_Fehler, {"Unexpected error", nullptr}},
+    {Meldung::Unerwarteter_Fehler, catalog::Alike{"Unexpected error"}},
     {Meldung::Handler_Fehler, {"Das hat leider nicht geklappt.", "Sorry, that did not work."}},
     {Meldung::Aufruf,
      {"Setup.exe         die Installation in vier Fenstern\n"
@@ -128,32 +126,13 @@ constexpr Eintrag kKatalog[] = {
       "  0   everything is removed   2   something was left   3   cancelled\n"}},
 };
 
-constexpr bool InIdOrder() {
-    for (std::size_t i = 0; i < std::size(kKatalog); ++i)
-        if (static_cast<std::size_t>(kKatalog[i].id) != i)
-            return false;
-    return std::size(kKatalog) == static_cast<std::size_t>(Meldung::Aufruf) + 1;
-}
-static_assert(InIdOrder(), "one catalog row per message, in the order of Meldung");
-static_assert(static_cast<std::size_t>(Language::English) + 1 == kSprachen);
+TF_CATALOG_CHECK(kKatalog, Meldung::Anzahl);
 
 } // namespace
 
 std::string Text(Meldung id, Language sprache, std::initializer_list<std::string_view> args) {
-    const Eintrag &e = kKatalog[static_cast<std::size_t>(id)];
-    const char *vorlage = e.text[static_cast<std::size_t>(sprache)];
-    const std::string_view v = vorlage ? vorlage : e.text[0];
-    std::string out;
-    auto arg = args.begin();
-    for (std::size_t i = 0; i < v.size(); ++i) {
-        if (v.compare(i, 2, "{}") == 0 && arg != args.end()) {
-            out += *arg++;
-            ++i;
-        } else {
-            out += v[i];
-        }
-    }
-    return out;
+    return catalog::Fill(
+        kKatalog[static_cast<std::size_t>(id)].text[static_cast<std::size_t>(sprache)], args);
 }
 
 } // namespace tf::setup

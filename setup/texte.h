@@ -56,9 +56,10 @@ enum class Meldung {
     Unerwarteter_Fehler,
     Handler_Fehler, // a failure no handler expected; the detail goes to the trace
     Aufruf,         // what "Setup.exe /?" shows
+    Anzahl          // not a message: how many there are
 };
 
-// The message with each "{}" replaced by the next argument, in order.
+// The message with each placeholder {n} replaced by the n-th argument.
 std::string Text(Meldung id, Language sprache, std::initializer_list<std::string_view> args = {});
 
 // The install log's lines and the copied-files count: German whatever the language.

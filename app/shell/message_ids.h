@@ -60,12 +60,12 @@ enum class Msg {
     // A copy of a refused file in the device's format.
     PrepareQuestion,
     PrepareTooManyChannels,
-    PrepareFailed,           // %1: the copy's path
-    PrepareClipped,          // %1: the number of samples clipped
-    PrepareHeadroomQuestion, // %1: samples that would clip, %2: the dB to lower by
-    PrepareEndsEarly,        // %1: the time the file holds, %2: the time its header gives
+    PrepareFailed,           // {1}: the copy's path
+    PrepareClipped,          // {1}: the number of samples clipped
+    PrepareHeadroomQuestion, // {1}: samples that would clip, {2}: the dB to lower by
+    PrepareEndsEarly,        // {1}: the time the file holds, {2}: the time its header gives
     PrepareDamaged,
-    PrepareRateUnsupported, // %1: the rate its header gives
+    PrepareRateUnsupported, // {1}: the rate its header gives
     // The conversion run.
     ChooseTarget,
     Converting,
@@ -79,7 +79,7 @@ enum class Msg {
     TargetNotCreated,
     TargetDiskFull,
     ConversionBroken,
-    LibraryFailed, // %1: the library's result code
+    LibraryFailed, // {1}: the library's result code
     // Drive types.
     DriveUnknown,
     DriveRemovable,
@@ -90,7 +90,7 @@ enum class Msg {
     // The card.
     NotReady,
     ChooseDriveFirst,
-    NotRemovableDrive, // %1: the drive list's entry
+    NotRemovableDrive, // {1}: the drive list's entry
     CardSizeUnsuitable,
     SizeListOr,
     CardNotFat,
@@ -105,19 +105,19 @@ enum class Msg {
     VerifyingProjectFile,
     PreparingCopy,
     ProgressOf,
-    ProgressLeft, // %1: whole seconds
+    ProgressLeft, // {1}: whole seconds
     // Why a copy onto the card failed, after CopyFailed.
     CardGone,
     CardFull,
     CardReadBackFailed,
     CardReadBackDifferent,
-    PartialCopyLeft, // %1: the leftover's name on the card
+    PartialCopyLeft, // {1}: the leftover's name on the card
     // Ejecting the card after a verified write.
     EjectQuestion,
     Ejected,
     EjectRefused,
     EjectFailed,
-    ClearCardQuestion, // %1: the drive in upper case
+    ClearCardQuestion, // {1}: the drive in upper case
     ClearNotRemovable,
     UnexpectedError, // a failure no handler expected; the detail goes to the trace
     Count

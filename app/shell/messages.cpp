@@ -3,7 +3,8 @@
 
 #include "app/shell/messages.h"
 
-#include <array>
+#include "library/text_catalog.h"
+
 #include <cstddef>
 
 namespace tf {
@@ -12,10 +13,9 @@ namespace {
 
 constexpr std::size_t kLanguages = 2; // German, English: the order of Language
 
-struct Row {
-    Msg id;
-    std::array<const char *, kLanguages> text;
-};
+static_assert(static_cast<std::size_t>(Language::English) + 1 == kLanguages);
+
+using Row = catalog::Row<Msg, kLanguages>;
 
 // clang-format off
 constexpr Row kRows[] = {
@@ -99,24 +99,24 @@ constexpr Row kRows[] = {
       "would have to guess how. Please mix the file down to stereo in an audio program and "
       "choose it again."}},
     {Msg::PrepareFailed,
-     {"Die Kopie \"%1\" konnte nicht erstellt werden. Bitte prüfen Sie, ob auf dem Datenträger "
+     {"Die Kopie \"{1}\" konnte nicht erstellt werden. Bitte prüfen Sie, ob auf dem Datenträger "
       "genügend Speicherplatz frei ist, und versuchen Sie es noch einmal.",
-      "The copy \"%1\" could not be made. Please check that there is enough free space on the "
+      "The copy \"{1}\" could not be made. Please check that there is enough free space on the "
       "drive and try again."}},
     {Msg::PrepareClipped,
-     {"Die Kopie wurde erstellt. %1 Abtastwerte lagen über der Vollaussteuerung und wurden "
+     {"Die Kopie wurde erstellt. {1} Abtastwerte lagen über der Vollaussteuerung und wurden "
       "begrenzt; das kann hörbar verzerren. Bitte prüfen Sie die Lautstärke des Originals.",
-      "The copy has been made. %1 samples were beyond full scale and have been clipped, which "
+      "The copy has been made. {1} samples were beyond full scale and have been clipped, which "
       "may be audible as distortion. Please check the level of the original."}},
     {Msg::PrepareHeadroomQuestion,
-     {"Beim Umwandeln würden %1 Abtastwerte übersteuern. Soll Trackforge den Pegel um %2 dB "
+     {"Beim Umwandeln würden {1} Abtastwerte übersteuern. Soll Trackforge den Pegel um {2} dB "
       "absenken, damit nichts übersteuert?",
-      "%1 samples would clip in the conversion. Shall Trackforge lower the level by %2 dB so "
+      "{1} samples would clip in the conversion. Shall Trackforge lower the level by {2} dB so "
       "that nothing clips?"}},
     {Msg::PrepareEndsEarly,
-     {"Die Datei endet nach %1 statt nach den %2, die ihr Dateikopf angibt; sie scheint "
+     {"Die Datei endet nach {1} statt nach den {2}, die ihr Dateikopf angibt; sie scheint "
       "beschädigt zu sein. Es wurde keine Kopie erstellt.",
-      "The file ends after %1 of the %2 its header gives; it seems damaged. No copy has been "
+      "The file ends after {1} of the {2} its header gives; it seems damaged. No copy has been "
       "made."}},
     {Msg::PrepareDamaged,
      {"Die Audiodaten der Datei lassen sich nicht vollständig lesen; sie scheint beschädigt zu "
@@ -124,9 +124,9 @@ constexpr Row kRows[] = {
       "The audio of the file cannot be read completely; it seems damaged. No copy has been "
       "made."}},
     {Msg::PrepareRateUnsupported,
-     {"Der Dateikopf gibt eine Abtastrate von %1 Hz an, die keine Audiodatei hat; er scheint "
+     {"Der Dateikopf gibt eine Abtastrate von {1} Hz an, die keine Audiodatei hat; er scheint "
       "beschädigt zu sein. Es wurde keine Kopie erstellt.",
-      "The file's header gives a sample rate of %1 Hz, which no audio has; it seems damaged. No "
+      "The file's header gives a sample rate of {1} Hz, which no audio has; it seems damaged. No "
       "copy has been made."}},
 
     {Msg::ChooseTarget, {"Bitte Speicherort der Project-Datei wählen!", "Please select Path of Project-file!"}},
@@ -161,9 +161,9 @@ constexpr Row kRows[] = {
       "Reading the wave file or writing the project file failed. The incomplete project file "
       "has been removed."}},
     {Msg::LibraryFailed,
-     {"Die Programmbibliothek \"Sonwerk_Projekt.dll\" meldet den Fehler %1. Die Project-Datei "
+     {"Die Programmbibliothek \"Sonwerk_Projekt.dll\" meldet den Fehler {1}. Die Project-Datei "
       "ist nicht verwendbar.",
-      "The program library \"Sonwerk_Projekt.dll\" reports the error %1. The project file "
+      "The program library \"Sonwerk_Projekt.dll\" reports the error {1}. The project file "
       "cannot be used."}},
 
     {Msg::DriveUnknown, {"Unbekannter Datenträger", "Unknown storage medium"}},
@@ -176,15 +176,15 @@ constexpr Row kRows[] = {
     {Msg::NotReady, {"Laufwerk ist nicht bereit zum Datenaustausch.", "Drive is not ready for data exchange."}},
     {Msg::ChooseDriveFirst, {"Bitte wählen Sie zuerst ein Laufwerk aus.", "Please select a drive first."}},
     {Msg::NotRemovableDrive,
-     {"Das Laufwerk %1 ist kein Wechseldatenträger!\r\nBitte wählen Sie bei 'CF-Laufwerk' ein "
+     {"Das Laufwerk {1} ist kein Wechseldatenträger!\r\nBitte wählen Sie bei 'CF-Laufwerk' ein "
       "anderes Laufwerk aus.",
-      "Drive %1 is not a removable storage medium!\r\nPlease select another drive under "
+      "Drive {1} is not a removable storage medium!\r\nPlease select another drive under "
       "'CF-Drive'."}},
     {Msg::CardSizeUnsuitable,
      {"Die Compact-Flash-Karte ist nicht für den Betrieb mit dem Tarvolin Audio geeignet!\r\n"
-      "Bitte verwenden Sie CF-Karten mit %1 MB.",
+      "Bitte verwenden Sie CF-Karten mit {1} MB.",
       "The CF-card is not suitable for an operation with the Tarvolin Audio. Please use CF cards "
-      "with %1 MB."}},
+      "with {1} MB."}},
     // The last joint of the card sizes' list in the two messages above and below.
     {Msg::SizeListOr, {" oder ", " or "}},
     {Msg::CardNotFat, {"Die Compact-Flash-Karte ist nicht richtig formatiert!\r\nRichtiges Dateisystem ist 'FAT'.",
@@ -203,14 +203,14 @@ constexpr Row kRows[] = {
                        "The project file could not be written to the CF card."}},
     {Msg::CardSizeUnsuitableOnWrite,
      {"Die Compact Flash Karte ist nicht für den Betrieb mit dem Tarvolin Audio geeignet!\r\n"
-      "Bitte verwenden Sie CF-Karten mit %1 MB.",
+      "Bitte verwenden Sie CF-Karten mit {1} MB.",
       "The CF-card is not suitable for an operation with the Tarvolin Audio!\r\nPlease use CF "
-      "cards with %1 MB."}},
+      "cards with {1} MB."}},
     {Msg::WritingProjectFile, {"Project-Datei wird geschrieben", "Writing Project-file"}},
     {Msg::VerifyingProjectFile, {"Project-Datei wird geprüft", "Verifying Project-file"}},
     {Msg::PreparingCopy, {"Kopie wird erstellt", "Making the copy"}},
     {Msg::ProgressOf, {"von", "of"}},
-    {Msg::ProgressLeft, {"noch %1 s", "%1 s left"}},
+    {Msg::ProgressLeft, {"noch {1} s", "{1} s left"}},
     {Msg::CardGone, {"Die Karte wurde während des Schreibens entfernt.",
                      "The card was removed while it was being written."}},
     {Msg::CardFull, {"Auf der Karte ist kein Platz mehr frei.", "There is no space left on the card."}},
@@ -221,9 +221,9 @@ constexpr Row kRows[] = {
       "ist vielleicht beschädigt.",
       "Reading back, the card gave other data than was written. The card may be damaged."}},
     {Msg::PartialCopyLeft,
-     {"Eine unvollständige Kopie (%1) kann auf der Karte geblieben sein. Trackforge entfernt sie "
+     {"Eine unvollständige Kopie ({1}) kann auf der Karte geblieben sein. Trackforge entfernt sie "
       "beim nächsten Schreiben.",
-      "An incomplete copy (%1) may have stayed on the card. Trackforge removes it at the next "
+      "An incomplete copy ({1}) may have stayed on the card. Trackforge removes it at the next "
       "write."}},
     {Msg::EjectQuestion, {"Die Karte kann jetzt sicher entfernt werden. Soll Trackforge sie auswerfen?",
                           "The card can now be removed safely. Shall Trackforge eject it?"}},
@@ -239,8 +239,8 @@ constexpr Row kRows[] = {
       "entfernen\" aus, bevor Sie sie entnehmen.",
       "The card could not be ejected. Please eject it with \"Safely Remove Hardware\" before "
       "taking it out."}},
-    {Msg::ClearCardQuestion, {"Sind Sie sicher, daß Sie alle Daten auf Laufwerk '%1' löschen wollen ?",
-                              "Are you sure to delete all data on drive '%1'?"}},
+    {Msg::ClearCardQuestion, {"Sind Sie sicher, daß Sie alle Daten auf Laufwerk '{1}' löschen wollen ?",
+                              "Are you sure to delete all data on drive '{1}'?"}},
     {Msg::ClearNotRemovable, {"Das Laufwerk ist kein Wechseldatenträger!",
                               "This Drive is not a removable storage medium!"}},
     {Msg::UnexpectedError, {"Das hat leider nicht geklappt. Bitte versuchen Sie es noch einmal.",
@@ -248,15 +248,7 @@ constexpr Row kRows[] = {
 };
 // clang-format on
 
-constexpr bool EveryIdInItsRow() {
-    if (std::size(kRows) != static_cast<std::size_t>(Msg::Count))
-        return false;
-    for (std::size_t i = 0; i < std::size(kRows); ++i)
-        if (static_cast<std::size_t>(kRows[i].id) != i)
-            return false;
-    return true;
-}
-static_assert(EveryIdInItsRow(), "one row per message id, in the order of the ids");
+TF_CATALOG_CHECK(kRows, Msg::Count);
 
 } // namespace
 
@@ -265,19 +257,11 @@ const char *Text(Msg id, Language language) {
 }
 
 std::string Text(Msg id, Language language, const std::string &argument) {
-    std::string text = Text(id, language);
-    const auto at = text.find("%1");
-    if (at != std::string::npos)
-        text.replace(at, 2, argument);
-    return text;
+    return catalog::Fill(Text(id, language), {argument});
 }
 
 std::string Text(Msg id, Language language, const std::string &first, const std::string &second) {
-    std::string text = Text(id, language, first);
-    const auto at = text.find("%2");
-    if (at != std::string::npos)
-        text.replace(at, 2, second);
-    return text;
+    return catalog::Fill(Text(id, language), {first, second});
 }
 
 } // namespace tf

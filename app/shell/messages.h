@@ -13,9 +13,9 @@ namespace tf {
 // The text of `id` in `language`; byte for byte what the user is shown.
 const char *Text(Msg id, Language language);
 
-// The text with its one placeholder "%1" replaced by `argument`.
+// The text with its placeholder {1} replaced by `argument`.
 std::string Text(Msg id, Language language, const std::string &argument);
-// ... and "%2" by `second`.
+// ... {1} by `first` and {2} by `second`, wherever the language puts them.
 std::string Text(Msg id, Language language, const std::string &first, const std::string &second);
 
 } // namespace tf

@@ -1,19 +1,17 @@
 #include "library/cli/messages.h"
 
 #include "library/name_rule.h"
+#include "library/text_catalog.h"
 
-#include <algorithm>
+#include <cstddef>
 #include <cstdio>
-#include <iterator>
 
 namespace tf::cli {
 
 namespace {
 
-struct Text {
-    Msg id;
-    std::string_view text;
-};
+// English only: one column.
+using Text = catalog::Row<Msg, 1>;
 
 constexpr Text kTexts[] = {
     {Msg::Help,
@@ -199,11 +197,7 @@ With several wave files the status is that of the first one that failed.
     {Msg::InfoProblem, "  - {1}\n"},
 };
 
-std::string_view text_of(Msg id) {
-    const auto found = std::find_if(std::begin(kTexts), std::end(kTexts),
-                                    [id](const Text &t) { return t.id == id; });
-    return found == std::end(kTexts) ? std::string_view{} : found->text;
-}
+TF_CATALOG_CHECK(kTexts, Msg::Count);
 
 void append_escaped(std::string &out, unsigned char c) {
     char hex[8];
@@ -214,20 +208,7 @@ void append_escaped(std::string &out, unsigned char c) {
 } // namespace
 
 std::string say(Msg id, std::initializer_list<std::string_view> words) {
-    const std::string_view text = text_of(id);
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const std::size_t k = i + 2 < text.size() && text[i] == '{' && text[i + 2] == '}'
-                                  ? static_cast<std::size_t>(text[i + 1] - '1')
-                                  : words.size();
-        if (k < words.size()) {
-            out += *(words.begin() + k);
-            i += 2;
-        } else {
-            out.push_back(text[i]);
-        }
-    }
-    return out;
+    return catalog::Fill(kTexts[static_cast<std::size_t>(id)].text[0], words);
 }
 
 std::string shown(std::string_view text) {

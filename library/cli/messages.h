@@ -74,6 +74,7 @@ enum class Msg {
     InfoHolds,
     InfoBroken,
     InfoProblem,
+    Count // not a message: how many there are
 };
 
 // The text of `id` with {1}, {2}, ... replaced by `words` in order.
