@@ -40,8 +40,10 @@ inline const std::vector<WaveVerdict> &WaveVerdicts() {
         {"four channels", 1, 4, 44100, 16, WaveCheck::NotStereo, 11, mono[0], mono[1]},
         {"8 bit", 1, 2, 44100, 8, WaveCheck::Not16Bit, 13, bits[0], bits[1]},
         {"float, tag 3", 3, 2, 44100, 32, WaveCheck::InvalidFormat, 10, invalid[0], invalid[1]},
-        {"extensible tag", 0xFFFE, 2, 44100, 16, WaveCheck::InvalidFormat, 10, invalid[0],
-         invalid[1]},
+        {"extensible tag, mono: the tag first", 0xFFFE, 1, 44100, 16, WaveCheck::InvalidFormat, 10,
+         invalid[0], invalid[1]},
+        {"48000 Hz at 8 bit: the rate before the bits", 1, 2, 48000, 8, WaveCheck::Not44100Hz, 12,
+         rate[0], rate[1]},
         // The low 16 bits equal 44100, the whole 32-bit field does not.
         {"109636 Hz", 1, 2, 109636, 16, WaveCheck::Not44100Hz, 12, rate[0], rate[1]},
     };
