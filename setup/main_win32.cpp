@@ -84,21 +84,6 @@ void ReportFailure(const std::string &text) {
                     MB_OK | MB_ICONERROR);
 }
 
-std::wstring OwnPath() {
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n =
-            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n == 0)
-            return L"";
-        if (n < buffer.size()) {
-            buffer.resize(n);
-            return buffer;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
 // A running program cannot be deleted, but it can be renamed on its volume.
 // The uninstaller moves itself out of the program folder (into the temporary
 // folder, or beside the program folder when that is on another volume) and
@@ -174,7 +159,7 @@ int RunSetup() {
     auto shell = tf::win32::MakeShellApi();
     auto boxes = tf::win32::MakeMessageBoxes();
     auto registry = tf::win32::MakeRegistry();
-    const std::wstring self = OwnPath();
+    const std::wstring self = tf::win32::ProgramPath();
     const tf::setup::Fenster1 *sprache = nullptr;
     tf::win32::WindowSystemOptions options;
     options.handler_error_text = [&sprache] {

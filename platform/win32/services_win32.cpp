@@ -354,21 +354,6 @@ class Win32ShellApi : public ShellApi {
 
 // --- Paths ----------------------------------------------------------------------------------
 
-std::wstring ModulePath(HMODULE module) {
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n =
-            GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n == 0)
-            return L"";
-        if (n < buffer.size()) {
-            buffer.resize(n);
-            return buffer;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
 std::wstring FolderOf(const std::wstring &path) {
     const auto cut = path.find_last_of(L"\\/");
     return cut == std::wstring::npos ? L"" : path.substr(0, cut);
@@ -391,7 +376,7 @@ std::wstring LongPath(const std::wstring &path) {
 
 class Win32AppPaths : public AppPaths {
   public:
-    std::string ProgramFolder() override { return Narrow(FolderOf(LongPath(ModulePath(nullptr)))); }
+    std::string ProgramFolder() override { return Narrow(FolderOf(LongPath(ProgramPath()))); }
     std::string UserDataFolder() override {
         wchar_t path[MAX_PATH] = {};
         if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
@@ -473,7 +458,7 @@ HMODULE LoadFromProgramOrSystemFolder(const wchar_t *name) {
     if (kernel && GetProcAddress(kernel, "AddDllDirectory"))
         return LoadLibraryExW(name, nullptr,
                               LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
-    const std::wstring program = FolderOf(ModulePath(nullptr));
+    const std::wstring program = FolderOf(ProgramPath());
     for (const std::wstring &folder :
          {program.empty() ? program : program + L"\\", SystemFolder()}) {
         if (folder.empty())
@@ -581,6 +566,22 @@ std::unique_ptr<Locale> MakeLocale() {
 }
 std::unique_ptr<ConversionLibrary> MakeConversionLibrary() {
     return std::make_unique<Win32ConversionLibrary>();
+}
+
+std::wstring ProgramPath() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        // A path that does not fit comes back cut to the buffer's size.
+        const DWORD n =
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0)
+            return L"";
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            return buffer;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
 }
 
 } // namespace tf::win32

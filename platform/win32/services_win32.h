@@ -7,6 +7,7 @@
 #include "platform/ui/file_dialog.h"
 
 #include <memory>
+#include <string>
 
 namespace tf::win32 {
 
@@ -24,5 +25,9 @@ std::unique_ptr<AppPaths> MakeAppPaths();
 std::unique_ptr<Locale> MakeLocale();
 // Loads "Sonwerk_Projekt.dll" from the program's folder or the system folder only.
 std::unique_ptr<ConversionLibrary> MakeConversionLibrary();
+
+// The full path of the running program's file, however long; "" should
+// Windows not give it.
+std::wstring ProgramPath();
 
 } // namespace tf::win32

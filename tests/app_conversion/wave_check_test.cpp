@@ -1,64 +1,44 @@
 // The wave header gate as the window runs it: the bytes come through the
 // file-system object, the refusal is a box titled with the program's name.
 
+#include "library/wave_verdicts.h"
 #include "support/main_window_fixture.h"
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace tf {
 namespace {
 
-struct Header {
-    std::uint16_t tag = 1;
-    std::uint16_t channels = 2;
-    std::uint32_t rate = 44100;
-    std::uint16_t bits = 16;
-};
-
-void Put(std::string &bytes, std::size_t at, std::uint32_t value, int width) {
-    for (int i = 0; i < width; ++i)
-        bytes[at + static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-// A header with the four deciding fields set, then 400 bytes of silence.
-std::string Wave(Header h) {
-    std::string b(44 + 400, '\0');
-    Put(b, 20, h.tag, 2);
-    Put(b, 22, h.channels, 2);
-    Put(b, 24, h.rate, 4);
-    Put(b, 34, h.bits, 2);
-    return b;
-}
+using test::WaveVerdict;
 
 struct Case {
-    const char *what;
-    std::string bytes; // empty: the file does not exist
+    std::string what;
+    std::string bytes;
     bool exists;
     const char *german; // nullptr: accepted
     const char *english;
 };
 
-constexpr const char *kInvalid[] = {"Kein gültiges WAVE-Format", "Invalid wave format"};
-constexpr const char *kMono[] = {"Mono-Waves können nicht verarbeitet werden.",
-                                 "Mono waves cannot be used."};
-constexpr const char *kRate[] = {"Nur Waves mit 44.1 kHz können verwendet werden.",
-                                 "Only waves with 44.1 kHz can be used."};
-constexpr const char *kBits[] = {"Nur Waves mit 16 Bit können verwendet werden.",
-                                 "Only waves with 16 Bit can be used."};
+std::string Text(const test::Bytes &b) {
+    return std::string(b.begin(), b.end());
+}
 
-// Which field decides and in what order is the library's check, pinned there;
-// here each verdict's words and the way the bytes are read.
+// Each verdict's words; then what the way the bytes are read adds: a file too
+// short for its fields, or none at all.
 std::vector<Case> Cases() {
-    return {
-        {"accepted", Wave({}), true, nullptr, nullptr},
-        {"48000 Hz", Wave({1, 2, 48000, 16}), true, kRate[0], kRate[1]},
-        {"mono 22050 Hz: channels first", Wave({1, 1, 22050, 16}), true, kMono[0], kMono[1]},
-        {"8 bit", Wave({1, 2, 44100, 8}), true, kBits[0], kBits[1]},
-        {"float tag 3", Wave({3, 2, 44100, 32}), true, kInvalid[0], kInvalid[1]},
-        {"empty file", "", true, kInvalid[0], kInvalid[1]},
-        {"header cut before the bits field", Wave({}).substr(0, 30), true, kBits[0], kBits[1]},
-        {"missing file", "", false, kInvalid[0], kInvalid[1]},
-    };
+    std::vector<Case> cases;
+    for (const WaveVerdict &v : test::WaveVerdicts())
+        cases.push_back({v.what, Text(test::WaveOf(v)), true, v.german, v.english});
+    const WaveVerdict &invalid = test::FirstWith(WaveCheck::InvalidFormat);
+    const WaveVerdict &bits = test::FirstWith(WaveCheck::Not16Bit);
+    cases.push_back({"empty file", "", true, invalid.german, invalid.english});
+    cases.push_back({"header cut before the bits field",
+                     Text(test::WaveOf(test::WaveVerdicts().front())).substr(0, 30), true,
+                     bits.german, bits.english});
+    cases.push_back({"missing file", "", false, invalid.german, invalid.english});
+    return cases;
 }
 
 using WaveCheckTest = testing::MainWindowTest<>;
@@ -69,7 +49,7 @@ TEST_F(WaveCheckTest, EachFieldIsCheckedInOrderInBothLanguages) {
         W().Deutsch.set_value(german);
         W().Englisch.set_value(!german);
         for (const Case &c : Cases()) {
-            SCOPED_TRACE(std::string(c.what) + (german ? " (German)" : " (English)"));
+            SCOPED_TRACE(c.what + (german ? " (German)" : " (English)"));
             msg.calls.clear();
             const std::string path = "c:\\Musik\\test.wav";
             if (c.exists)
@@ -95,11 +75,11 @@ TEST_F(WaveCheckTest, EachFieldIsCheckedInOrderInBothLanguages) {
 
 TEST_F(WaveCheckTest, UnreadableDriveIsRefusedAsInvalidFormat) {
     fs.AddDrive("e:", kDriveRemovable);
-    fs.WriteFile("e:\\a.wav", Wave({}));
+    fs.WriteFile("e:\\a.wav", Text(test::WaveOf(test::WaveVerdicts().front())));
     fs.drive("e:").ready = false;
     W().Quell_Wave_Pfad = "e:\\a.wav";
     EXPECT_EQ(W().Header_auslesen(), 0);
-    EXPECT_EQ(LastMessage(), kInvalid[0]);
+    EXPECT_EQ(LastMessage(), "Kein gültiges WAVE-Format");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The window's geometry and fixed properties, the shared display helpers and
 // the busy cursor.
 
+#include "support/layout_check.h"
 #include "support/main_window_fixture.h"
 #include "tf_version.h"
 
@@ -15,16 +16,6 @@ namespace tf::testing {
 namespace {
 
 using Layout = ShellTest;
-
-bool IsBackdrop(const ui::Control &c) {
-    return dynamic_cast<const ui::Frame *>(&c) || dynamic_cast<const ui::PictureBox *>(&c) ||
-           dynamic_cast<const ui::Line *>(&c) || dynamic_cast<const ui::Timer *>(&c);
-}
-
-bool Overlap(const ui::Rect &a, const ui::Rect &b) {
-    return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
-           b.top < a.top + a.height;
-}
 
 std::size_t Characters(const std::string &utf8) {
     std::size_t n = 0;
@@ -43,25 +34,17 @@ TEST_F(Layout, WindowFrame) {
 TEST_F(Layout, ControlsLieInsideTheClientAreaWithoutOverlapping) {
     const auto &controls = W().controls();
     EXPECT_EQ(controls.size(), 53u); // every control of the window, the timer included
+    std::vector<Placed> placed;
     for (const ui::Control *c : controls) {
         if (dynamic_cast<const ui::Timer *>(c))
             continue;
         const ui::Rect &r = c->rect();
-        EXPECT_GT(r.width, 0) << c->name();
-        EXPECT_GT(r.height, 0) << c->name();
-        EXPECT_GE(r.left, 0) << c->name();
-        EXPECT_GE(r.top, 0) << c->name();
-        EXPECT_LE(r.left + r.width, W().client_width) << c->name();
-        EXPECT_LE(r.top + r.height, W().client_height) << c->name();
+        placed.push_back({c->name(), r.left, r.top, r.left + r.width, r.top + r.height,
+                          dynamic_cast<const ui::Frame *>(c) ||
+                              dynamic_cast<const ui::PictureBox *>(c) ||
+                              dynamic_cast<const ui::Line *>(c)});
     }
-    for (std::size_t i = 0; i < controls.size(); ++i) {
-        for (std::size_t j = i + 1; j < controls.size(); ++j) {
-            if (IsBackdrop(*controls[i]) || IsBackdrop(*controls[j]))
-                continue;
-            EXPECT_FALSE(Overlap(controls[i]->rect(), controls[j]->rect()))
-                << controls[i]->name() << " / " << controls[j]->name();
-        }
-    }
+    ExpectInsideWithoutOverlap(placed, W().client_width, W().client_height);
 }
 
 TEST_F(Layout, EachGroupSitsInsideItsFrame) {

@@ -3,12 +3,8 @@
 // window and the installer's complete copy, both over the real Win32 file
 // system on the Wine test drives (r: a 100 MiB card, s: a fixed disk).
 
-#include "app/shell/projekt.h"
 #include "platform/complete_copy.h"
-#include "platform/fake/fake_audio_preparation.h"
-#include "platform/fake/fake_file_system.h"
-#include "platform/fake/fake_services.h"
-#include "platform/fake/fake_window_system.h"
+#include "support/main_window_fixture.h"
 
 #include "win32_harness.h"
 
@@ -32,25 +28,10 @@ inline std::string Pattern(std::size_t n, unsigned seed = 1) {
 
 // The main window in German over a given file system, its other services
 // doubled; every wait passes at once.
-struct WindowOver {
-    explicit WindowOver(FileSystem &fs)
-        : w{ProjektServices{fs, msg, dialogs, clock, events, mci, cursor, library, paths, locale,
-                            windows, shell, audio}} {
+struct WindowOver : FileSystemFirst<fake::FakeFileSystem>, WindowDoubles {
+    explicit WindowOver(FileSystem &real) : WindowDoubles(fs), w{Over(real)} {
         w.Deutsch.set_value(true);
     }
-    fake::FakeFileSystem unused;
-    fake::ScriptedMessageBoxes msg;
-    fake::ScriptedFileDialogs dialogs;
-    fake::FakeClock clock;
-    fake::RecordingEventPump events{&clock, 1.0};
-    fake::RecordingMci mci;
-    fake::FakeCursorApi cursor;
-    fake::FakeConversionLibrary library;
-    fake::FakeAppPaths paths;
-    fake::FakeLocale locale;
-    fake::FakeWindowSystem windows;
-    fake::FakeShellApi shell;
-    fake::FakeAudioPreparation audio{unused};
     Projekt w;
 };
 

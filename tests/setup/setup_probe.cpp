@@ -82,17 +82,22 @@ int Table() {
 
 struct Search {
     DWORD pid;
+    const wchar_t *window_class; // nullptr: any
     HWND window = nullptr;
 };
 
-HWND WindowOf(DWORD pid) {
-    Search s{pid};
+// The first visible top-level window of the process, of that class if named.
+HWND WindowOf(DWORD pid, const wchar_t *window_class = nullptr) {
+    Search s{pid, window_class};
     EnumWindows(
         [](HWND h, LPARAM p) -> BOOL {
             auto *s = reinterpret_cast<Search *>(p);
             DWORD owner = 0;
             GetWindowThreadProcessId(h, &owner);
-            if (owner == s->pid && IsWindowVisible(h)) {
+            wchar_t cls[16] = {};
+            GetClassNameW(h, cls, 16);
+            if (owner == s->pid && IsWindowVisible(h) &&
+                (!s->window_class || std::wcscmp(cls, s->window_class) == 0)) {
                 s->window = h;
                 return FALSE;
             }
@@ -164,25 +169,6 @@ std::string Utf8(const std::wstring &w) {
     return out;
 }
 
-HWND BoxOf(DWORD pid) {
-    Search s{pid};
-    EnumWindows(
-        [](HWND h, LPARAM p) -> BOOL {
-            auto *s = reinterpret_cast<Search *>(p);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(h, &owner);
-            wchar_t cls[16] = {};
-            GetClassNameW(h, cls, 16);
-            if (owner == s->pid && IsWindowVisible(h) && std::wcscmp(cls, L"#32770") == 0) {
-                s->window = h;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.window;
-}
-
 int Antworte(int argc, wchar_t **argv) {
     std::wstring command = std::wstring(L"\"") + argv[2] + L"\" " + argv[3];
     STARTUPINFOW si{};
@@ -194,7 +180,7 @@ int Antworte(int argc, wchar_t **argv) {
     for (int a = 4; a < argc; ++a) {
         HWND box = nullptr;
         for (int i = 0; i < 600 && !box; ++i, Sleep(50))
-            box = BoxOf(pi.dwProcessId);
+            box = WindowOf(pi.dwProcessId, L"#32770"); // a message box
         if (!box)
             return Fail("no message box");
         // The box's text is its longest static (Windows and Wine number it differently).

@@ -19,14 +19,16 @@
 
 namespace tf::testing {
 
-template <class FileSystemDouble = fake::FakeFileSystem>
-class MainWindowTest : public ::testing::Test {
-  protected:
-    // Each DoEvents lets this much time pass, so the waits end.
-    explicit MainWindowTest(double seconds_per_event_round = 1.0)
-        : events{&clock, seconds_per_event_round} {}
-
-    FileSystemDouble fs;
+// Every service of the main window doubled but its file system, which each
+// test chooses; the audio double works on `audio_fs`. Each DoEvents lets
+// this much time pass, so the waits end.
+struct WindowDoubles {
+    explicit WindowDoubles(fake::FakeFileSystem &audio_fs, double seconds_per_event_round = 1.0)
+        : events{&clock, seconds_per_event_round}, audio{audio_fs} {}
+    ProjektServices Over(FileSystem &fs) {
+        return ProjektServices{fs,      msg,   dialogs, clock,   events, mci,  cursor,
+                               library, paths, locale,  windows, shell,  audio};
+    }
     fake::ScriptedMessageBoxes msg;
     fake::ScriptedFileDialogs dialogs;
     fake::FakeClock clock;
@@ -38,14 +40,26 @@ class MainWindowTest : public ::testing::Test {
     fake::FakeLocale locale;
     fake::FakeWindowSystem windows;
     fake::FakeShellApi shell;
-    fake::FakeAudioPreparation audio{fs};
+    fake::FakeAudioPreparation audio;
+};
+
+// Made before the doubles that are handed it.
+template <class FileSystemDouble> struct FileSystemFirst { FileSystemDouble fs; };
+
+template <class FileSystemDouble = fake::FakeFileSystem>
+class MainWindowTest : public ::testing::Test,
+                       protected FileSystemFirst<FileSystemDouble>,
+                       protected WindowDoubles {
+  protected:
+    explicit MainWindowTest(double seconds_per_event_round = 1.0)
+        : WindowDoubles(this->fs, seconds_per_event_round) {}
+    using FileSystemFirst<FileSystemDouble>::fs;
+
     bool german_at_start = true; // as after picking the German flag
 
     Projekt &W() {
         if (!window_) {
-            window_ = std::make_unique<Projekt>(ProjektServices{fs, msg, dialogs, clock, events,
-                                                                mci, cursor, library, paths, locale,
-                                                                windows, shell, audio});
+            window_ = std::make_unique<Projekt>(Over(fs));
             if (german_at_start)
                 window_->Deutsch.set_value(true);
         }

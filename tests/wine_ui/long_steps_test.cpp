@@ -10,6 +10,7 @@
 #include "platform/win32/wide.h"
 #include "support/strict/slow_card.h"
 #include "support/wine_drive.h"
+#include "wine_ui/real_projekt.h"
 #include "wine_ui/win32_probe.h"
 
 #include <windows.h>
@@ -188,8 +189,9 @@ bool SameBytes(const fs::path &a, const fs::path &b) {
     return ia.eof() && ib.eof();
 }
 
-class LongSteps : public ::testing::Test {
+class LongSteps : public ::testing::Test, protected test::RealProjekt {
   protected:
+    LongSteps() : RealProjekt("tf_long_") {}
     void SetUp() override {
         const char *drives = std::getenv("TF_WINE_DRIVES");
         std::ifstream status(std::string("Z:") + (drives ? drives : "") + "/status");
@@ -202,20 +204,11 @@ class LongSteps : public ::testing::Test {
         ASSERT_TRUE(testing::strict::InstallSlowCard(kCard));
         testing::strict::SetCardVolume({});
         ClearCard();
-        folder = fs::temp_directory_path() /
-                 ("tf_long_" +
-                  std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        paths.program_folder = paths.user_data_folder = folder.string();
-        cursor.loaded_cursor = 0;
         ws.Show(projekt);
     }
     void TearDown() override {
         testing::strict::InsertSlowCard();
-        ws.Unload(projekt);
-        std::error_code ec;
-        fs::remove_all(folder, ec);
+        ws.Unload(projekt); // before the card goes
         ClearCard();
         testing::DefineWineDrive(kCard, "", DRIVE_NO_ROOT_DIR);
     }
@@ -258,27 +251,6 @@ class LongSteps : public ::testing::Test {
         for (const std::string &name : CardFiles())
             DeleteFileW(win32::Widen("K:\\" + name).c_str());
     }
-
-    fs::path folder;
-    std::unique_ptr<FileSystem> files = win32::MakeFileSystem();
-    std::unique_ptr<Clock> clock = win32::MakeClock();
-    std::unique_ptr<EventPump> events = win32::MakeEventPump();
-    fake::ScriptedMessageBoxes msg;
-    fake::ScriptedFileDialogs dialogs;
-    fake::RecordingMci mci;
-    fake::FakeCursorApi cursor;
-    fake::FakeConversionLibrary library;
-    fake::FakeAppPaths paths;
-    fake::FakeLocale locale;
-    fake::FakeShellApi shell;
-    std::unique_ptr<AudioPreparation> audio = MakeAudioPreparation();
-    std::vector<int> exit_codes;
-    win32::Win32WindowSystem ws{win32::WindowSystemOptions{
-        [this](int code) { exit_codes.push_back(code); },
-        [](const std::string &e) { ADD_FAILURE() << "handler error: " << e; },
-        [] { return std::string("a handler failed"); }, "TfForm", ""}};
-    Projekt projekt{ProjektServices{*files, msg, dialogs, *clock, *events, mci, cursor, library,
-                                    paths, locale, ws, shell, *audio}};
 };
 
 // The bench (bench/card_write.sh) runs this with TF_CARD_BYTES set to a

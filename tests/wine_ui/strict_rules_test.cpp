@@ -3,13 +3,9 @@
 // optical drives that take seconds to answer, Windows 7 SP1 without updates
 // (its DPI and loader fallbacks); and windows placed on a monitor too small
 // for them.
-#include "app/shell/projekt.h"
-#include "platform/fake/fake_audio_preparation.h"
-#include "platform/fake/fake_file_system.h"
-#include "platform/fake/fake_services.h"
-#include "platform/fake/fake_window_system.h"
 #include "platform/win32/services_win32.h"
 #include "platform/win32/ui/window_system_win32.h"
+#include "support/main_window_fixture.h"
 #include "support/strict/dialog_owner.h"
 #include "support/strict/import_patch.h"
 #include "support/strict/slow_volumes.h"
@@ -236,25 +232,13 @@ class SlowVolumeRule : public ::testing::Test {
 
     std::unique_ptr<FileSystem> files = win32::MakeFileSystem();
     fake::FakeFileSystem unused_fs;
-    fake::ScriptedMessageBoxes msg;
-    fake::ScriptedFileDialogs dialogs;
-    fake::FakeClock clock;
-    fake::RecordingEventPump events{&clock, 1.0};
-    fake::RecordingMci mci;
-    fake::FakeCursorApi cursor;
-    fake::FakeConversionLibrary library;
-    fake::FakeAppPaths paths;
-    fake::FakeLocale locale;
-    fake::FakeWindowSystem windows;
-    fake::FakeShellApi shell;
-    fake::FakeAudioPreparation audio{unused_fs};
+    testing::WindowDoubles doubles{unused_fs};
 };
 
 TEST_F(SlowVolumeRule, TheTimerTickNeverWaitsOnNetworkOrOpticalDrives) {
     if (!ready)
         GTEST_SKIP() << "Wine's mount manager did not take the test drives";
-    Projekt projekt{ProjektServices{*files, msg, dialogs, clock, events, mci, cursor, library,
-                                    paths, locale, windows, shell, audio}};
+    Projekt projekt{doubles.Over(*files)};
     const int waits_before = strict::SlowVolumeWaits();
     const ULONGLONG start = GetTickCount64();
     projekt.Timer1_Timer();
