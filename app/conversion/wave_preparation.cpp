@@ -62,17 +62,6 @@ std::string ClockText(std::uint64_t seconds) {
     return text;
 }
 
-// One decimal, with the decimal sign of the window's language: "1,4" / "1.4".
-std::string DecibelText(double db, Language language) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", db);
-    std::string out = text;
-    if (language == Language::German)
-        for (char &c : out)
-            c = c == '.' ? ',' : c;
-    return out;
-}
-
 bool IsProjectFile(const std::string &path) {
     if (path.size() < 4)
         return false;
@@ -167,7 +156,7 @@ std::string Projekt::Kopie_erstellen(const std::string &Pfad) {
     if (level.over > 0 &&
         s_.msg.Show(Text(Msg::PrepareHeadroomQuestion,
                          s_.locale.GroupDigits(static_cast<long long>(level.over)),
-                         DecibelText(level.lower_db, Sprache())),
+                         Decimal(level.lower_db, Sprache())),
                     MsgButtons::YesNo, MsgIcon::None, kTitleApp) == MsgAnswer::Yes)
         lower_db = level.lower_db;
 

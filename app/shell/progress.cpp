@@ -13,6 +13,12 @@ constexpr double kBytesPerMb = 1e6;
 constexpr double kSecondsBeforeSpeed = 0.5;
 constexpr double kSecondsBetweenUpdates = 0.1;
 
+std::string Mb(std::uint64_t bytes) {
+    return std::to_string(static_cast<std::uint64_t>(std::llround(bytes / kBytesPerMb)));
+}
+
+} // namespace
+
 std::string Decimal(double value, Language language) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%.1f", value);
@@ -23,12 +29,6 @@ std::string Decimal(double value, Language language) {
                 c = ',';
     return out;
 }
-
-std::string Mb(std::uint64_t bytes) {
-    return std::to_string(static_cast<std::uint64_t>(std::llround(bytes / kBytesPerMb)));
-}
-
-} // namespace
 
 std::string ProgressText(Language language, const std::string &caption, std::uint64_t done,
                          std::uint64_t total, double seconds) {

@@ -10,6 +10,9 @@
 
 namespace tf {
 
+// One decimal with the decimal sign of `language`: "9,8" / "9.8".
+std::string Decimal(double value, Language language);
+
 // "Project-Datei wird geschrieben … 41 % (260 von 635 MB, 9,8 MB/s, noch 38 s)";
 // speed and time left only once a moment has passed and something is done.
 // MB are millions of bytes, as card sizes are sold.
