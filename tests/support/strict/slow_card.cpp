@@ -193,34 +193,30 @@ BOOL WINAPI CardDeviceIoControl(HANDLE h, DWORD code, LPVOID in, DWORD in_size, 
     }
 }
 
-BOOL WINAPI SlowReadFile(HANDLE h, LPVOID buffer, DWORD n, LPDWORD got, LPOVERLAPPED ov) {
+// A read or a write on the card: broken by a pull, else as slow as its lane.
+template <class Buffer, class Real>
+BOOL Through(Real real, Lane &lane, std::atomic<std::uint64_t> &counted, HANDLE h, Buffer buffer,
+             DWORD n, LPDWORD done, LPOVERLAPPED ov) {
     const int kind = Kind(h);
     if (kind < 0) {
         SetLastError(ERROR_DEVICE_NOT_CONNECTED);
         return FALSE;
     }
     const double started = Now();
-    const BOOL ok = real_read(h, buffer, n, got, ov);
-    if (kind > 0 && ok && got) {
-        bytes_read += *got;
-        Throttle(S().read_lane, *got, started);
+    const BOOL ok = real(h, buffer, n, done, ov);
+    if (kind > 0 && ok && done) {
+        counted += *done;
+        Throttle(lane, *done, started);
     }
     return ok;
 }
 
+BOOL WINAPI SlowReadFile(HANDLE h, LPVOID buffer, DWORD n, LPDWORD got, LPOVERLAPPED ov) {
+    return Through(real_read, S().read_lane, bytes_read, h, buffer, n, got, ov);
+}
+
 BOOL WINAPI SlowWriteFile(HANDLE h, LPCVOID buffer, DWORD n, LPDWORD written, LPOVERLAPPED ov) {
-    const int kind = Kind(h);
-    if (kind < 0) {
-        SetLastError(ERROR_DEVICE_NOT_CONNECTED);
-        return FALSE;
-    }
-    const double started = Now();
-    const BOOL ok = real_write(h, buffer, n, written, ov);
-    if (kind > 0 && ok && written) {
-        bytes_written += *written;
-        Throttle(S().write_lane, *written, started);
-    }
-    return ok;
+    return Through(real_write, S().write_lane, bytes_written, h, buffer, n, written, ov);
 }
 
 BOOL WINAPI SlowCloseHandle(HANDLE h) {
