@@ -25,8 +25,26 @@ setup() {
       as_root dpkg --add-architecture i386
     fi
     echo "== installing: ${missing[*]}"
-    as_root apt-get update -qq
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+    # A mirror caught mid-sync serves a package list of the wrong size for a
+    # minute or so: try again before giving up, then install from what came.
+    local try lists=complete
+    for try in 1 2 3 4 5; do
+      as_root apt-get update -qq && { lists=complete; break; }
+      lists=partial
+      echo "== the package lists did not all arrive (try $try of 5)"
+      [ $try -lt 5 ] && sleep $((try * 15))
+    done
+    local install=(env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq -o Acquire::Retries=3)
+    if ! as_root "${install[@]}" "${missing[@]}" >/dev/null; then
+      [ $lists = partial ] || exit 1
+      # Without the security archive's 32-bit list, a 32-bit library has only
+      # the release's version while its 64-bit twin has the security one, and
+      # both must be equal: take both from the release.
+      local release
+      release=$(. /etc/os-release && echo "$VERSION_CODENAME")
+      echo "== installing from $release alone"
+      as_root "${install[@]}" -t "$release" "${missing[@]}" >/dev/null
+    fi
   fi
 }
 
