@@ -163,8 +163,10 @@ bool IsDialog(HWND h) {
 bool IsFileDialog(HWND h) {
     return IsDialog(h) && FileNameEdit(h) != nullptr;
 }
+// A dialog is shown only once its controls are made: a file dialog still
+// being built has no name box yet and must not pass for a message box.
 bool IsMessageBox(HWND h) {
-    return IsDialog(h) && !IsFileDialog(h);
+    return IsDialog(h) && IsWindowVisible(h) && !IsFileDialog(h);
 }
 
 // A message box's text is its longest static text (the other one holds the icon).
