@@ -29,6 +29,10 @@ class Clock {
   public:
     virtual ~Clock() = default;
     virtual double SecondsSinceMidnight() = 0;
+    // Seconds on a clock that only runs forward, whatever the wall clock does
+    // (a time sync, a change to or from summer time, a user setting it): the
+    // rhythm and the speed of a long step are measured on it.
+    virtual double Seconds() = 0;
     virtual int CurrentMinute() = 0; // 0..59
 };
 

@@ -7,7 +7,6 @@ namespace tf {
 
 namespace {
 
-constexpr double kSecondsPerDay = 86400.0;
 constexpr double kBytesPerMb = 1e6;
 // Below this the speed is a guess from the first block or two.
 constexpr double kSecondsBeforeSpeed = 0.5;
@@ -49,15 +48,14 @@ std::string ProgressText(Language language, const std::string &caption, std::uin
     return text + ")";
 }
 
+// On the clock that only runs forward: a wall clock set back by a time sync
+// would otherwise hold the window still for as long as it was set back.
 StepProgress::StepProgress(Projekt &window, ui::TextBox &status, Msg caption)
     : window_(window), status_(status), caption_(caption),
-      start_(window.services().clock.SecondsSinceMidnight()) {}
+      start_(window.services().clock.Seconds()) {}
 
 double StepProgress::Elapsed() {
-    double now = window_.services().clock.SecondsSinceMidnight();
-    if (now < start_)
-        now += kSecondsPerDay;
-    return now - start_;
+    return window_.services().clock.Seconds() - start_;
 }
 
 void StepProgress::operator()(std::uint64_t done, std::uint64_t total) {

@@ -36,6 +36,7 @@ std::string ScriptedFileDialogs::Show(const ui::FileDialogRequest &request) {
 }
 
 void FakeClock::Advance(double s) {
+    steady += s;
     seconds = std::fmod(seconds + s, 86400.0);
     if (seconds < 0)
         seconds += 86400.0;
@@ -44,6 +45,14 @@ void FakeClock::Advance(double s) {
 double FakeClock::SecondsSinceMidnight() {
     ++reads;
     double now = seconds;
+    if (advance_per_read != 0)
+        Advance(advance_per_read);
+    return now;
+}
+
+double FakeClock::Seconds() {
+    ++reads;
+    const double now = steady;
     if (advance_per_read != 0)
         Advance(advance_per_read);
     return now;

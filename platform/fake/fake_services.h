@@ -60,13 +60,17 @@ class ScriptedFileDialogs : public ui::FileDialogService {
 class FakeClock : public Clock {
   public:
     double seconds = 0;          // since midnight, 0 <= seconds < 86400
-    double advance_per_read = 0; // added after every SecondsSinceMidnight
+    double advance_per_read = 0; // added after every reading of either clock
+    // The wall clock only: as a time sync or the user sets it.
     void SetTime(int h, int m, double s) { seconds = h * 3600.0 + m * 60.0 + s; }
-    // Moves on by `s` seconds, wrapping at midnight.
+    // Time passes: moves both clocks on by `s` seconds, the wall clock
+    // wrapping at midnight.
     void Advance(double s);
     int reads = 0;
+    double steady = 0; // what Seconds() gives
 
     double SecondsSinceMidnight() override;
+    double Seconds() override;
     int CurrentMinute() override; // taken from `seconds`
 };
 
