@@ -211,7 +211,7 @@ void Projekt::Karte_schreiben_Click() {
     s_.events.DoEvents();
     if (outcome.fault == CopyFault::None && !close_asked_)
         Karte_auswerfen(card);
-    CloseIfAsked();
+    AfterLongStep();
 }
 
 void Projekt::Karte_auswerfen(const std::string &card) {

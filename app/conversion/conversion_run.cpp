@@ -191,7 +191,7 @@ void Projekt::OK_Button_Click() {
     if (!why.empty())
         s_.msg.Show(why, MsgButtons::Ok, MsgIcon::Exclamation, kTitleApp);
     s_.events.DoEvents();
-    CloseIfAsked();
+    AfterLongStep();
 }
 
 } // namespace tf

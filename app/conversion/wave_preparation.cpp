@@ -80,7 +80,7 @@ void Projekt::Wave_übernehmen(const std::string &Pfad) {
     const std::string copy = Kopie_erstellen(Pfad);
     if (!copy.empty())
         Wave_prüfen(copy);
-    CloseIfAsked();
+    AfterLongStep();
 }
 
 // What the dialog has always done with the file chosen: shown, checked, and
@@ -207,6 +207,14 @@ std::string Projekt::Kopie_erstellen(const std::string &Pfad) {
 }
 
 void Projekt::Dateien_übernehmen(const std::vector<std::string> &Dateien) {
+    // A long step lets the window take its messages, a drop or a later
+    // start's hand-over among them: taken now, they would start a second step
+    // inside the first (a copy being prepared while the card is written, the
+    // busy bracket ended by the inner step). They wait for the step's end.
+    if (busy_) {
+        held_back_.push_back(Dateien);
+        return;
+    }
     bool wave_taken = false;
     bool project_taken = false;
     for (const std::string &path : Dateien) {

@@ -277,11 +277,22 @@ std::string Projekt::Form_SessionBlocker() {
     return doing.empty() ? std::string("Trackforge") : doing;
 }
 
-void Projekt::CloseIfAsked() {
-    if (!close_asked_ || busy_)
+void Projekt::AfterLongStep() {
+    if (busy_)
         return;
-    close_asked_ = false;
-    s_.windows.Unload(*this);
+    if (close_asked_) {
+        close_asked_ = false;
+        held_back_.clear();
+        s_.windows.Unload(*this);
+        return;
+    }
+    // In the order they came, as if each had been taken at once; a batch
+    // that starts a step of its own holds back what comes during that one.
+    while (!held_back_.empty() && !busy_ && !close_asked_) {
+        const std::vector<std::string> files = std::move(held_back_.front());
+        held_back_.erase(held_back_.begin());
+        Dateien_übernehmen(files);
+    }
 }
 
 void Projekt::Info_Button_Click() {

@@ -195,8 +195,9 @@ class Projekt : public ui::Form {
     // Waits `seconds` on the clock while window events keep running; survives
     // midnight. A close asked for meanwhile ends the wait early.
     void WaitProcessingEvents(double seconds);
-    // Runs the close the user asked for during a long step, once it has ended.
-    void CloseIfAsked();
+    // Once a long step has ended: runs the close the user asked for meanwhile,
+    // or else takes the files dropped or handed over meanwhile.
+    void AfterLongStep();
 
     ProjektServices &services() { return s_; }
 
@@ -213,6 +214,8 @@ class Projekt : public ui::Form {
     bool busy_ = false; // inside the busy bracket
     const ui::TextBox *busy_status_ = nullptr;
     bool close_asked_ = false; // a close waits for the long step's end
+    // So do files dropped or handed over meanwhile, each batch as it came.
+    std::vector<std::vector<std::string>> held_back_;
 };
 
 // Sets the main window's captions and tooltips of one language, in their order.

@@ -6,6 +6,7 @@
 #include "platform/audio_preparation.h"
 #include "platform/fake/fake_services.h"
 #include "platform/win32/services_win32.h"
+#include "platform/win32/single_instance.h"
 #include "platform/win32/ui/window_system_win32.h"
 #include "platform/win32/wide.h"
 #include "support/strict/slow_card.h"
@@ -282,14 +283,31 @@ TEST_F(LongSteps, TheWindowAnswersWhileTheSlowCardIsWrittenAndVerified) {
     Probe probe(Main(), H(projekt.Status2_txt));
     // A shutdown asked for during the copy is held up with the step's words,
     // and one that comes anyway does not take the window from under the step.
+    // A later start hands over another project file meanwhile, as it does
+    // through WM_COPYDATA: it waits for the copy's end.
     DWORD_PTR query = 1;
+    const std::string next = (folder / "next.kpf").string();
+    test::write_bytes(next, test::Bytes(4000, 1));
+    std::wstring during;
     std::thread session([&] {
         Sleep(1000);
         SendMessageTimeoutW(Main(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &query);
         SendMessageTimeoutW(Main(), WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+        std::wstring block = win32::Widen(next) + L'\0';
+        COPYDATASTRUCT cd{win32::kArgumentsTag, static_cast<DWORD>(block.size() * sizeof(wchar_t)),
+                          block.data()};
+        SendMessageTimeoutW(Main(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cd), SMTO_ABORTIFHUNG,
+                            5000, nullptr);
+        Sleep(500);
+        wchar_t text[512] = {};
+        SendMessageTimeoutW(H(projekt.Ziel_Projekt_txt_2), WM_GETTEXT, 512,
+                            reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
+        during = text;
     });
     test::Click(reinterpret_cast<std::uintptr_t>(H(projekt.Karte_schreiben)));
     session.join();
+    EXPECT_EQ(win32::Narrow(during), source) << "the handed-over file was taken inside the copy";
+    EXPECT_EQ(projekt.Ziel_Projekt_txt_2.text(), next) << "and not after it";
     probe.Stop();
     const double seconds = Seconds() - t0;
     EXPECT_EQ(query, 0u) << "the session was let go in the middle of the copy";
