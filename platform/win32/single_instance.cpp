@@ -3,6 +3,7 @@
 // second start finds it among the program's windows.
 #include "platform/win32/single_instance.h"
 
+#include "platform/trace_log.h"
 #include "platform/win32/wide.h"
 
 #include <cwchar>
@@ -59,8 +60,12 @@ SingleInstance::SingleInstance(const std::string &folder) : impl_(std::make_uniq
     wchar_t name[64];
     std::swprintf(name, 64, L"Local\\Trackforge-%08x", impl_->key);
     impl_->mutex = Own(CreateMutexW(nullptr, FALSE, name));
-    // Without a mutex nothing can be known about other copies: run.
-    impl_->first = !impl_->mutex || GetLastError() != ERROR_ALREADY_EXISTS;
+    const DWORD error = GetLastError();
+    // A copy run as administrator holds a mutex that this start, run as the
+    // user, may not open ("the function will fail with ERROR_ACCESS_DENIED"):
+    // it runs all the same. Without a mutex for any other reason nothing can
+    // be known about other copies: run.
+    impl_->first = impl_->mutex ? error != ERROR_ALREADY_EXISTS : error != ERROR_ACCESS_DENIED;
 }
 
 SingleInstance::~SingleInstance() = default;
@@ -70,8 +75,14 @@ bool SingleInstance::first() const {
 }
 
 void SingleInstance::Announce(std::uintptr_t window) {
-    SetPropW(reinterpret_cast<HWND>(window), kFolderProp,
-             reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(impl_->key)));
+    const HWND h = reinterpret_cast<HWND>(window);
+    SetPropW(h, kFolderProp, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(impl_->key)));
+    // A later start with fewer rights than this copy (this one run as
+    // administrator) may still hand over its files: the system passes
+    // WM_COPYDATA up to a window only when the window lets it (UIPI).
+    if (!ChangeWindowMessageFilterEx(h, WM_COPYDATA, MSGFLT_ALLOW, nullptr))
+        trace::Swallowed("SingleInstance::Announce",
+                         "ChangeWindowMessageFilterEx: " + ErrorText(GetLastError()));
 }
 
 bool SingleInstance::HandOver(const std::vector<std::string> &arguments, int timeout_ms) {
@@ -94,9 +105,17 @@ bool SingleInstance::HandOver(const std::vector<std::string> &arguments, int tim
         cd.cbData = static_cast<DWORD>(block.size() * sizeof(wchar_t));
         cd.lpData = block.data();
         DWORD_PTR result = 0;
-        // A copy that hangs must not hang this start as well.
-        SendMessageTimeoutW(s.found, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cd),
-                            SMTO_ABORTIFHUNG, 10000, &result);
+        // A copy that hangs must not hang this start as well. Files the
+        // running copy did not take (it hangs, or the system kept the message
+        // from it) are not dropped: this start opens them in a window of its own.
+        if (!SendMessageTimeoutW(s.found, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cd),
+                                 SMTO_ABORTIFHUNG, 10000, &result) ||
+            result != TRUE) {
+            trace::Swallowed("SingleInstance::HandOver",
+                             "the running copy did not take the files: " +
+                                 ErrorText(GetLastError()));
+            return false;
+        }
     }
     // The window the user can act on: a question or the about window above it.
     HWND front = GetLastActivePopup(s.found);

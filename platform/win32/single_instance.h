@@ -26,7 +26,8 @@ class SingleInstance {
     void Announce(std::uintptr_t window);
     // Hands `arguments` to the running copy's window and brings it to the
     // front; waits up to `timeout_ms` for a copy that is still starting.
-    // False when no window of it turned up.
+    // False when no window of it turned up, or when it did not take the
+    // arguments (the caller then runs a window of its own for them).
     bool HandOver(const std::vector<std::string> &arguments, int timeout_ms);
 
   private:

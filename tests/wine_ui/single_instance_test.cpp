@@ -4,6 +4,7 @@
 // search treat as they would two processes.
 #include "platform/win32/single_instance.h"
 #include "platform/win32/ui/window_system_win32.h"
+#include "support/strict/elevated_copy.h"
 #include "wine_ui/win32_probe.h"
 
 #include <windows.h>
@@ -61,6 +62,40 @@ TEST(SingleInstance, ASecondStartInTheSameFolderHandsItsFilesToTheFirst) {
     win32::SingleInstance elsewhere("D:\\Trackforge portable");
     EXPECT_TRUE(elsewhere.first());
     EXPECT_FALSE(elsewhere.HandOver({"x.wav"}, 0));
+    ws.PumpPending();
+    EXPECT_EQ(running.handed.size(), 1u);
+    ws.Unload(running);
+}
+
+// The running copy started as administrator, the second start as the user:
+// the second may not open the first one's mutex, and the system passes its
+// WM_COPYDATA up only because the running window lets it. Files that still
+// do not get through are not dropped: the second start keeps them.
+TEST(SingleInstance, AStartAsTheUserHandsItsFilesToACopyRunAsAdministrator) {
+    ASSERT_TRUE(testing::strict::EnforceElevatedCopy());
+    win32::WindowSystemOptions options;
+    options.exit_process = [](int) {};
+    options.window_class = win32::kProgramWindowClass;
+    win32::Win32WindowSystem ws(options);
+    Copy running;
+    win32::SingleInstance first("C:\\Programme\\NOVALUX Trackforge");
+    ASSERT_TRUE(first.first());
+    ws.Show(running);
+    first.Announce(ws.Handle(running));
+    testing::strict::SetElevatedCopy(true);
+
+    win32::SingleInstance second("C:\\Programme\\NOVALUX Trackforge");
+    EXPECT_FALSE(second.first()) << "a mutex it may not open was taken for none";
+    EXPECT_TRUE(second.HandOver({"D:\\show.kpf"}, 2000));
+    EXPECT_TRUE(test::PumpUntil([&] {
+        ws.PumpPending();
+        return !running.handed.empty();
+    })) << "the files were kept from the running copy";
+
+    ChangeWindowMessageFilterEx(reinterpret_cast<HWND>(ws.Handle(running)), WM_COPYDATA,
+                                MSGFLT_RESET, nullptr);
+    EXPECT_FALSE(second.HandOver({"D:\\next.kpf"}, 2000)) << "files not taken were reported taken";
+    testing::strict::SetElevatedCopy(false);
     ws.PumpPending();
     EXPECT_EQ(running.handed.size(), 1u);
     ws.Unload(running);
