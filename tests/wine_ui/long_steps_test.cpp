@@ -149,8 +149,15 @@ class Probe {
             DWORD_PTR where = 0;
             RECT box{};
             GetClientRect(status_, &box);
-            if (length > 0 && SendMessageTimeoutW(status_, EM_POSFROMCHAR, length - 1, 0,
-                                                  SMTO_ABORTIFHUNG, 5000, &where)) {
+            // The window may take a new text between two asks: the place is
+            // judged only for a text that was still there after it.
+            const bool placed =
+                length > 0 && SendMessageTimeoutW(status_, EM_POSFROMCHAR, length - 1, 0,
+                                                  SMTO_ABORTIFHUNG, 5000, &where);
+            wchar_t again[512] = {};
+            if (placed)
+                Ask(status_, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(again));
+            if (placed && wcscmp(again, buffer) == 0) {
                 const int x = static_cast<short>(LOWORD(where));
                 if ((x < 0 || x >= box.right) && end_hidden_.empty()) {
                     std::lock_guard<std::mutex> g(lock_);
