@@ -42,20 +42,20 @@ void FakeClock::Advance(double s) {
         seconds += 86400.0;
 }
 
-double FakeClock::SecondsSinceMidnight() {
+double FakeClock::Read(const double &clock) {
     ++reads;
-    double now = seconds;
+    const double now = clock;
     if (advance_per_read != 0)
         Advance(advance_per_read);
     return now;
 }
 
+double FakeClock::SecondsSinceMidnight() {
+    return Read(seconds);
+}
+
 double FakeClock::Seconds() {
-    ++reads;
-    const double now = steady;
-    if (advance_per_read != 0)
-        Advance(advance_per_read);
-    return now;
+    return Read(steady);
 }
 
 int FakeClock::CurrentMinute() {

@@ -72,6 +72,10 @@ class FakeClock : public Clock {
     double SecondsSinceMidnight() override;
     double Seconds() override;
     int CurrentMinute() override; // taken from `seconds`
+
+  private:
+    // One reading of `clock` (either of the two), counted, time then moving on.
+    double Read(const double &clock);
 };
 
 class RecordingEventPump : public EventPump {

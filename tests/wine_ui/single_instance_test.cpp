@@ -29,16 +29,33 @@ class Copy : public ui::Form {
     std::vector<std::vector<std::string>> handed;
 };
 
-TEST(SingleInstance, ASecondStartInTheSameFolderHandsItsFilesToTheFirst) {
-    win32::WindowSystemOptions options;
-    options.exit_process = [](int) {};
-    options.window_class = win32::kProgramWindowClass;
-    win32::Win32WindowSystem ws(options);
+// The running copy of the program folder, its window shown and announced;
+// the strict rule for a copy run as administrator installed, off until a case
+// turns it on.
+class SingleInstance : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(testing::strict::EnforceElevatedCopy());
+        ASSERT_TRUE(first.first());
+        ws.Show(running);
+        first.Announce(ws.Handle(running));
+    }
+    void TearDown() override {
+        testing::strict::SetElevatedCopy(false);
+        ws.Unload(running);
+    }
+    static win32::WindowSystemOptions Options() {
+        win32::WindowSystemOptions options;
+        options.exit_process = [](int) {};
+        options.window_class = win32::kProgramWindowClass;
+        return options;
+    }
+    win32::Win32WindowSystem ws{Options()};
     Copy running;
-    win32::SingleInstance first("C:\\Programme\\NOVALUX Trackforge");
-    ASSERT_TRUE(first.first());
-    ws.Show(running);
-    first.Announce(ws.Handle(running));
+    win32::SingleInstance first{"C:\\Programme\\NOVALUX Trackforge"};
+};
+
+TEST_F(SingleInstance, ASecondStartInTheSameFolderHandsItsFilesToTheFirst) {
     ShowWindow(reinterpret_cast<HWND>(ws.Handle(running)), SW_MINIMIZE);
 
     // The same folder in another spelling of its letters.
@@ -64,24 +81,13 @@ TEST(SingleInstance, ASecondStartInTheSameFolderHandsItsFilesToTheFirst) {
     EXPECT_FALSE(elsewhere.HandOver({"x.wav"}, 0));
     ws.PumpPending();
     EXPECT_EQ(running.handed.size(), 1u);
-    ws.Unload(running);
 }
 
 // The running copy started as administrator, the second start as the user:
 // the second may not open the first one's mutex, and the system passes its
 // WM_COPYDATA up only because the running window lets it. Files that still
 // do not get through are not dropped: the second start keeps them.
-TEST(SingleInstance, AStartAsTheUserHandsItsFilesToACopyRunAsAdministrator) {
-    ASSERT_TRUE(testing::strict::EnforceElevatedCopy());
-    win32::WindowSystemOptions options;
-    options.exit_process = [](int) {};
-    options.window_class = win32::kProgramWindowClass;
-    win32::Win32WindowSystem ws(options);
-    Copy running;
-    win32::SingleInstance first("C:\\Programme\\NOVALUX Trackforge");
-    ASSERT_TRUE(first.first());
-    ws.Show(running);
-    first.Announce(ws.Handle(running));
+TEST_F(SingleInstance, AStartAsTheUserHandsItsFilesToACopyRunAsAdministrator) {
     testing::strict::SetElevatedCopy(true);
 
     win32::SingleInstance second("C:\\Programme\\NOVALUX Trackforge");
@@ -98,7 +104,6 @@ TEST(SingleInstance, AStartAsTheUserHandsItsFilesToACopyRunAsAdministrator) {
     testing::strict::SetElevatedCopy(false);
     ws.PumpPending();
     EXPECT_EQ(running.handed.size(), 1u);
-    ws.Unload(running);
 }
 
 } // namespace
